@@ -1,0 +1,29 @@
+// The system calls behind the three probes. The Win32 adapter makes the
+// real calls; the unit tests fake them. Any of them may raise kalvex::Error
+// (an entry point that cannot be found, for instance).
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace kalvex {
+
+class SystemApi {
+public:
+    virtual ~SystemApi() = default;
+
+    // Processor-architecture code of the machine as it really is, read from
+    // a system-information record zeroed before the call.
+    virtual std::uint16_t NativeProcessorArchitecture() = 0;
+
+    // Writes the system directory into `buffer` (single-byte text ended by a
+    // NUL, at most `size` bytes). Returns 0 on failure, nonzero otherwise.
+    virtual std::uint32_t SystemDirectory(char* buffer, std::uint32_t size) = 0;
+
+    // Opens the file for reading only and closes it again. True when the
+    // open succeeded; false (or an error) when it did not. Never leaves the
+    // file open.
+    virtual bool CanOpenForReading(const std::string& fileSpec) = 0;
+};
+
+}  // namespace kalvex

@@ -1,0 +1,38 @@
+#include "win32_system.h"
+
+#include <windows.h>
+
+#include "window/basic_types.h"
+#include "window/win32_handles.h"
+
+namespace kalvex {
+
+std::uint16_t Win32System::NativeProcessorArchitecture() {
+    // Looked up at run time: Windows versions before XP lack the call.
+    HMODULE kernel = ::GetModuleHandleA("kernel32.dll");
+    auto getNativeSystemInfo = ProcAddress<decltype(&::GetNativeSystemInfo)>(kernel, "GetNativeSystemInfo");
+    if (getNativeSystemInfo == nullptr) {
+        throw Error("Can't find DLL entry point GetNativeSystemInfo in kernel32");
+    }
+    SYSTEM_INFO info;
+    ::ZeroMemory(&info, sizeof(info));
+    getNativeSystemInfo(&info);
+    return info.wProcessorArchitecture;
+}
+
+std::uint32_t Win32System::SystemDirectory(char* buffer, std::uint32_t size) {
+    return ::GetSystemDirectoryA(buffer, size);
+}
+
+bool Win32System::CanOpenForReading(const std::string& fileSpec) {
+    UniqueFile file(::CreateFileA(fileSpec.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
+    // Only a file on disk counts: not a folder, not a device such as NUL.
+    if (::GetFileType(file.get()) != FILE_TYPE_DISK) return false;
+    BY_HANDLE_FILE_INFORMATION information;
+    if (!::GetFileInformationByHandle(file.get(), &information)) return false;
+    return (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+}  // namespace kalvex

@@ -1,0 +1,15 @@
+// The system calls of the probes, made for real. Windows only.
+#pragma once
+
+#include "system_api.h"
+
+namespace kalvex {
+
+class Win32System final : public SystemApi {
+public:
+    std::uint16_t NativeProcessorArchitecture() override;
+    std::uint32_t SystemDirectory(char* buffer, std::uint32_t size) override;
+    bool CanOpenForReading(const std::string& fileSpec) override;
+};
+
+}  // namespace kalvex

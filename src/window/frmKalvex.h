@@ -1,0 +1,78 @@
+// The main window's behaviour: its state, its event handlers and its public
+// operations. It sees the controls, the toolkit services and the system only
+// through the narrow interfaces it is given.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "basic_types.h"
+#include "control_ids.h"
+#include "probes/system_api.h"
+#include "toolkit.h"
+
+namespace kalvex {
+
+struct Services {
+    Controls& controls;
+    Toolkit& toolkit;
+    SystemApi& system;
+};
+
+// Texts of start-up.
+constexpr const char* kFileSpecCaptionLine1 = "File specification of OCX/DLL";
+constexpr const char* kFileSpecCaptionLine2 = "    e.g. c:\\Windows\\System\\mswinsck.ocx";
+constexpr const char* kDefaultFolder64 = "c:\\windows\\syswow64";
+constexpr const char* kDefaultFolder32 = "c:\\windows\\system32";
+constexpr const char* kDefaultComponentFile = "\\mscomctl.ocx";
+
+class frmKalvex {
+public:
+    explicit frmKalvex(Services services);
+
+    // Events raised by the toolkit.
+    void Form_Load();
+    void Form_Unload();
+    void Command1_Click(std::int16_t index);
+    void Command2_Click();
+    void cmdExit_Click();
+    void cmdRegister_Click();
+    void cmdUnregister_Click();
+    void cmdProceed_Click();
+    void cmdCancel_Click();
+    void text1_Change();
+    void File1_MouseDown(int button, int shift, float x, float y);
+
+    // Routes a click on a button to its handler; false for any other id.
+    bool Click(ControlId id);
+
+    // Public operations.
+    VbBool is64();
+    std::string GetSystemPath();
+    VbBool IsFileThere(const std::string& inFileSpec);
+
+    // True: normal mode (Register, Unregister, Exit; text1 editable).
+    // False: confirmation mode (Proceed, Cancel; text1 locked).
+    void SetButtonMode(VbBool flag);
+
+    // Window state, for the adapter and the tests.
+    const std::string& NewLine() const { return mNewLine; }
+    const std::string& CompanyName() const { return mCompanyName; }
+    const std::string& ProductVersion() const { return mProductVersion; }
+    VbBool RegisterMode() const { return mRegisterMode; }
+    const std::optional<std::int32_t>& ApiResult() const { return mApiResult; }
+
+private:
+    Controls& controls_;
+    Toolkit& toolkit_;
+    SystemApi& system_;
+
+    std::string mNewLine;
+    std::string mCompanyName;
+    std::string mProductVersion;
+    VbBool mRegisterMode = kFalse;
+    std::optional<std::int32_t> mApiResult;  // empty until a writer stores a result
+};
+
+}  // namespace kalvex

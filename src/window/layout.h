@@ -1,0 +1,61 @@
+// The window's layout: one table of controls with positions and sizes in
+// twips, and the conversions from twips and points to display pixels.
+#pragma once
+
+#include <array>
+#include <vector>
+
+#include "control_ids.h"
+
+namespace kalvex {
+
+enum class ControlKind {
+    Label,
+    Button,
+    ColouredButton,  // a push button painted with the tooltip background colour
+    TextBox,
+    FileList,
+};
+
+// A font as face, weight and size in 1/10000 point. A null face means the
+// window's own (default) font.
+struct FontSpec {
+    const char* face;
+    int weight;
+    int size;
+};
+
+struct ControlSpec {
+    ControlId id;
+    ControlKind kind;
+    const char* name;
+    const char* caption;
+    int left;
+    int top;
+    int width;
+    int height;
+    int tabIndex;
+    FontSpec font;
+};
+
+constexpr int kClientWidthTwips = 6192;
+constexpr int kClientHeightTwips = 3816;
+constexpr const char* kTitle = "Kalvex";
+constexpr const char* kFileListPattern = "*.ocx";
+
+// Every control, in the order the window creates them.
+extern const std::array<ControlSpec, 15> kControls;
+
+// The controls sorted by tab index: the order in which the window stacks
+// them, which is also the order the keyboard walks.
+std::vector<ControlSpec> ControlsInTabOrder();
+
+const ControlSpec& FindControl(ControlId id);
+
+// twips * dpi / 1440, rounded to the nearest pixel.
+int TwipsToPixels(int twips, int dpi);
+
+// Character height in pixels of a font of `size` 1/10000 points, rounded.
+int PointSizeToPixels(int size, int dpi);
+
+}  // namespace kalvex

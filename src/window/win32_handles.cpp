@@ -1,0 +1,30 @@
+#include "win32_handles.h"
+
+namespace kalvex {
+
+std::string SystemErrorText(DWORD code) {
+    char* text = nullptr;
+    const DWORD length = ::FormatMessageA(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
+        0, reinterpret_cast<char*>(&text), 0, nullptr);
+    std::string result;
+    if (length != 0 && text != nullptr) {
+        result.assign(text, length);
+        ::LocalFree(text);
+        while (!result.empty() && (result.back() == '\r' || result.back() == '\n' || result.back() == ' ')) {
+            result.pop_back();
+        }
+    }
+    if (result.empty()) {
+        // Digits by hand: the formatting library would double the program's size.
+        std::string digits;
+        do {
+            digits.insert(digits.begin(), static_cast<char>('0' + code % 10));
+            code /= 10;
+        } while (code != 0);
+        result = "Error " + digits;
+    }
+    return result;
+}
+
+}  // namespace kalvex

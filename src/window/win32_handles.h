@@ -1,0 +1,95 @@
+// Owning wrappers for Win32 handles and a typed GetProcAddress. Windows only.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <utility>
+
+namespace kalvex {
+
+// Holds one handle and releases it when it goes out of scope. The traits say
+// what the handle's type is, which value means "none" and how to release it.
+template <typename Traits>
+class UniqueHandle {
+public:
+    using Type = typename Traits::Type;
+
+    UniqueHandle() = default;
+    explicit UniqueHandle(Type handle) : handle_(handle) {}
+    ~UniqueHandle() { reset(); }
+
+    UniqueHandle(const UniqueHandle&) = delete;
+    UniqueHandle& operator=(const UniqueHandle&) = delete;
+    UniqueHandle(UniqueHandle&& other) noexcept : handle_(other.release()) {}
+    UniqueHandle& operator=(UniqueHandle&& other) noexcept {
+        if (this != &other) reset(other.release());
+        return *this;
+    }
+
+    Type get() const { return handle_; }
+    explicit operator bool() const { return handle_ != Traits::None(); }
+
+    Type release() {
+        Type handle = handle_;
+        handle_ = Traits::None();
+        return handle;
+    }
+
+    void reset(Type handle = Traits::None()) {
+        if (handle_ != Traits::None()) Traits::Close(handle_);
+        handle_ = handle;
+    }
+
+private:
+    Type handle_ = Traits::None();
+};
+
+struct FileHandleTraits {
+    using Type = HANDLE;
+    static Type None() { return INVALID_HANDLE_VALUE; }
+    static void Close(Type h) { ::CloseHandle(h); }
+};
+
+struct KernelHandleTraits {
+    using Type = HANDLE;
+    static Type None() { return nullptr; }
+    static void Close(Type h) { ::CloseHandle(h); }
+};
+
+struct FindHandleTraits {
+    using Type = HANDLE;
+    static Type None() { return INVALID_HANDLE_VALUE; }
+    static void Close(Type h) { ::FindClose(h); }
+};
+
+struct LibraryTraits {
+    using Type = HMODULE;
+    static Type None() { return nullptr; }
+    static void Close(Type h) { ::FreeLibrary(h); }
+};
+
+struct GdiObjectTraits {
+    using Type = HGDIOBJ;
+    static Type None() { return nullptr; }
+    static void Close(Type h) { ::DeleteObject(h); }
+};
+
+using UniqueFile = UniqueHandle<FileHandleTraits>;
+using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
+using UniqueFind = UniqueHandle<FindHandleTraits>;
+using UniqueLibrary = UniqueHandle<LibraryTraits>;
+using UniqueGdiObject = UniqueHandle<GdiObjectTraits>;
+
+// GetProcAddress with the entry point's type, e.g.
+//   auto fn = ProcAddress<decltype(&::GetNativeSystemInfo)>(kernel32, "GetNativeSystemInfo");
+template <typename Function>
+Function ProcAddress(HMODULE module, const char* name) {
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
+}
+
+// The system's description of a Win32 error code, without the trailing
+// line break.
+std::string SystemErrorText(DWORD code);
+
+}  // namespace kalvex

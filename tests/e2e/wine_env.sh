@@ -1,0 +1,57 @@
+# Shared by the scripts that run Windows programs under Wine: finds the
+# 64-bit loader and wineserver, starts an Xvfb display when asked, and
+# prepares a Wine prefix. Source it; it defines functions only.
+
+kalvex_find_wine() {
+    if [ -x /usr/lib/wine/wine64 ]; then
+        WINE=/usr/lib/wine/wine64
+    elif command -v wine64 >/dev/null 2>&1; then
+        WINE=$(command -v wine64)
+    elif command -v wine >/dev/null 2>&1; then
+        WINE=$(command -v wine)
+    else
+        echo "wine64 is not installed (run scripts/setup.sh)" >&2
+        return 1
+    fi
+    if [ -x /usr/lib/wine/wineserver64 ]; then
+        WINESERVER=/usr/lib/wine/wineserver64
+    elif [ -x /usr/lib/wine/wineserver ]; then
+        WINESERVER=/usr/lib/wine/wineserver
+    else
+        WINESERVER=$(command -v wineserver)
+    fi
+    export WINEDLLOVERRIDES="mscoree,mshtml="
+    export WINEDEBUG=-all
+    export WINEARCH=win64
+}
+
+# Starts Xvfb on a free display; sets DISPLAY and XVFB_PID.
+kalvex_start_xvfb() {
+    _fdfile=$(mktemp)
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$_fdfile" >/dev/null 2>&1 &
+    XVFB_PID=$!
+    _tries=0
+    while [ ! -s "$_fdfile" ] && [ $_tries -lt 100 ]; do
+        sleep 0.1
+        _tries=$((_tries + 1))
+    done
+    if [ ! -s "$_fdfile" ]; then
+        echo "Xvfb did not start" >&2
+        rm -f "$_fdfile"
+        return 1
+    fi
+    DISPLAY=":$(head -n1 "$_fdfile")"
+    export DISPLAY
+    rm -f "$_fdfile"
+}
+
+# Creates the prefix in $WINEPREFIX (inside the current display) and waits
+# until Wine's own processes have settled.
+kalvex_make_prefix() {
+    mkdir -p "$WINEPREFIX"
+    "$WINE" wineboot -i >"$WINEPREFIX.boot.log" 2>&1 || {
+        cat "$WINEPREFIX.boot.log" >&2
+        return 1
+    }
+    "$WINESERVER" -w
+}

@@ -1,0 +1,53 @@
+#!/bin/sh
+# Checks the shipped program: a 32-bit (PE32, Intel 80386) image of at most
+# 256 KiB that imports nothing but DLLs that come with Windows.
+# Usage: pe_image_check.sh <kalvex.exe>
+set -u
+EXE=${1:?usage: pe_image_check.sh <kalvex.exe>}
+OBJDUMP=${OBJDUMP:-i686-w64-mingw32-objdump}
+fail=0
+
+[ -f "$EXE" ] || { echo "not ok - $EXE missing"; exit 1; }
+dump=$("$OBJDUMP" -p "$EXE") || { echo "not ok - objdump failed"; exit 1; }
+
+if echo "$dump" | grep -q "file format pei-i386" && echo "$dump" | grep -Eq "^Magic[[:space:]]+010b"; then
+    echo "ok - PE32 image for Intel 80386"
+else
+    echo "not ok - not a PE32 i386 image"; fail=1
+fi
+
+size=$(wc -c <"$EXE")
+if [ "$size" -le 262144 ]; then
+    echo "ok - size $size bytes (limit 262144)"
+else
+    echo "not ok - size $size bytes exceeds 262144"; fail=1
+fi
+
+if echo "$dump" | grep -Eq "^Subsystem[[:space:]]+0*2[[:space:]]"; then
+    echo "ok - Windows GUI subsystem"
+else
+    echo "not ok - not a GUI program"; fail=1
+fi
+
+# DLLs that every Windows installation provides.
+allowed="kernel32.dll user32.dll gdi32.dll shell32.dll version.dll advapi32.dll msvcrt.dll comctl32.dll ole32.dll"
+imports=$(echo "$dump" | sed -n 's/^[[:space:]]*DLL Name:[[:space:]]*//p' | tr 'A-Z' 'a-z' | sort -u)
+[ -n "$imports" ] || { echo "not ok - no import table found"; fail=1; }
+for dll in $imports; do
+    case " $allowed " in
+        *" $dll "*) echo "ok - imports $dll" ;;
+        *) echo "not ok - imports $dll, which does not come with Windows"; fail=1 ;;
+    esac
+done
+
+# The embedded manifest asks for no elevation and declares DPI awareness.
+STRINGS=${STRINGS:-strings}
+manifest=$("$STRINGS" -a "$EXE")
+for want in 'level="asInvoker"' '>true</dpiAware>'; do
+    if echo "$manifest" | grep -qF "$want"; then
+        echo "ok - manifest has $want"
+    else
+        echo "not ok - manifest lacks $want"; fail=1
+    fi
+done
+exit $fail

@@ -1,0 +1,219 @@
+#include "window/frmKalvex.h"
+
+#include <gtest/gtest.h>
+
+#include "fakes.h"
+
+namespace kalvex::testing {
+namespace {
+
+const std::string kPath64 = "c:\\windows\\syswow64\\mscomctl.ocx";
+const std::string kPath32 = "c:\\windows\\system32\\mscomctl.ocx";
+
+class FormTest : public ::testing::Test {
+protected:
+    FormTest() : form({controls, toolkit, system}) {
+        controls.onText1Change = [this] {
+            ++changes;
+            form.text1_Change();
+        };
+    }
+
+    // Puts something on the version labels, as a version display would.
+    void ShowVersionLabels() {
+        controls.state[ControlId::lblFileInfo].text = "Company Name:  X";
+        controls.state[ControlId::lblPleaseVerify].visible = true;
+    }
+
+    FakeControls controls;
+    FakeToolkit toolkit;
+    FakeSystem system;
+    frmKalvex form;
+    int changes = 0;
+};
+
+TEST_F(FormTest, StartUpPreparesTheWindow) {
+    toolkit.existingFiles.insert(kPath64);
+    form.Form_Load();
+
+    EXPECT_EQ(form.NewLine(), "\r\n");
+    EXPECT_EQ(controls.TextOf(ControlId::lblOCXFileSpec),
+              "File specification of OCX/DLL\r\n    e.g. c:\\Windows\\System\\mswinsck.ocx");
+    EXPECT_FALSE(controls.Visible(ControlId::lblPleaseVerify));
+    EXPECT_EQ(controls.TextOf(ControlId::lblFileInfo), "");
+    EXPECT_TRUE(controls.Visible(ControlId::cmdRegister));
+    EXPECT_FALSE(controls.Visible(ControlId::cmdProceed));
+    EXPECT_FALSE(controls.Locked(ControlId::text1));
+    EXPECT_EQ(controls.listFolder, "C:\\Windows\\system32");
+    EXPECT_EQ(controls.TextOf(ControlId::text1), kPath64);
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(toolkit.dirAttributes, std::vector<int>{0});
+    EXPECT_TRUE(toolkit.messages.empty());
+    // The rest of the window state keeps its initial values.
+    EXPECT_EQ(form.CompanyName(), "");
+    EXPECT_EQ(form.ProductVersion(), "");
+    EXPECT_EQ(form.RegisterMode(), kFalse);
+    EXPECT_FALSE(form.ApiResult().has_value());
+}
+
+struct DefaultPathCase {
+    const char* name;
+    std::uint16_t architecture;
+    bool architectureFails;
+    bool fileThere;
+    bool searchFails;
+    std::string searched;
+    std::string text1;
+};
+
+class DefaultPathTest : public FormTest, public ::testing::WithParamInterface<DefaultPathCase> {};
+
+TEST_P(DefaultPathTest, ProposesTheDefaultComponent) {
+    const DefaultPathCase& c = GetParam();
+    system.architecture = c.architecture;
+    system.architectureFails = c.architectureFails;
+    if (c.fileThere) toolkit.existingFiles.insert(c.searched);
+    toolkit.dirFails = c.searchFails;
+
+    form.Form_Load();
+
+    EXPECT_EQ(toolkit.dirQueries, std::vector<std::string>{c.searched});
+    EXPECT_EQ(controls.TextOf(ControlId::text1), c.text1);
+    // Whatever the probes did, start-up ran to its end.
+    EXPECT_EQ(controls.listFolder, "C:\\Windows\\system32");
+    EXPECT_TRUE(controls.Visible(ControlId::cmdExit));
+    EXPECT_TRUE(toolkit.messages.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    StartUp, DefaultPathTest,
+    ::testing::Values(DefaultPathCase{"x64_present", 9, false, true, false, kPath64, kPath64},
+                      DefaultPathCase{"x64_absent", 9, false, false, false, kPath64, ""},
+                      DefaultPathCase{"intel_present", 0, false, true, false, kPath32, kPath32},
+                      DefaultPathCase{"itanium_present", 6, false, true, false, kPath64, kPath64},
+                      DefaultPathCase{"arm64_counts_as_32_bit", 12, false, true, false, kPath32, kPath32},
+                      // A failing test of a choice carries on in its first branch.
+                      DefaultPathCase{"is64_fails", 0, true, true, false, kPath64, kPath64},
+                      DefaultPathCase{"search_fails", 0, false, false, true, kPath32, kPath32}),
+    [](const ::testing::TestParamInfo<DefaultPathCase>& info) { return std::string(info.param.name); });
+
+TEST_F(FormTest, StartUpKeepsTheListFolderWhenTheSystemPathIsMissing) {
+    for (const bool throws : {false, true}) {
+        FakeControls fresh;
+        FakeSystem failing;
+        failing.systemDirectoryResult = 0;
+        failing.systemDirectoryFails = throws;
+        frmKalvex other({fresh, toolkit, failing});
+        other.Form_Load();
+        EXPECT_EQ(fresh.listFolder, "C:\\Start") << "throws=" << throws;
+        EXPECT_FALSE(fresh.Visible(ControlId::cmdProceed));
+        EXPECT_EQ(toolkit.dirQueries.back(), kPath64);
+    }
+}
+
+TEST_F(FormTest, StartUpGoesOnAfterAControlFails) {
+    toolkit.existingFiles.insert(kPath64);
+    controls.failing = {ControlId::lblOCXFileSpec, ControlId::cmdRegister};
+    form.Form_Load();
+
+    EXPECT_EQ(form.NewLine(), "\r\n");
+    EXPECT_FALSE(controls.Visible(ControlId::lblPleaseVerify));
+    // The mode switch stopped at its failing first control: Proceed keeps
+    // the visibility it was created with.
+    EXPECT_TRUE(controls.Visible(ControlId::cmdProceed));
+    EXPECT_EQ(controls.listFolder, "C:\\Windows\\system32");
+    EXPECT_EQ(controls.TextOf(ControlId::text1), kPath64);
+}
+
+TEST_F(FormTest, ButtonModesSwitchFiveButtonsAndTheLock) {
+    const ControlId normalButtons[] = {ControlId::cmdRegister, ControlId::cmdUnregister, ControlId::cmdExit};
+    const ControlId confirmButtons[] = {ControlId::cmdProceed, ControlId::cmdCancel};
+    ShowVersionLabels();
+    for (const VbBool flag : {kFalse, kTrue, kTrue, kFalse, kTrue}) {
+        form.SetButtonMode(flag);
+        const bool normal = flag == kTrue;
+        for (ControlId id : normalButtons) EXPECT_EQ(controls.Visible(id), normal);
+        for (ControlId id : confirmButtons) EXPECT_EQ(controls.Visible(id), !normal);
+        EXPECT_EQ(controls.Locked(ControlId::text1), !normal);
+        // Labels and the rest of the window are not part of the mode.
+        EXPECT_TRUE(controls.Visible(ControlId::lblPleaseVerify));
+        EXPECT_EQ(controls.TextOf(ControlId::lblFileInfo), "Company Name:  X");
+        EXPECT_TRUE(controls.Visible(ControlId::File1));
+    }
+}
+
+struct PressCase {
+    const char* name;
+    std::string folder;
+    std::vector<std::string> items;
+    int index;
+    int button;
+    std::string text1;
+};
+
+class FileListPressTest : public FormTest, public ::testing::WithParamInterface<PressCase> {};
+
+TEST_P(FileListPressTest, CopiesFolderAndNameIntoTheTextBox) {
+    const PressCase& c = GetParam();
+    controls.listFolder = c.folder;
+    controls.listItems = c.items;
+    controls.listIndex = c.index;
+    ShowVersionLabels();
+
+    form.File1_MouseDown(c.button, 0, 10.0f, 20.0f);
+
+    EXPECT_EQ(controls.TextOf(ControlId::text1), c.text1);
+    EXPECT_EQ(changes, 1);
+    EXPECT_FALSE(controls.Visible(ControlId::lblPleaseVerify));
+    EXPECT_EQ(controls.TextOf(ControlId::lblFileInfo), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Press, FileListPressTest,
+    ::testing::Values(
+        PressCase{"left", "C:\\Windows\\system32", {"a.ocx", "b.ocx"}, 1, 1, "C:\\Windows\\system32\\b.ocx"},
+        PressCase{"right", "C:\\Windows\\system32", {"a.ocx", "b.ocx"}, 0, 2, "C:\\Windows\\system32\\a.ocx"},
+        PressCase{"middle", "D:\\x", {"a.ocx"}, 0, 4, "D:\\x\\a.ocx"},
+        PressCase{"no_current_entry", "C:\\Windows\\system32", {"a.ocx"}, -1, 1, "C:\\Windows\\system32\\"},
+        PressCase{"empty_list", "C:\\Empty", {}, -1, 2, "C:\\Empty\\"},
+        // The separator is added even after a root's own.
+        PressCase{"root_folder", "C:\\", {"root.ocx"}, 0, 1, "C:\\\\root.ocx"}),
+    [](const ::testing::TestParamInfo<PressCase>& info) { return std::string(info.param.name); });
+
+TEST_F(FormTest, PressInConfirmationModeStillReplacesTheLockedText) {
+    form.SetButtonMode(kFalse);
+    controls.listFolder = "C:\\W";
+    controls.listItems = {"x.ocx"};
+    controls.listIndex = 0;
+    ShowVersionLabels();
+
+    form.File1_MouseDown(1, 0, 0, 0);
+
+    EXPECT_EQ(controls.TextOf(ControlId::text1), "C:\\W\\x.ocx");
+    EXPECT_FALSE(controls.Visible(ControlId::lblPleaseVerify));
+    EXPECT_EQ(controls.TextOf(ControlId::lblFileInfo), "");
+    EXPECT_TRUE(controls.Visible(ControlId::cmdProceed));
+    EXPECT_TRUE(controls.Locked(ControlId::text1));
+}
+
+TEST_F(FormTest, ClosingButtonsUnloadAndUnloadEnds) {
+    for (const ControlId id : {ControlId::Command2, ControlId::cmdExit}) {
+        const int before = toolkit.unloads;
+        EXPECT_TRUE(form.Click(id));
+        EXPECT_EQ(toolkit.unloads, before + 1);
+    }
+    EXPECT_EQ(toolkit.ends, 0);
+    form.Form_Unload();
+    EXPECT_EQ(toolkit.ends, 1);
+    EXPECT_TRUE(toolkit.messages.empty());
+}
+
+TEST_F(FormTest, OnlyButtonsTakeClicks) {
+    for (const ControlSpec& spec : kControls) {
+        const bool button = spec.kind == ControlKind::Button || spec.kind == ControlKind::ColouredButton;
+        EXPECT_EQ(form.Click(spec.id), button) << spec.name;
+    }
+}
+
+}  // namespace
+}  // namespace kalvex::testing
