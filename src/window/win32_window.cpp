@@ -106,7 +106,7 @@ bool Win32Window::Create() {
     // Children are stacked in tab-index order: the keyboard walks the stack.
     for (const ControlSpec& spec : ControlsInTabOrder()) {
         const char* className = "STATIC";
-        DWORD style = WS_CHILD | WS_VISIBLE | WS_GROUP;
+        DWORD style = WS_CHILD | WS_VISIBLE | WS_GROUP | WS_CLIPSIBLINGS;
         DWORD exStyle = 0;
         switch (spec.kind) {
             case ControlKind::Label:

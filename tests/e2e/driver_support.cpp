@@ -74,39 +74,29 @@ bool WaitFor(const std::function<bool()>& condition, DWORD limitMs) {
 // ---- Program ----
 
 namespace {
-struct FindMain {
+struct WindowSearch {
     DWORD pid;
-    HWND found;
+    const char* className;
+    std::vector<HWND> found;
 };
 
-BOOL CALLBACK FindMainWindow(HWND hwnd, LPARAM param) {
-    auto* search = reinterpret_cast<FindMain*>(param);
+BOOL CALLBACK CollectWindow(HWND hwnd, LPARAM param) {
+    auto* search = reinterpret_cast<WindowSearch*>(param);
     DWORD pid = 0;
     ::GetWindowThreadProcessId(hwnd, &pid);
     char className[64] = {};
     ::GetClassNameA(hwnd, className, sizeof(className));
-    if (pid == search->pid && std::string(className) == "KalvexMainWindow" && ::IsWindowVisible(hwnd)) {
-        search->found = hwnd;
-        return FALSE;
+    if (pid == search->pid && std::string(className) == search->className && ::IsWindowVisible(hwnd)) {
+        search->found.push_back(hwnd);
     }
     return TRUE;
 }
 
-struct FindBoxes {
-    DWORD pid;
-    std::vector<HWND> boxes;
-};
-
-BOOL CALLBACK FindMessageBoxes(HWND hwnd, LPARAM param) {
-    auto* search = reinterpret_cast<FindBoxes*>(param);
-    DWORD pid = 0;
-    ::GetWindowThreadProcessId(hwnd, &pid);
-    char className[64] = {};
-    ::GetClassNameA(hwnd, className, sizeof(className));
-    if (pid == search->pid && std::string(className) == "#32770" && ::IsWindowVisible(hwnd)) {
-        search->boxes.push_back(hwnd);
-    }
-    return TRUE;
+// Visible top-level windows of one process with the given class.
+std::vector<HWND> WindowsOf(DWORD pid, const char* className) {
+    WindowSearch search = {pid, className, {}};
+    ::EnumWindows(&CollectWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
 }
 }  // namespace
 
@@ -122,13 +112,11 @@ bool Program::Start(const std::string& exePath, const std::string& arguments) {
         return false;
     }
     ::WaitForInputIdle(info_.hProcess, 10000);
-    FindMain search = {info_.dwProcessId, nullptr};
     WaitFor([&] {
-        search.found = nullptr;
-        ::EnumWindows(&FindMainWindow, reinterpret_cast<LPARAM>(&search));
-        return search.found != nullptr;
+        const std::vector<HWND> windows = WindowsOf(info_.dwProcessId, "KalvexMainWindow");
+        window_ = windows.empty() ? nullptr : windows.front();
+        return window_ != nullptr;
     });
-    window_ = search.found;
     if (window_ != nullptr) threadId_ = ::GetWindowThreadProcessId(window_, nullptr);
     return window_ != nullptr;
 }
@@ -141,9 +129,7 @@ bool Program::WaitForExit(DWORD limitMs, DWORD* exitCode) {
 }
 
 std::vector<HWND> Program::MessageBoxes() const {
-    FindBoxes search = {info_.dwProcessId, {}};
-    ::EnumWindows(&FindMessageBoxes, reinterpret_cast<LPARAM>(&search));
-    return search.boxes;
+    return WindowsOf(info_.dwProcessId, "#32770");
 }
 
 void Program::Kill() {
