@@ -35,7 +35,7 @@ const ControlSpec* SpecOf(int id) {
     return nullptr;
 }
 
-int FontExists(const LOGFONTA*, const TEXTMETRICA*, DWORD, LPARAM found) {
+int CALLBACK FontExists(const LOGFONTA*, const TEXTMETRICA*, DWORD, LPARAM found) {
     *reinterpret_cast<bool*>(found) = true;
     return 0;
 }
@@ -190,7 +190,7 @@ std::string Win32Window::ChooseFace(const char* wanted) {
         query.lfCharSet = ANSI_CHARSET;
         lstrcpynA(query.lfFaceName, face, LF_FACESIZE);
         bool found = false;
-        ::EnumFontFamiliesExA(screen, &query, reinterpret_cast<FONTENUMPROCA>(&FontExists),
+        ::EnumFontFamiliesExA(screen, &query, &FontExists,
                               reinterpret_cast<LPARAM>(&found), 0);
         if (found) {
             chosen = face;
