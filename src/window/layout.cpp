@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <stdexcept>
 
 namespace kalvex {
 
@@ -47,11 +46,11 @@ std::vector<ControlSpec> ControlsInTabOrder() {
     return sorted;
 }
 
-const ControlSpec& FindControl(ControlId id) {
+const ControlSpec* FindControl(int id) {
     for (const ControlSpec& spec : kControls) {
-        if (spec.id == id) return spec;
+        if (ToInt(spec.id) == id) return &spec;
     }
-    throw std::out_of_range("unknown control id");
+    return nullptr;
 }
 
 namespace {

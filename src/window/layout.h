@@ -50,7 +50,8 @@ extern const std::array<ControlSpec, 15> kControls;
 // them, which is also the order the keyboard walks.
 std::vector<ControlSpec> ControlsInTabOrder();
 
-const ControlSpec& FindControl(ControlId id);
+// The control with the given id, or null when no control has it.
+const ControlSpec* FindControl(int id);
 
 // twips * dpi / 1440, rounded to the nearest pixel.
 int TwipsToPixels(int twips, int dpi);

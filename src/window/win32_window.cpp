@@ -28,13 +28,6 @@ std::string WindowText(HWND hwnd) {
 
 bool IsButtonKind(ControlKind kind) { return kind == ControlKind::Button || kind == ControlKind::ColouredButton; }
 
-const ControlSpec* SpecOf(int id) {
-    for (const ControlSpec& spec : kControls) {
-        if (ToInt(spec.id) == id) return &spec;
-    }
-    return nullptr;
-}
-
 int CALLBACK FontExists(const LOGFONTA*, const TEXTMETRICA*, DWORD, LPARAM found) {
     *reinterpret_cast<bool*>(found) = true;
     return 0;
@@ -297,7 +290,7 @@ LRESULT Win32Window::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
 
 void Win32Window::OnCommand(int id, int code) {
     if (form_ == nullptr) return;
-    const ControlSpec* spec = SpecOf(id);
+    const ControlSpec* spec = FindControl(id);
     if (spec == nullptr) return;
     if (IsButtonKind(spec->kind)) {
         // A drawn button reports the second press of a double click on its
@@ -314,7 +307,7 @@ LRESULT Win32Window::DefaultButtonId() {
     // Enter presses the focused button; elsewhere it does nothing.
     HWND focus = ::GetFocus();
     if (focus == nullptr || ::GetParent(focus) != hwnd_) return 0;
-    const ControlSpec* spec = SpecOf(::GetDlgCtrlID(focus));
+    const ControlSpec* spec = FindControl(::GetDlgCtrlID(focus));
     if (spec == nullptr || !IsButtonKind(spec->kind)) return 0;
     return MAKELRESULT(ToInt(spec->id), DC_HASDEFID);
 }

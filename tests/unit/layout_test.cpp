@@ -27,9 +27,10 @@ TEST(Layout, IdsFollowUniqueTabIndexes) {
     for (const ControlSpec& spec : kControls) {
         EXPECT_TRUE(tabs.insert(spec.tabIndex).second) << spec.name;
         EXPECT_EQ(ToInt(spec.id), 1000 + spec.tabIndex) << spec.name;
-        EXPECT_EQ(&FindControl(spec.id), &spec);
+        EXPECT_EQ(FindControl(ToInt(spec.id)), &spec);
     }
     EXPECT_EQ(tabs.size(), kControls.size());
+    EXPECT_EQ(FindControl(1), nullptr);
 }
 
 }  // namespace
