@@ -74,7 +74,9 @@ bool Win32Window::Create() {
         if (dpi_ <= 0) dpi_ = 96;
     }
 
-    RECT frame = {0, 0, TwipsToPixels(kClientWidthTwips, dpi_), TwipsToPixels(kClientHeightTwips, dpi_)};
+    const int wantWidth = TwipsToPixels(kClientWidthTwips, dpi_);
+    const int wantHeight = TwipsToPixels(kClientHeightTwips, dpi_);
+    RECT frame = {0, 0, wantWidth, wantHeight};
     ::AdjustWindowRectEx(&frame, kWindowStyle, FALSE, kWindowExStyle);
     hwnd_ = ::CreateWindowExA(kWindowExStyle, kWindowClass, kTitle, kWindowStyle, CW_USEDEFAULT, CW_USEDEFAULT,
                               frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, instance_, this);
@@ -86,8 +88,6 @@ bool Win32Window::Create() {
     // The window manager may have adjusted the frame: make the client area exact.
     RECT client;
     ::GetClientRect(hwnd_, &client);
-    const int wantWidth = TwipsToPixels(kClientWidthTwips, dpi_);
-    const int wantHeight = TwipsToPixels(kClientHeightTwips, dpi_);
     if (client.right != wantWidth || client.bottom != wantHeight) {
         RECT outer;
         ::GetWindowRect(hwnd_, &outer);
@@ -195,26 +195,32 @@ std::string Win32Window::ChooseFace(const char* wanted) {
 }
 
 HFONT Win32Window::FontFor(const FontSpec& spec) {
-    if (spec.face == nullptr) {
-        if (defaultFont_ == nullptr) {
-            NONCLIENTMETRICSA metrics = {};
-            metrics.cbSize = sizeof(metrics);
-            BOOL ok = ::SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0);
-            if (!ok) {
-                // Systems before Vista know the structure without its last field.
-                metrics.cbSize = sizeof(metrics) - sizeof(metrics.iPaddedBorderWidth);
-                ok = ::SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0);
-            }
-            HFONT font = ok ? ::CreateFontIndirectA(&metrics.lfMessageFont) : nullptr;
-            if (font != nullptr) {
-                fonts_.emplace_back(font);
-                defaultFont_ = font;
-            } else {
-                defaultFont_ = static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
-            }
-        }
-        return defaultFont_;
+    // Controls that share a font share one font object.
+    const std::string face = spec.face != nullptr ? spec.face : "";
+    for (const CachedFont& cached : fontCache_) {
+        if (cached.face == face && cached.weight == spec.weight && cached.size == spec.size) return cached.font;
     }
+    const HFONT font = spec.face == nullptr ? CreateDefaultFont() : CreateLayoutFont(spec);
+    fontCache_.push_back(CachedFont{face, spec.weight, spec.size, font});
+    return font;
+}
+
+HFONT Win32Window::CreateDefaultFont() {
+    NONCLIENTMETRICSA metrics = {};
+    metrics.cbSize = sizeof(metrics);
+    BOOL ok = ::SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0);
+    if (!ok) {
+        // Systems before Vista know the structure without its last field.
+        metrics.cbSize = sizeof(metrics) - sizeof(metrics.iPaddedBorderWidth);
+        ok = ::SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0);
+    }
+    HFONT font = ok ? ::CreateFontIndirectA(&metrics.lfMessageFont) : nullptr;
+    if (font == nullptr) return static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
+    fonts_.emplace_back(font);
+    return font;
+}
+
+HFONT Win32Window::CreateLayoutFont(const FontSpec& spec) {
     LOGFONTA lf = {};
     lf.lfHeight = -PointSizeToPixels(spec.size, dpi_);
     lf.lfWeight = spec.weight;

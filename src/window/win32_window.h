@@ -63,6 +63,8 @@ private:
 
     HWND Control(ControlId id) const;
     HFONT FontFor(const FontSpec& spec);
+    HFONT CreateDefaultFont();
+    HFONT CreateLayoutFont(const FontSpec& spec);
     std::string ChooseFace(const char* wanted);
 
     // Runs a handler; an error that leaves it is reported in a message box
@@ -74,8 +76,14 @@ private:
     HWND hwnd_ = nullptr;
     frmKalvex* form_ = nullptr;
     int dpi_ = 96;
-    HFONT defaultFont_ = nullptr;
-    std::vector<UniqueGdiObject> fonts_;
+    struct CachedFont {
+        std::string face;  // "" for the window's own font
+        int weight;
+        int size;
+        HFONT font;
+    };
+    std::vector<CachedFont> fontCache_;
+    std::vector<UniqueGdiObject> fonts_;  // the font objects this window created
     std::string listFolder_;
     WNDPROC fileListDefaultProc_ = nullptr;
     HWND savedFocus_ = nullptr;
