@@ -16,12 +16,12 @@ std::string SystemPath(SystemApi& system) {
     return buffer.substr(0, buffer.find('\0'));
 }
 
-VbBool FileIsThere(SystemApi& system, const std::string& inFileSpec) {
+VbBool FileIsThere(SystemApi& system, const std::string& path) {
     // A name with a NUL inside would reach the system cut short and name a
     // different file; such a name cannot be opened as given.
-    if (inFileSpec.empty() || inFileSpec.find('\0') != std::string::npos) return kFalse;
+    if (path.empty() || path.find('\0') != std::string::npos) return kFalse;
     try {
-        return ToVb(system.CanOpenForReading(inFileSpec));
+        return ToVb(system.CanOpenForReading(path));
     } catch (const std::exception&) {
         return kFalse;
     }

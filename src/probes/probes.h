@@ -25,6 +25,6 @@ std::string SystemPath(SystemApi& system);
 
 // True when the file can be opened for reading. Never raises; every failure
 // counts as False.
-VbBool FileIsThere(SystemApi& system, const std::string& inFileSpec);
+VbBool FileIsThere(SystemApi& system, const std::string& path);
 
 }  // namespace kalvex

@@ -23,7 +23,7 @@ public:
     // Opens the file for reading only and closes it again. True when the
     // open succeeded; false (or an error) when it did not. Never leaves the
     // file open.
-    virtual bool CanOpenForReading(const std::string& fileSpec) = 0;
+    virtual bool CanOpenForReading(const std::string& path) = 0;
 };
 
 }  // namespace kalvex

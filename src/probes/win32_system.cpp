@@ -24,8 +24,8 @@ std::uint32_t Win32System::SystemDirectory(char* buffer, std::uint32_t size) {
     return ::GetSystemDirectoryA(buffer, size);
 }
 
-bool Win32System::CanOpenForReading(const std::string& fileSpec) {
-    UniqueFile file(::CreateFileA(fileSpec.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+bool Win32System::CanOpenForReading(const std::string& path) {
+    UniqueFile file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return false;
     // Only a file on disk counts: not a folder, not a device such as NUL.

@@ -9,7 +9,7 @@ class Win32System final : public SystemApi {
 public:
     std::uint16_t NativeProcessorArchitecture() override;
     std::uint32_t SystemDirectory(char* buffer, std::uint32_t size) override;
-    bool CanOpenForReading(const std::string& fileSpec) override;
+    bool CanOpenForReading(const std::string& path) override;
 };
 
 }  // namespace kalvex

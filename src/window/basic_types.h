@@ -20,7 +20,6 @@ constexpr VbBool ToVb(bool value) { return value ? kTrue : kFalse; }
 class Error : public std::runtime_error {
 public:
     explicit Error(const std::string& description) : std::runtime_error(description) {}
-    std::string Description() const { return what(); }
 };
 
 }  // namespace kalvex

@@ -51,22 +51,10 @@ struct FileHandleTraits {
     static void Close(Type h) { ::CloseHandle(h); }
 };
 
-struct KernelHandleTraits {
-    using Type = HANDLE;
-    static Type None() { return nullptr; }
-    static void Close(Type h) { ::CloseHandle(h); }
-};
-
 struct FindHandleTraits {
     using Type = HANDLE;
     static Type None() { return INVALID_HANDLE_VALUE; }
     static void Close(Type h) { ::FindClose(h); }
-};
-
-struct LibraryTraits {
-    using Type = HMODULE;
-    static Type None() { return nullptr; }
-    static void Close(Type h) { ::FreeLibrary(h); }
 };
 
 struct GdiObjectTraits {
@@ -76,9 +64,7 @@ struct GdiObjectTraits {
 };
 
 using UniqueFile = UniqueHandle<FileHandleTraits>;
-using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
 using UniqueFind = UniqueHandle<FindHandleTraits>;
-using UniqueLibrary = UniqueHandle<LibraryTraits>;
 using UniqueGdiObject = UniqueHandle<GdiObjectTraits>;
 
 // GetProcAddress with the entry point's type, e.g.

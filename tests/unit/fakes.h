@@ -125,10 +125,10 @@ public:
         std::memcpy(buffer, systemDirectoryBytes.data(), std::min<size_t>(size, systemDirectoryBytes.size()));
         return systemDirectoryResult;
     }
-    bool CanOpenForReading(const std::string& fileSpec) override {
-        openQueries.push_back(fileSpec);
+    bool CanOpenForReading(const std::string& path) override {
+        openQueries.push_back(path);
         if (openFails) throw Error("Permission denied");
-        return readableFiles.count(fileSpec) != 0;
+        return readableFiles.count(path) != 0;
     }
 
     std::uint16_t architecture = 9;
