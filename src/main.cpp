@@ -2,7 +2,11 @@
 #include <windows.h>
 
 #include "probes/win32_system.h"
+#include "registration/win32_modules.h"
+#include "registration/win32_shell.h"
+#include "versioninfo/win32_version.h"
 #include "window/frmKalvex.h"
+#include "window/win32_files.h"
 #include "window/win32_window.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
@@ -10,12 +14,16 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
 
     kalvex::Win32System system;
+    kalvex::Win32Files files;
+    kalvex::Win32Shell shell;
+    kalvex::Win32Modules modules;
+    kalvex::Win32Version version;
     kalvex::Win32Window window(instance);
     if (!window.Create()) {
         ::MessageBoxA(nullptr, "The main window could not be created.", kalvex::kTitle, MB_OK);
         return 1;
     }
-    kalvex::frmKalvex form({window, window, system});
+    kalvex::frmKalvex form({window, window, files, system, shell, modules, version});
     window.Attach(&form);
     form.Form_Load();
     window.Show(showCommand);

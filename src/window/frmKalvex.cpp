@@ -19,7 +19,13 @@ void Attempt(Step&& step) {
 }  // namespace
 
 frmKalvex::frmKalvex(Services services)
-    : controls_(services.controls), toolkit_(services.toolkit), system_(services.system) {}
+    : controls_(services.controls),
+      toolkit_(services.toolkit),
+      files_(services.files),
+      system_(services.system),
+      shell_(services.shell),
+      version_(services.version),
+      engine_(services.modules, services.toolkit) {}
 
 void frmKalvex::Form_Load() {
     Attempt([&] { mNewLine = "\r\n"; });
@@ -42,21 +48,88 @@ void frmKalvex::Form_Load() {
     if (found) Attempt([&] { controls_.SetText(ControlId::text1, defaultPath); });
 }
 
-void frmKalvex::Form_Unload() { toolkit_.EndProgram(); }
+void frmKalvex::Form_Unload() {
+    // Components whose worker outlived its wait are released once it ended.
+    Attempt([&] { engine_.ReleaseFinishedWorkers(); });
+    toolkit_.EndProgram();
+}
+
+// ---- the numbered buttons ----
 
 void frmKalvex::Command1_Click(std::int16_t /*index*/) {}
+
+void frmKalvex::Savetext(const std::string& file, const std::string& buffer) { WriteTextFile(file, buffer); }
+
+bool frmKalvex::WriteTextFile(const std::string& /*file*/, const std::string& /*buffer*/) { return false; }
+
+// ---- closing ----
 
 void frmKalvex::Command2_Click() { toolkit_.UnloadWindow(); }
 
 void frmKalvex::cmdExit_Click() { toolkit_.UnloadWindow(); }
 
-void frmKalvex::cmdRegister_Click() {}
+// ---- the general section's confirmation flow ----
 
-void frmKalvex::cmdUnregister_Click() {}
+namespace {
+bool OnlySpaces(const std::string& text) { return text.find_first_not_of(' ') == std::string::npos; }
+}  // namespace
 
-void frmKalvex::cmdProceed_Click() {}
+// Register and Unregister share their checks: a name must be given and the
+// file must open. Both read text1 afresh and pass it on untrimmed.
+bool frmKalvex::CheckFileSpec(std::string& fileSpec) {
+    fileSpec = controls_.Text(ControlId::text1);
+    if (OnlySpaces(fileSpec)) {
+        toolkit_.MsgBox(kNoPathYet);
+        return false;
+    }
+    if (IsFileThere(fileSpec) == kFalse) {
+        toolkit_.MsgBox(kFileNotFound);
+        return false;
+    }
+    return true;
+}
 
-void frmKalvex::cmdCancel_Click() {}
+void frmKalvex::cmdRegister_Click() {
+    std::string fileSpec;
+    if (!CheckFileSpec(fileSpec)) return;
+    ShowFileInfo(fileSpec);
+    mRegisterMode = kTrue;
+    SetButtonMode(kFalse);
+}
+
+void frmKalvex::cmdUnregister_Click() {
+    std::string fileSpec;
+    if (!CheckFileSpec(fileSpec)) return;
+    mRegisterMode = kFalse;
+    SetButtonMode(kFalse);
+}
+
+void frmKalvex::cmdProceed_Click() {
+    toolkit_.MsgBox(kProceedNotice);
+    if (mRegisterMode != kFalse) {
+        RegisterServer(controls_.Text(ControlId::text1), "");
+        controls_.SetVisible(ControlId::lblPleaseVerify, false);
+        controls_.SetText(ControlId::lblFileInfo, "");
+    } else {
+        RegisterServer(controls_.Text(ControlId::text1), "u");
+    }
+    SetButtonMode(kTrue);
+}
+
+void frmKalvex::cmdCancel_Click() {
+    text1_Change();
+    SetButtonMode(kTrue);
+}
+
+void frmKalvex::RegisterServer(const std::string& fileSpec, const std::string& command) {
+    engine_.RegisterServer(fileSpec, command, mApiResult);
+}
+
+// ---- version information ----
+
+VbBool frmKalvex::GetVersionInfo(const std::string& /*fileSpec*/) { return kFalse; }
+
+void frmKalvex::ShowFileInfo(const std::string& /*fileSpec*/) {}
 
 void frmKalvex::text1_Change() {
     controls_.SetVisible(ControlId::lblPleaseVerify, false);

@@ -10,14 +10,22 @@
 #include "basic_types.h"
 #include "control_ids.h"
 #include "probes/system_api.h"
+#include "registration/engine.h"
+#include "registration/module_api.h"
+#include "registration/shell_api.h"
 #include "toolkit.h"
+#include "versioninfo/version_api.h"
 
 namespace kalvex {
 
 struct Services {
     Controls& controls;
     Toolkit& toolkit;
+    FileLayer& files;
     SystemApi& system;
+    ShellApi& shell;
+    ModuleApi& modules;
+    VersionApi& version;
 };
 
 // Texts of start-up.
@@ -26,6 +34,11 @@ constexpr const char* kFileSpecCaptionLine2 = "    e.g. c:\\Windows\\System\\msw
 constexpr const char* kDefaultFolder64 = "c:\\windows\\syswow64";
 constexpr const char* kDefaultFolder32 = "c:\\windows\\system32";
 constexpr const char* kDefaultComponentFile = "\\mscomctl.ocx";
+
+// Messages of the general section.
+constexpr const char* kNoPathYet = "No path and filename yet";
+constexpr const char* kFileNotFound = "File not found";
+constexpr const char* kProceedNotice = "WWW";
 
 class frmKalvex {
 public:
@@ -51,10 +64,18 @@ public:
     VbBool is64();
     std::string GetSystemPath();
     VbBool IsFileThere(const std::string& inFileSpec);
+    // Writes `buffer` to `file` as one text item. A failure is reported in a
+    // message box (the path, a space, the system's description).
+    void Savetext(const std::string& file, const std::string& buffer);
 
     // True: normal mode (Register, Unregister, Exit; text1 editable).
     // False: confirmation mode (Proceed, Cancel; text1 locked).
     void SetButtonMode(VbBool flag);
+
+    // The window's own procedures, open to the tests.
+    VbBool GetVersionInfo(const std::string& fileSpec);
+    void ShowFileInfo(const std::string& fileSpec);
+    void RegisterServer(const std::string& fileSpec, const std::string& command);
 
     // Window state, for the adapter and the tests.
     const std::string& NewLine() const { return mNewLine; }
@@ -64,9 +85,19 @@ public:
     const std::optional<std::int32_t>& ApiResult() const { return mApiResult; }
 
 private:
+    // Savetext's work; true when the file was written.
+    bool WriteTextFile(const std::string& file, const std::string& buffer);
+    // The checks that Register and Unregister share; fills `fileSpec` with
+    // text1's content, untrimmed. False after a message.
+    bool CheckFileSpec(std::string& fileSpec);
+
     Controls& controls_;
     Toolkit& toolkit_;
+    FileLayer& files_;
     SystemApi& system_;
+    ShellApi& shell_;
+    VersionApi& version_;
+    RegistrationEngine engine_;
 
     std::string mNewLine;
     std::string mCompanyName;

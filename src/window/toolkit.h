@@ -59,4 +59,21 @@ public:
     virtual void EndProgram() = 0;
 };
 
+// The toolkit's file layer: numbered file handles from one pool. Every
+// failure raises kalvex::Error with the platform's description of it.
+class FileLayer {
+public:
+    virtual ~FileLayer() = default;
+
+    // A file number that is free now.
+    virtual int FreeFile() = 0;
+    // Opens `path` for output under `fileNumber`: a missing file is created,
+    // an existing one is emptied. Bytes are written as given (binary).
+    virtual void OpenForOutput(int fileNumber, const std::string& path) = 0;
+    // Writes one text item, converted to single-byte text, as it stands.
+    virtual void WriteText(int fileNumber, const std::string& text) = 0;
+    // Closes the file and gives its number back to the pool.
+    virtual void Close(int fileNumber) = 0;
+};
+
 }  // namespace kalvex

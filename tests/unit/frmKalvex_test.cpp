@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "fake_files.h"
+#include "fake_modules.h"
+#include "fake_version.h"
 #include "fakes.h"
 
 namespace kalvex::testing {
@@ -12,7 +15,7 @@ const std::string kPath32 = "c:\\windows\\system32\\mscomctl.ocx";
 
 class FormTest : public ::testing::Test {
 protected:
-    FormTest() : form({controls, toolkit, system}) {
+    FormTest() : form({controls, toolkit, files, system, shell, modules, version}) {
         controls.onText1Change = [this] {
             ++changes;
             form.text1_Change();
@@ -27,7 +30,11 @@ protected:
 
     FakeControls controls;
     FakeToolkit toolkit;
+    FakeFiles files;
     FakeSystem system;
+    FakeShell shell;
+    FakeModules modules;
+    FakeVersion version;
     frmKalvex form;
     int changes = 0;
 };
@@ -105,7 +112,7 @@ TEST_F(FormTest, StartUpKeepsTheListFolderWhenTheSystemPathIsMissing) {
         FakeSystem failing;
         failing.systemDirectoryResult = 0;
         failing.systemDirectoryFails = throws;
-        frmKalvex other({fresh, toolkit, failing});
+        frmKalvex other({fresh, toolkit, files, failing, shell, modules, version});
         other.Form_Load();
         EXPECT_EQ(fresh.listFolder, "C:\\Start") << "throws=" << throws;
         EXPECT_FALSE(fresh.Visible(ControlId::cmdProceed));

@@ -1,0 +1,15 @@
+// The shell calls of the numbered buttons, made for real. Windows only.
+#pragma once
+
+#include "shell_api.h"
+
+namespace kalvex {
+
+class Win32Shell final : public ShellApi {
+public:
+    std::uint32_t IsUserAnAdmin() override;
+    void ShellExecute(const std::string& operation, const std::string& file, const std::string& parameters,
+                      int showCommand) override;
+};
+
+}  // namespace kalvex

@@ -1,0 +1,15 @@
+// The version library's calls, made for real. Windows only.
+#pragma once
+
+#include "version_api.h"
+
+namespace kalvex {
+
+class Win32Version final : public VersionApi {
+public:
+    std::uint32_t GetFileVersionInfoSize(const std::string& path) override;
+    std::int32_t GetFileVersionInfo(const std::string& path, std::vector<std::uint8_t>& block) override;
+    std::string AnsiFromUtf16(const std::u16string& text) override;
+};
+
+}  // namespace kalvex
