@@ -2,8 +2,9 @@
 # Builds Kalvex and starts it under Wine. With no display, it starts inside
 # Xvfb, saves a screenshot of the window and prints where it is.
 #
-# This machine runs 64-bit Wine only, so it starts the x86_64 build of the
-# same sources; the shipped 32-bit program is build/windows-i686/kalvex.exe.
+# Where the kernel executes 32-bit code it starts the shipped 32-bit program,
+# build/windows-i686/kalvex.exe, under 32-bit Wine; elsewhere the x86_64
+# build of the same sources under 64-bit Wine.
 set -eu
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 BUILD=${KALVEX_BUILD_DIR:-$ROOT/build}
@@ -15,7 +16,14 @@ cmake --build "$BUILD" --parallel "$(nproc)"
 . "$ROOT/tests/e2e/wine_env.sh"
 kalvex_find_wine
 export WINEPREFIX="$BUILD/wineprefix"
-EXE="$BUILD/windows-x86_64/kalvex.exe"
+if kalvex_can_run_32bit; then
+    kalvex_use_wine32
+    EXE="$BUILD/windows-i686/kalvex.exe"
+    echo "Running the shipped 32-bit program $EXE under 32-bit Wine."
+else
+    EXE="$BUILD/windows-x86_64/kalvex.exe"
+    echo "Running the x86_64 build $EXE under 64-bit Wine: $KALVEX_NO32_REASON."
+fi
 
 if [ -n "${DISPLAY:-}" ]; then
     [ -f "$WINEPREFIX/system.reg" ] || kalvex_make_prefix

@@ -1,27 +1,44 @@
 #!/bin/sh
 # Installs the Debian packages the build and the tests need, when missing.
+# Where the kernel executes 32-bit x86 code, it also installs 32-bit Wine,
+# so that the end-to-end tests run the shipped i686 program itself.
 # Run as root (or through sudo) on Debian 12.
 set -eu
 
 PACKAGES="cmake make g++ googletest libgtest-dev clang libclang-rt-14-dev \
 g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 binutils-mingw-w64-i686 \
-wine64 xvfb xauth x11-utils imagemagick"
-
-missing=""
-for p in $PACKAGES; do
-    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
-        missing="$missing $p"
-    fi
-done
-
-if [ -z "$missing" ]; then
-    echo "setup: every package is present"
-    exit 0
-fi
+wine64 xvfb xauth x11-utils imagemagick python3"
 
 SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 
-echo "setup: installing$missing"
-$SUDO apt-get update
-DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y --no-install-recommends $missing
+installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }
+
+updated=""
+install_missing() {
+    missing=""
+    for p in "$@"; do installed "$p" || missing="$missing $p"; done
+    [ -n "$missing" ] || return 0
+    echo "setup: installing$missing"
+    if [ -z "$updated" ]; then
+        $SUDO apt-get update
+        updated=yes
+    fi
+    DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y --no-install-recommends $missing
+}
+
+install_missing $PACKAGES
+
+# 32-bit code: add the i386 architecture, bring its C library and ask its
+# loader. Only where that answers does 32-bit Wine come along.
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    $SUDO dpkg --add-architecture i386
+    updated=""
+fi
+install_missing libc6:i386
+if /lib/ld-linux.so.2 --version >/dev/null 2>&1; then
+    install_missing wine32:i386
+else
+    echo "setup: this kernel does not execute 32-bit x86 code; 32-bit Wine is not installed and the i686 end-to-end runs will be skipped"
+fi
+echo "setup: every package is present"

@@ -1,334 +1,51 @@
 // End-to-end driver: starts kalvex.exe in the same Windows (prefix), drives
 // its window through real messages and input, and prints TAP lines.
 //
-//   kalvex_e2e.exe <path of kalvex.exe>
+//   kalvex_e2e.exe <path of kalvex.exe> [layout-only]
 //
 // Exit code 0 when every check passed.
 #include <windows.h>
 
 #include <cstdio>
-#include <memory>
 #include <string>
-#include <vector>
 
-#include "driver_support.h"
-#include "window/control_ids.h"
-#include "window/layout.h"
-
-using e2e::Check;
-using e2e::CheckEqual;
-using kalvex::ControlId;
-using kalvex::ToInt;
-
-namespace {
-
-std::string g_exe;
-int g_dpi = 96;
-std::string g_systemDir;  // as the program under test sees it: same bitness as the driver
-std::string g_windowsDir;
-
-const char* const kTestComponents[] = {"kalvex-e2e-b.ocx", "kalvex-e2e-a.ocx"};
-const char* const kFileSpecCaption = "File specification of OCX/DLL\r\n    e.g. c:\\Windows\\System\\mswinsck.ocx";
-
-HWND ControlOf(const e2e::Program& program, ControlId id) { return program.Control(ToInt(id)); }
-
-std::string Text(const e2e::Program& program, ControlId id) { return e2e::TextOf(ControlOf(program, id)); }
-
-bool Visible(const e2e::Program& program, ControlId id) {
-    return (::GetWindowLongA(ControlOf(program, id), GWL_STYLE) & WS_VISIBLE) != 0;
-}
-
-// Any message box on screen is a failure of the scenario; close it.
-void NoMessageBoxes(e2e::Program& program, const std::string& scenario) {
-    const std::vector<HWND> boxes = program.MessageBoxes();
-    std::string texts;
-    for (HWND box : boxes) {
-        texts += "[" + e2e::TextOf(::GetDlgItem(box, 0xFFFF)) + "]";
-        ::PostMessageA(::GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
-    }
-    Check(boxes.empty(), scenario + ": no message box", texts);
-}
-
-// Ends the program by `close` and checks that it stops at once with code 0.
-void ExpectEndsWithZero(e2e::Program& program, const std::string& how) {
-    DWORD code = 12345;
-    const bool ended = program.WaitForExit(5000, &code);
-    Check(ended, how + " ends the program");
-    if (ended) CheckEqual(static_cast<long>(code), 0L, how + " exit code");
-}
-
-bool StartProgram(e2e::Program& program, const std::string& scenario) {
-    const bool started = program.Start(g_exe);
-    Check(started, scenario + ": kalvex.exe starts and shows its window");
-    return started;
-}
-
-std::string VersionString(const std::string& file, const std::string& key) {
-    DWORD ignored = 0;
-    const DWORD size = ::GetFileVersionInfoSizeA(file.c_str(), &ignored);
-    if (size == 0) return std::string();
-    std::vector<char> block(size);
-    if (!::GetFileVersionInfoA(file.c_str(), 0, size, block.data())) return std::string();
-    char* value = nullptr;
-    UINT length = 0;
-    const std::string path = "\\StringFileInfo\\040904B0\\" + key;
-    if (!::VerQueryValueA(block.data(), path.c_str(), reinterpret_cast<void**>(&value), &length) || value == nullptr) {
-        return std::string();
-    }
-    return std::string(value);
-}
-
-void CheckProgramFile() {
-    // Wine does not answer WM_GETICON across processes: look in the file.
-    HMODULE image = ::LoadLibraryExA(g_exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    Check(image != nullptr && ::FindResourceA(image, MAKEINTRESOURCEA(1), RT_GROUP_ICON) != nullptr,
-          "program file carries its icon");
-    if (image != nullptr) ::FreeLibrary(image);
-    CheckEqual(VersionString(g_exe, "CompanyName"), "The Kalvex developers", "version block: CompanyName");
-    const std::string version = VersionString(g_exe, "ProductVersion");
-    Check(!version.empty() && version[0] >= '1' && version[0] <= '9', "version block: ProductVersion", version);
-}
-
-void CheckWindowFrame(const e2e::Program& program) {
-    char title[64] = {};
-    ::GetWindowTextA(program.Window(), title, sizeof(title));
-    CheckEqual(title, "Kalvex", "window title");
-
-    RECT client = {};
-    ::GetClientRect(program.Window(), &client);
-    CheckEqual(client.right, kalvex::TwipsToPixels(kalvex::kClientWidthTwips, g_dpi), "client width in pixels");
-    CheckEqual(client.bottom, kalvex::TwipsToPixels(kalvex::kClientHeightTwips, g_dpi), "client height in pixels");
-
-    const LONG style = ::GetWindowLongA(program.Window(), GWL_STYLE);
-    Check((style & WS_SYSMENU) != 0, "window has a system menu and close box");
-    Check((style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX)) == 0, "window has no minimize or maximize box");
-    Check((style & WS_THICKFRAME) == 0, "window border is fixed");
-}
-
-std::string ExpectedClass(kalvex::ControlKind kind) {
-    switch (kind) {
-        case kalvex::ControlKind::Label: return "Static";
-        case kalvex::ControlKind::Button:
-        case kalvex::ControlKind::ColouredButton: return "Button";
-        case kalvex::ControlKind::TextBox: return "Edit";
-        case kalvex::ControlKind::FileList: return "ListBox";
-    }
-    return "?";
-}
-
-void CheckControlsInNormalMode(const e2e::Program& program, const std::string& expectedText1) {
-    for (const kalvex::ControlSpec& spec : kalvex::kControls) {
-        const std::string name = spec.name;
-        HWND control = ControlOf(program, spec.id);
-        Check(control != nullptr, name + " exists");
-        if (control == nullptr) continue;
-
-        Check(lstrcmpiA(e2e::ClassOf(control).c_str(), ExpectedClass(spec.kind).c_str()) == 0, name + " kind",
-              e2e::ClassOf(control));
-
-        const RECT actual = e2e::ClientRectOf(control);
-        RECT expected;
-        expected.left = kalvex::TwipsToPixels(spec.left, g_dpi);
-        expected.top = kalvex::TwipsToPixels(spec.top, g_dpi);
-        expected.right = expected.left + kalvex::TwipsToPixels(spec.width, g_dpi);
-        expected.bottom = expected.top + kalvex::TwipsToPixels(spec.height, g_dpi);
-        Check(EqualRect(&actual, &expected) != FALSE, name + " rectangle",
-              "got " + e2e::Describe(actual) + ", want " + e2e::Describe(expected));
-
-        std::string caption = spec.caption;
-        if (spec.id == ControlId::lblOCXFileSpec) caption = kFileSpecCaption;
-        if (spec.id == ControlId::text1) caption = expectedText1;
-        CheckEqual(e2e::TextOf(control), caption, name + " caption");
-
-        const bool hidden = spec.id == ControlId::lblPleaseVerify || spec.id == ControlId::cmdProceed ||
-                            spec.id == ControlId::cmdCancel;
-        Check(Visible(program, spec.id) == !hidden, name + (hidden ? " hidden" : " shown"));
-
-        const LONG style = ::GetWindowLongA(control, GWL_STYLE);
-        if (spec.kind == kalvex::ControlKind::ColouredButton) {
-            CheckEqual(style & BS_TYPEMASK, static_cast<long>(BS_OWNERDRAW), name + " paints its own face");
-        }
-        if (spec.id == ControlId::text1) Check((style & ES_READONLY) == 0, "text1 editable in normal mode");
-    }
-
-    // The general section lies below the client area.
-    RECT client = {};
-    ::GetClientRect(program.Window(), &client);
-    const RECT text1 = e2e::ClientRectOf(ControlOf(program, ControlId::text1));
-    Check(text1.top >= client.bottom, "text1 lies below the client area");
-}
-
-void CheckTabOrder(const e2e::Program& program) {
-    const ControlId order[] = {ControlId::text1,      ControlId::cmdRegister, ControlId::cmdUnregister,
-                               ControlId::cmdExit,    ControlId::File1,       ControlId::Command1_1,
-                               ControlId::Command1_0, ControlId::Command2,    ControlId::text1};
-    std::string walked;
-    bool same = true;
-    HWND current = ControlOf(program, order[0]);
-    for (size_t i = 1; i < sizeof(order) / sizeof(order[0]); ++i) {
-        current = ::GetNextDlgTabItem(program.Window(), current, FALSE);
-        const int id = ::GetDlgCtrlID(current);
-        walked += std::to_string(id) + " ";
-        same = same && id == ToInt(order[i]);
-    }
-    Check(same, "tab order in normal mode", "walked " + walked);
-}
-
-// Start-up, layout, keyboard and file list, closed with "Close".
-void ScenarioWindow() {
-    e2e::Program program;
-    if (!StartProgram(program, "window")) return;
-
-    CheckWindowFrame(program);
-    CheckProgramFile();
-    CheckControlsInNormalMode(program, "");
-    CheckTabOrder(program);
-    Check(e2e::WaitFor([&] { return e2e::FocusOf(program.ThreadId()) == ControlOf(program, ControlId::text1); }),
-          "focus on text1 at start");
-
-    // The file list shows the system folder's components, sorted.
-    HWND list = ControlOf(program, ControlId::File1);
-    const std::vector<std::string> items = e2e::ListItems(list);
-    bool listed = items.size() >= 2;
-    for (const char* name : kTestComponents) {
-        bool found = false;
-        for (const std::string& item : items) found = found || lstrcmpiA(item.c_str(), name) == 0;
-        listed = listed && found;
-    }
-    Check(listed, "file list shows the system folder's .ocx files");
-    bool onlyOcx = true;
-    for (const std::string& item : items) {
-        onlyOcx = onlyOcx && item.size() > 4 && lstrcmpiA(item.c_str() + item.size() - 4, ".ocx") == 0;
-    }
-    Check(onlyOcx, "file list shows only .ocx files");
-
-    // Typing into the out-of-view text box withdraws the version display.
-    e2e::SetTextOf(ControlOf(program, ControlId::lblFileInfo), "Company Name:  Someone");
-    ::ShowWindowAsync(ControlOf(program, ControlId::lblPleaseVerify), SW_SHOWNA);
-    e2e::WaitFor([&] { return Visible(program, ControlId::lblPleaseVerify); }, 2000);
-    e2e::TypeText("ab");
-    Check(e2e::WaitFor([&] { return Text(program, ControlId::text1) == "ab"; }), "typed keys reach text1",
-          Text(program, ControlId::text1));
-    CheckEqual(Text(program, ControlId::lblFileInfo), "", "typing empties lblFileInfo");
-    Check(!Visible(program, ControlId::lblPleaseVerify), "typing hides lblPleaseVerify");
-
-    // Tab moves on along the tab order.
-    e2e::PressKey(VK_TAB);
-    Check(e2e::WaitFor([&] { return e2e::FocusOf(program.ThreadId()) == ControlOf(program, ControlId::cmdRegister); }),
-          "Tab moves the focus from text1 to cmdRegister");
-
-    // A left press on an entry copies folder\name into text1.
-    const LRESULT itemHeight = ::SendMessageA(list, LB_GETITEMHEIGHT, 0, 0);
-    const std::string folder = g_systemDir;
-    if (items.size() >= 2) {
-        const LPARAM second = MAKELPARAM(5, itemHeight + itemHeight / 2);
-        ::PostMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, second);
-        ::PostMessageA(list, WM_LBUTTONUP, 0, second);
-        const std::string want = folder + "\\" + items[1];
-        Check(e2e::WaitFor([&] { return lstrcmpiA(Text(program, ControlId::text1).c_str(), want.c_str()) == 0; }),
-              "left press copies folder\\name into text1", Text(program, ControlId::text1) + " vs " + want);
-
-        // A right press reads the current entry, whichever it is.
-        ::SendMessageA(list, LB_SETCURSEL, 0, 0);
-        e2e::SetTextOf(ControlOf(program, ControlId::text1), "something else");
-        ::PostMessageA(list, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(5, itemHeight / 2));
-        ::PostMessageA(list, WM_RBUTTONUP, 0, MAKELPARAM(5, itemHeight / 2));
-        const std::string wantFirst = folder + "\\" + items[0];
-        Check(e2e::WaitFor([&] { return lstrcmpiA(Text(program, ControlId::text1).c_str(), wantFirst.c_str()) == 0; }),
-              "right press copies folder\\name into text1", Text(program, ControlId::text1) + " vs " + wantFirst);
-
-        // With no current entry the press still works: folder and separator.
-        ::SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(-1), 0);
-        ::PostMessageA(list, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(5, itemHeight / 2));
-        ::PostMessageA(list, WM_RBUTTONUP, 0, MAKELPARAM(5, itemHeight / 2));
-        const std::string wantBare = folder + "\\";
-        Check(e2e::WaitFor([&] { return lstrcmpiA(Text(program, ControlId::text1).c_str(), wantBare.c_str()) == 0; }),
-              "press without a current entry gives folder\\", Text(program, ControlId::text1));
-    }
-
-    NoMessageBoxes(program, "window");
-    ::PostMessageA(ControlOf(program, ControlId::Command2), BM_CLICK, 0, 0);
-    ExpectEndsWithZero(program, "Close");
-}
-
-void ScenarioExit() {
-    e2e::Program program;
-    if (!StartProgram(program, "exit")) return;
-    ::PostMessageA(ControlOf(program, ControlId::cmdExit), BM_CLICK, 0, 0);
-    ExpectEndsWithZero(program, "Exit");
-}
-
-void ScenarioCloseBox() {
-    e2e::Program program;
-    if (!StartProgram(program, "close box")) return;
-    ::PostMessageA(program.Window(), WM_CLOSE, 0, 0);
-    ExpectEndsWithZero(program, "WM_CLOSE");
-}
-
-void ScenarioDefaultComponent() {
-    // On 64-bit Windows the proposal is the 32-bit system folder's copy.
-    const std::string component = g_windowsDir + "\\syswow64\\mscomctl.ocx";
-    {
-        e2e::TempFile placed(component);
-        Check(placed.ok(), "placed mscomctl.ocx in syswow64");
-        e2e::Program program;
-        if (StartProgram(program, "default component")) {
-            CheckEqual(Text(program, ControlId::text1), "c:\\windows\\syswow64\\mscomctl.ocx",
-                       "text1 proposes the default component");
-            CheckEqual(Text(program, ControlId::lblFileInfo), "", "lblFileInfo empty after start-up");
-            Check(!Visible(program, ControlId::lblPleaseVerify), "lblPleaseVerify hidden after start-up");
-            NoMessageBoxes(program, "default component");
-            ::PostMessageA(program.Window(), WM_CLOSE, 0, 0);
-            ExpectEndsWithZero(program, "WM_CLOSE after the proposal");
-        }
-    }
-    Check(::GetFileAttributesA(component.c_str()) == INVALID_FILE_ATTRIBUTES, "mscomctl.ocx removed again");
-}
-
-}  // namespace
+#include "scenario_support.h"
 
 int main(int argc, char** argv) {
     if (argc < 2) {
         std::fprintf(stderr, "usage: kalvex_e2e <kalvex.exe> [layout-only]\n");
         return 2;
     }
-    g_exe = argv[1];
+    e2e::Situation& s = e2e::g_situation;
+    s.exe = argv[1];
+    s.exeDir = s.exe.substr(0, s.exe.find_last_of('\\'));
     const bool layoutOnly = argc > 2 && std::string(argv[2]) == "layout-only";
     ::SetProcessDPIAware();
     HDC screen = ::GetDC(nullptr);
-    g_dpi = ::GetDeviceCaps(screen, LOGPIXELSY);
+    s.dpi = ::GetDeviceCaps(screen, LOGPIXELSY);
     ::ReleaseDC(nullptr, screen);
-    std::printf("# display at %d dpi\n", g_dpi);
 
+    SYSTEM_INFO info = {};
+    ::GetNativeSystemInfo(&info);
+    s.windows64 = info.wProcessorArchitecture == PROCESSOR_ARCHITECTURE_AMD64 ||
+                  info.wProcessorArchitecture == PROCESSOR_ARCHITECTURE_IA64;
     char buffer[MAX_PATH] = {};
     ::GetSystemDirectoryA(buffer, MAX_PATH);
-    g_systemDir = buffer;
+    s.systemDir = buffer;
     ::GetWindowsDirectoryA(buffer, MAX_PATH);
-    g_windowsDir = buffer;
+    s.windowsDir = buffer;
+    std::printf("# %d dpi, %d-bit Windows, %d-bit program %s\n", s.dpi, s.windows64 ? 64 : 32,
+                static_cast<int>(sizeof(void*) * 8), s.exe.c_str());
 
-    // Components for the file list, and no default component to start with.
-    std::vector<std::unique_ptr<e2e::TempFile>> components;
-    for (const char* name : kTestComponents) {
-        components.push_back(std::make_unique<e2e::TempFile>(g_systemDir + "\\" + name));
-    }
-    ::DeleteFileA((g_windowsDir + "\\syswow64\\mscomctl.ocx").c_str());
+    // No default component to start with.
+    ::DeleteFileA((s.defaultFolder() + "\\mscomctl.ocx").c_str());
 
     if (layoutOnly) {
-        e2e::Program program;
-        if (StartProgram(program, "layout")) {
-            CheckWindowFrame(program);
-            CheckControlsInNormalMode(program, "");
-            ::PostMessageA(program.Window(), WM_CLOSE, 0, 0);
-            ExpectEndsWithZero(program, "WM_CLOSE");
-        }
+        e2e::RunLayoutOnly();
     } else {
-        ScenarioWindow();
-        ScenarioExit();
-        ScenarioCloseBox();
-        ScenarioDefaultComponent();
+        e2e::RunWindowScenarios();
     }
 
-    components.clear();
     std::printf("1..%d\n# %d failed\n", e2e::Checks(), e2e::Failures());
     return e2e::Failures() == 0 ? 0 : 1;
 }

@@ -1,13 +1,33 @@
 #!/bin/sh
-# End-to-end tests: runs the x86_64 build of kalvex.exe under 64-bit Wine
-# inside Xvfb, driven by kalvex_e2e.exe, in a fresh prefix that is removed
-# afterwards. Usage: run_e2e.sh <windows-x86_64 build folder>
+# End-to-end tests: runs kalvex.exe under Wine inside Xvfb, driven by
+# kalvex_e2e.exe of the same build, in a fresh prefix that is removed
+# afterwards. One situation per call:
+#   x64         the x86_64 build under 64-bit Wine (runs everywhere)
+#   i686-wow64  the shipped i686 build as a 32-bit program on 64-bit Windows
+#   i686-win32  the shipped i686 build on 32-bit Windows (WINEARCH=win32)
+# The i686 situations need a kernel that executes 32-bit code; elsewhere
+# they exit 77, which CTest reports as skipped.
+# Usage: run_e2e.sh <situation> <Windows build folder>
 set -u
 
-BUILD=${1:?usage: run_e2e.sh <windows-x86_64 build folder>}
+SITUATION=${1:?usage: run_e2e.sh <x64|i686-wow64|i686-win32> <Windows build folder>}
+BUILD=${2:?usage: run_e2e.sh <situation> <Windows build folder>}
 HERE=$(cd "$(dirname "$0")" && pwd)
 . "$HERE/wine_env.sh"
 kalvex_find_wine || exit 1
+
+case "$SITUATION" in
+    x64) ;;
+    i686-wow64 | i686-win32)
+        if ! kalvex_can_run_32bit; then
+            echo "# SKIP $SITUATION: $KALVEX_NO32_REASON"
+            exit 77
+        fi
+        [ "$SITUATION" = i686-win32 ] && export WINEARCH=win32
+        kalvex_use_wine32
+        ;;
+    *) echo "unknown situation $SITUATION" >&2; exit 1 ;;
+esac
 
 for f in "$BUILD/kalvex.exe" "$BUILD/tests/e2e/kalvex_e2e.exe"; do
     [ -f "$f" ] || { echo "missing $f" >&2; exit 1; }
@@ -26,11 +46,16 @@ cleanup() {
 trap cleanup EXIT INT TERM
 
 kalvex_start_xvfb || exit 1
-echo "# display $DISPLAY, prefix $WINEPREFIX"
+echo "# situation $SITUATION: $WINE, display $DISPLAY, prefix $WINEPREFIX"
 kalvex_make_prefix || exit 1
 
-mkdir -p "$WINEPREFIX/drive_c/kalvex"
-cp "$BUILD/kalvex.exe" "$BUILD/tests/e2e/kalvex_e2e.exe" "$WINEPREFIX/drive_c/kalvex/"
+# The program, its driver and the test components in one folder of their own.
+APPDIR="$WINEPREFIX/drive_c/kalvex"
+mkdir -p "$APPDIR"
+cp "$BUILD/kalvex.exe" "$BUILD/tests/e2e/kalvex_e2e.exe" "$APPDIR/"
+for f in "$BUILD"/tests/components/*.ocx "$BUILD"/tests/components/*.dll; do
+    [ -f "$f" ] && cp "$f" "$APPDIR/"
+done
 
 # The driver's output goes to files: Wine's background processes inherit
 # the standard handles and would keep a pipe open.

@@ -2,6 +2,30 @@
 # 64-bit loader and wineserver, starts an Xvfb display when asked, and
 # prepares a Wine prefix. Source it; it defines functions only.
 
+# Whether this kernel executes 32-bit x86 code and 32-bit Wine is installed.
+# Sets KALVEX_NO32_REASON when it cannot.
+kalvex_can_run_32bit() {
+    if ! /lib/ld-linux.so.2 --version >/dev/null 2>&1; then
+        KALVEX_NO32_REASON="this kernel does not execute 32-bit x86 code"
+        return 1
+    fi
+    if [ ! -x /usr/lib/wine/wine ]; then
+        KALVEX_NO32_REASON="32-bit Wine (wine32:i386) is not installed"
+        return 1
+    fi
+    return 0
+}
+
+# Runs programs with the 32-bit loader (after kalvex_find_wine). Prefixes
+# are still made by the 64-bit loader, unless WINEARCH=win32 asks for a
+# 32-bit Windows.
+kalvex_use_wine32() {
+    KALVEX_BOOT_WINE=$WINE
+    WINE=/usr/lib/wine/wine
+    [ "${WINEARCH:-}" = win32 ] && KALVEX_BOOT_WINE=$WINE
+    return 0
+}
+
 kalvex_find_wine() {
     if [ -x /usr/lib/wine/wine64 ]; then
         WINE=/usr/lib/wine/wine64
@@ -49,7 +73,7 @@ kalvex_start_xvfb() {
 # until Wine's own processes have settled.
 kalvex_make_prefix() {
     mkdir -p "$WINEPREFIX"
-    "$WINE" wineboot -i >"$WINEPREFIX.boot.log" 2>&1 || {
+    "${KALVEX_BOOT_WINE:-$WINE}" wineboot -i >"$WINEPREFIX.boot.log" 2>&1 || {
         cat "$WINEPREFIX.boot.log" >&2
         return 1
     }

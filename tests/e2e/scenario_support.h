@@ -1,0 +1,61 @@
+// What every scenario of the end-to-end driver shares: the situation it runs
+// in (bitness of Windows, folders, dpi), and Kalvex-specific ways to start
+// the program, find and press its controls and answer its message boxes.
+// Windows only.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "driver_support.h"
+#include "window/control_ids.h"
+
+namespace e2e {
+
+struct Situation {
+    std::string exe;         // kalvex.exe under test
+    std::string exeDir;      // its folder, where the test components lie too
+    int dpi = 96;
+    bool windows64 = false;  // the Windows we run on is 64-bit
+    std::string systemDir;   // as the program under test sees it (same bitness as the driver)
+    std::string windowsDir;
+    // The 32-bit system folder of this Windows, as the program's proposal names it.
+    std::string defaultFolder() const { return windows64 ? "c:\\windows\\syswow64" : "c:\\windows\\system32"; }
+};
+extern Situation g_situation;
+
+HWND ControlOf(const Program& program, kalvex::ControlId id);
+std::string Text(const Program& program, kalvex::ControlId id);
+bool Visible(const Program& program, kalvex::ControlId id);
+bool ReadOnly(const Program& program, kalvex::ControlId id);
+// Presses a button as a click would, without waiting for its handler.
+void Click(const Program& program, kalvex::ControlId id);
+// Replaces text1's content as typing would (the change notification fires).
+void SetText1(const Program& program, const std::string& text);
+
+// The program's next message box, or null when none came within the limit.
+HWND WaitForMessageBox(Program& program, DWORD limitMs = 10000);
+std::string MessageText(HWND box);
+// Presses OK and waits until the box has gone.
+void Dismiss(HWND box);
+// Expects a message box with exactly `text`, then dismisses it. The text
+// seen (or "" when none came) is returned.
+std::string ExpectMessage(Program& program, const std::string& text, const std::string& what,
+                          DWORD limitMs = 10000);
+// Any message box on screen is a failure of the scenario; close it.
+void NoMessageBoxes(Program& program, const std::string& scenario);
+// Waits until the program handles messages again (after a long handler).
+bool Responsive(const Program& program, DWORD limitMs = 15000);
+
+bool StartProgram(Program& program, const std::string& scenario, const std::string& arguments = std::string());
+// Expects the program to end at once with code 0.
+void ExpectEndsWithZero(Program& program, const std::string& how);
+
+// Scenario groups, one file each.
+void RunWindowScenarios();
+void RunLayoutOnly();
+void RunBatchScenarios();
+void RunGeneralScenarios();
+
+}  // namespace e2e

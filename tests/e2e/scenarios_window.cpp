@@ -1,0 +1,267 @@
+// Scenarios of the window itself: start-up, layout, keyboard, file list,
+// the proposal of the default component, and the three ways to close.
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "scenario_support.h"
+#include "window/layout.h"
+
+namespace e2e {
+
+using kalvex::ControlId;
+using kalvex::ToInt;
+
+namespace {
+
+const char* const kTestComponents[] = {"kalvex-e2e-b.ocx", "kalvex-e2e-a.ocx"};
+const char* const kFileSpecCaption = "File specification of OCX/DLL\r\n    e.g. c:\\Windows\\System\\mswinsck.ocx";
+
+std::string VersionString(const std::string& file, const std::string& key) {
+    DWORD ignored = 0;
+    const DWORD size = ::GetFileVersionInfoSizeA(file.c_str(), &ignored);
+    if (size == 0) return std::string();
+    std::vector<char> block(size);
+    if (!::GetFileVersionInfoA(file.c_str(), 0, size, block.data())) return std::string();
+    char* value = nullptr;
+    UINT length = 0;
+    const std::string path = "\\StringFileInfo\\040904B0\\" + key;
+    if (!::VerQueryValueA(block.data(), path.c_str(), reinterpret_cast<void**>(&value), &length) || value == nullptr) {
+        return std::string();
+    }
+    return std::string(value);
+}
+
+void CheckProgramFile() {
+    // Wine does not answer WM_GETICON across processes: look in the file.
+    HMODULE image = ::LoadLibraryExA(g_situation.exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    Check(image != nullptr && ::FindResourceA(image, MAKEINTRESOURCEA(1), RT_GROUP_ICON) != nullptr,
+          "program file carries its icon");
+    if (image != nullptr) ::FreeLibrary(image);
+    CheckEqual(VersionString(g_situation.exe, "CompanyName"), "The Kalvex developers", "version block: CompanyName");
+    const std::string version = VersionString(g_situation.exe, "ProductVersion");
+    Check(!version.empty() && version[0] >= '1' && version[0] <= '9', "version block: ProductVersion", version);
+}
+
+void CheckWindowFrame(const Program& program) {
+    char title[64] = {};
+    ::GetWindowTextA(program.Window(), title, sizeof(title));
+    CheckEqual(title, "Kalvex", "window title");
+
+    RECT client = {};
+    ::GetClientRect(program.Window(), &client);
+    CheckEqual(client.right, kalvex::TwipsToPixels(kalvex::kClientWidthTwips, g_situation.dpi), "client width in pixels");
+    CheckEqual(client.bottom, kalvex::TwipsToPixels(kalvex::kClientHeightTwips, g_situation.dpi), "client height in pixels");
+
+    const LONG style = ::GetWindowLongA(program.Window(), GWL_STYLE);
+    Check((style & WS_SYSMENU) != 0, "window has a system menu and close box");
+    Check((style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX)) == 0, "window has no minimize or maximize box");
+    Check((style & WS_THICKFRAME) == 0, "window border is fixed");
+}
+
+std::string ExpectedClass(kalvex::ControlKind kind) {
+    switch (kind) {
+        case kalvex::ControlKind::Label: return "Static";
+        case kalvex::ControlKind::Button:
+        case kalvex::ControlKind::ColouredButton: return "Button";
+        case kalvex::ControlKind::TextBox: return "Edit";
+        case kalvex::ControlKind::FileList: return "ListBox";
+    }
+    return "?";
+}
+
+void CheckControlsInNormalMode(const Program& program, const std::string& expectedText1) {
+    for (const kalvex::ControlSpec& spec : kalvex::kControls) {
+        const std::string name = spec.name;
+        HWND control = ControlOf(program, spec.id);
+        Check(control != nullptr, name + " exists");
+        if (control == nullptr) continue;
+
+        Check(lstrcmpiA(ClassOf(control).c_str(), ExpectedClass(spec.kind).c_str()) == 0, name + " kind",
+              ClassOf(control));
+
+        const RECT actual = ClientRectOf(control);
+        RECT expected;
+        expected.left = kalvex::TwipsToPixels(spec.left, g_situation.dpi);
+        expected.top = kalvex::TwipsToPixels(spec.top, g_situation.dpi);
+        expected.right = expected.left + kalvex::TwipsToPixels(spec.width, g_situation.dpi);
+        expected.bottom = expected.top + kalvex::TwipsToPixels(spec.height, g_situation.dpi);
+        Check(EqualRect(&actual, &expected) != FALSE, name + " rectangle",
+              "got " + Describe(actual) + ", want " + Describe(expected));
+
+        std::string caption = spec.caption;
+        if (spec.id == ControlId::lblOCXFileSpec) caption = kFileSpecCaption;
+        if (spec.id == ControlId::text1) caption = expectedText1;
+        CheckEqual(TextOf(control), caption, name + " caption");
+
+        const bool hidden = spec.id == ControlId::lblPleaseVerify || spec.id == ControlId::cmdProceed ||
+                            spec.id == ControlId::cmdCancel;
+        Check(Visible(program, spec.id) == !hidden, name + (hidden ? " hidden" : " shown"));
+
+        const LONG style = ::GetWindowLongA(control, GWL_STYLE);
+        if (spec.kind == kalvex::ControlKind::ColouredButton) {
+            CheckEqual(style & BS_TYPEMASK, static_cast<long>(BS_OWNERDRAW), name + " paints its own face");
+        }
+        if (spec.id == ControlId::text1) Check((style & ES_READONLY) == 0, "text1 editable in normal mode");
+    }
+
+    // The general section lies below the client area.
+    RECT client = {};
+    ::GetClientRect(program.Window(), &client);
+    const RECT text1 = ClientRectOf(ControlOf(program, ControlId::text1));
+    Check(text1.top >= client.bottom, "text1 lies below the client area");
+}
+
+void CheckTabOrder(const Program& program) {
+    const ControlId order[] = {ControlId::text1,      ControlId::cmdRegister, ControlId::cmdUnregister,
+                               ControlId::cmdExit,    ControlId::File1,       ControlId::Command1_1,
+                               ControlId::Command1_0, ControlId::Command2,    ControlId::text1};
+    std::string walked;
+    bool same = true;
+    HWND current = ControlOf(program, order[0]);
+    for (size_t i = 1; i < sizeof(order) / sizeof(order[0]); ++i) {
+        current = ::GetNextDlgTabItem(program.Window(), current, FALSE);
+        const int id = ::GetDlgCtrlID(current);
+        walked += std::to_string(id) + " ";
+        same = same && id == ToInt(order[i]);
+    }
+    Check(same, "tab order in normal mode", "walked " + walked);
+}
+
+// Start-up, layout, keyboard and file list, closed with "Close".
+void ScenarioWindow() {
+    Program program;
+    if (!StartProgram(program, "window")) return;
+
+    CheckWindowFrame(program);
+    CheckProgramFile();
+    CheckControlsInNormalMode(program, "");
+    CheckTabOrder(program);
+    Check(WaitFor([&] { return FocusOf(program.ThreadId()) == ControlOf(program, ControlId::text1); }),
+          "focus on text1 at start");
+
+    // The file list shows the system folder's components, sorted.
+    HWND list = ControlOf(program, ControlId::File1);
+    const std::vector<std::string> items = ListItems(list);
+    bool listed = items.size() >= 2;
+    for (const char* name : kTestComponents) {
+        bool found = false;
+        for (const std::string& item : items) found = found || lstrcmpiA(item.c_str(), name) == 0;
+        listed = listed && found;
+    }
+    Check(listed, "file list shows the system folder's .ocx files");
+    bool onlyOcx = true;
+    for (const std::string& item : items) {
+        onlyOcx = onlyOcx && item.size() > 4 && lstrcmpiA(item.c_str() + item.size() - 4, ".ocx") == 0;
+    }
+    Check(onlyOcx, "file list shows only .ocx files");
+
+    // Typing into the out-of-view text box withdraws the version display.
+    SetTextOf(ControlOf(program, ControlId::lblFileInfo), "Company Name:  Someone");
+    ::ShowWindowAsync(ControlOf(program, ControlId::lblPleaseVerify), SW_SHOWNA);
+    WaitFor([&] { return Visible(program, ControlId::lblPleaseVerify); }, 2000);
+    TypeText("ab");
+    Check(WaitFor([&] { return Text(program, ControlId::text1) == "ab"; }), "typed keys reach text1",
+          Text(program, ControlId::text1));
+    CheckEqual(Text(program, ControlId::lblFileInfo), "", "typing empties lblFileInfo");
+    Check(!Visible(program, ControlId::lblPleaseVerify), "typing hides lblPleaseVerify");
+
+    // Tab moves on along the tab order.
+    PressKey(VK_TAB);
+    Check(WaitFor([&] { return FocusOf(program.ThreadId()) == ControlOf(program, ControlId::cmdRegister); }),
+          "Tab moves the focus from text1 to cmdRegister");
+
+    // A left press on an entry copies folder\name into text1.
+    const LRESULT itemHeight = ::SendMessageA(list, LB_GETITEMHEIGHT, 0, 0);
+    const std::string folder = g_situation.systemDir;
+    if (items.size() >= 2) {
+        const LPARAM second = MAKELPARAM(5, itemHeight + itemHeight / 2);
+        ::PostMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, second);
+        ::PostMessageA(list, WM_LBUTTONUP, 0, second);
+        const std::string want = folder + "\\" + items[1];
+        Check(WaitFor([&] { return lstrcmpiA(Text(program, ControlId::text1).c_str(), want.c_str()) == 0; }),
+              "left press copies folder\\name into text1", Text(program, ControlId::text1) + " vs " + want);
+
+        // A right press reads the current entry, whichever it is.
+        ::SendMessageA(list, LB_SETCURSEL, 0, 0);
+        SetTextOf(ControlOf(program, ControlId::text1), "something else");
+        ::PostMessageA(list, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(5, itemHeight / 2));
+        ::PostMessageA(list, WM_RBUTTONUP, 0, MAKELPARAM(5, itemHeight / 2));
+        const std::string wantFirst = folder + "\\" + items[0];
+        Check(WaitFor([&] { return lstrcmpiA(Text(program, ControlId::text1).c_str(), wantFirst.c_str()) == 0; }),
+              "right press copies folder\\name into text1", Text(program, ControlId::text1) + " vs " + wantFirst);
+
+        // With no current entry the press still works: folder and separator.
+        ::SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+        ::PostMessageA(list, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(5, itemHeight / 2));
+        ::PostMessageA(list, WM_RBUTTONUP, 0, MAKELPARAM(5, itemHeight / 2));
+        const std::string wantBare = folder + "\\";
+        Check(WaitFor([&] { return lstrcmpiA(Text(program, ControlId::text1).c_str(), wantBare.c_str()) == 0; }),
+              "press without a current entry gives folder\\", Text(program, ControlId::text1));
+    }
+
+    NoMessageBoxes(program, "window");
+    ::PostMessageA(ControlOf(program, ControlId::Command2), BM_CLICK, 0, 0);
+    ExpectEndsWithZero(program, "Close");
+}
+
+void ScenarioExit() {
+    Program program;
+    if (!StartProgram(program, "exit")) return;
+    ::PostMessageA(ControlOf(program, ControlId::cmdExit), BM_CLICK, 0, 0);
+    ExpectEndsWithZero(program, "Exit");
+}
+
+void ScenarioCloseBox() {
+    Program program;
+    if (!StartProgram(program, "close box")) return;
+    ::PostMessageA(program.Window(), WM_CLOSE, 0, 0);
+    ExpectEndsWithZero(program, "WM_CLOSE");
+}
+
+void ScenarioDefaultComponent() {
+    // The proposal is the copy in the 32-bit system folder: syswow64 on
+    // 64-bit Windows, system32 on 32-bit Windows, whatever the program's build.
+    const std::string component = g_situation.defaultFolder() + "\\mscomctl.ocx";
+    {
+        TempFile placed(component);
+        Check(placed.ok(), "placed mscomctl.ocx in syswow64");
+        Program program;
+        if (StartProgram(program, "default component")) {
+            CheckEqual(Text(program, ControlId::text1), component,
+                       "text1 proposes the default component");
+            CheckEqual(Text(program, ControlId::lblFileInfo), "", "lblFileInfo empty after start-up");
+            Check(!Visible(program, ControlId::lblPleaseVerify), "lblPleaseVerify hidden after start-up");
+            NoMessageBoxes(program, "default component");
+            ::PostMessageA(program.Window(), WM_CLOSE, 0, 0);
+            ExpectEndsWithZero(program, "WM_CLOSE after the proposal");
+        }
+    }
+    Check(::GetFileAttributesA(component.c_str()) == INVALID_FILE_ATTRIBUTES, "mscomctl.ocx removed again");
+}
+
+}  // namespace
+
+void RunWindowScenarios() {
+    // Components for the file list.
+    std::vector<std::unique_ptr<TempFile>> components;
+    for (const char* name : kTestComponents) {
+        components.push_back(std::make_unique<TempFile>(g_situation.systemDir + "\\" + name));
+    }
+    ScenarioWindow();
+    ScenarioExit();
+    ScenarioCloseBox();
+    ScenarioDefaultComponent();
+}
+
+void RunLayoutOnly() {
+    Program program;
+    if (StartProgram(program, "layout")) {
+        CheckWindowFrame(program);
+        CheckControlsInNormalMode(program, "");
+        ::PostMessageA(program.Window(), WM_CLOSE, 0, 0);
+        ExpectEndsWithZero(program, "WM_CLOSE");
+    }
+}
+
+}  // namespace e2e
