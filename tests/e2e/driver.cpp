@@ -44,6 +44,9 @@ int main(int argc, char** argv) {
         e2e::RunLayoutOnly();
     } else {
         e2e::RunWindowScenarios();
+        e2e::RunBatchScenarios();
+        e2e::RunEngineScenarios();
+        e2e::RunGeneralScenarios();
     }
 
     std::printf("1..%d\n# %d failed\n", e2e::Checks(), e2e::Failures());

@@ -56,6 +56,7 @@ void ExpectEndsWithZero(Program& program, const std::string& how);
 void RunWindowScenarios();
 void RunLayoutOnly();
 void RunBatchScenarios();
+void RunEngineScenarios();
 void RunGeneralScenarios();
 
 }  // namespace e2e
