@@ -30,8 +30,9 @@ bool Win32System::CanOpenForReading(const std::string& path) {
     if (!file) return false;
     // Only a file on disk counts: not a folder, not a device such as NUL.
     if (::GetFileType(file.get()) != FILE_TYPE_DISK) return false;
+    // The open is what counts; the attributes only rule out a folder.
     BY_HANDLE_FILE_INFORMATION information;
-    if (!::GetFileInformationByHandle(file.get(), &information)) return false;
+    if (!::GetFileInformationByHandle(file.get(), &information)) return true;
     return (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 

@@ -28,6 +28,13 @@ std::string WindowText(HWND hwnd) {
 
 bool IsButtonKind(ControlKind kind) { return kind == ControlKind::Button || kind == ControlKind::ColouredButton; }
 
+// A control that may take the focus: shown and enabled.
+bool CanHoldFocus(HWND control) {
+    return control != nullptr && ::IsWindow(control) && ::IsWindowVisible(control) && ::IsWindowEnabled(control);
+}
+
+bool IsMaximizeCommand(int showCommand) { return showCommand == SW_MAXIMIZE || showCommand == SW_SHOWMAXIMIZED; }
+
 int CALLBACK FontExists(const LOGFONTA*, const TEXTMETRICA*, DWORD, LPARAM found) {
     *reinterpret_cast<bool*>(found) = true;
     return 0;
@@ -88,13 +95,15 @@ bool Win32Window::Create() {
     // The window manager may have adjusted the frame: make the client area exact.
     RECT client;
     ::GetClientRect(hwnd_, &client);
+    RECT outer;
+    ::GetWindowRect(hwnd_, &outer);
+    const SIZE frameSize = {outer.right - outer.left + wantWidth - client.right,
+                            outer.bottom - outer.top + wantHeight - client.bottom};
     if (client.right != wantWidth || client.bottom != wantHeight) {
-        RECT outer;
-        ::GetWindowRect(hwnd_, &outer);
-        ::SetWindowPos(hwnd_, nullptr, 0, 0, outer.right - outer.left + wantWidth - client.right,
-                       outer.bottom - outer.top + wantHeight - client.bottom,
-                       SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        ::SetWindowPos(hwnd_, nullptr, 0, 0, frameSize.cx, frameSize.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
+    // From now on the frame keeps this size, whatever asks for another.
+    frameSize_ = frameSize;
 
     // Children are stacked in tab-index order: the keyboard walks the stack.
     for (const ControlSpec& spec : ControlsInTabOrder()) {
@@ -151,7 +160,8 @@ bool Win32Window::Create() {
 }
 
 void Win32Window::Show(int showCommand) {
-    ::ShowWindow(hwnd_, showCommand);
+    // The window has one size: a request to start maximized shows it as it is.
+    ::ShowWindow(hwnd_, IsMaximizeCommand(showCommand) ? SW_SHOWNORMAL : showCommand);
     ::UpdateWindow(hwnd_);
     ::SetFocus(Control(ControlId::text1));
 }
@@ -256,18 +266,44 @@ LRESULT Win32Window::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             if (lParam != 0) OnCommand(LOWORD(wParam), HIWORD(wParam));
             return 0;
         case WM_DRAWITEM:
-            DrawColouredButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+            Guarded([&] { DrawColouredButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)); });
             return TRUE;
+        case WM_GETMINMAXINFO:
+            if (frameSize_.cx > 0) {
+                auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
+                info->ptMaxSize = {frameSize_.cx, frameSize_.cy};
+                info->ptMinTrackSize = info->ptMaxSize;
+                info->ptMaxTrackSize = info->ptMaxSize;
+                return 0;
+            }
+            break;
+        case WM_WINDOWPOSCHANGING:
+            if (frameSize_.cx > 0) {
+                auto* position = reinterpret_cast<WINDOWPOS*>(lParam);
+                if ((position->flags & SWP_NOSIZE) == 0) {
+                    position->cx = frameSize_.cx;
+                    position->cy = frameSize_.cy;
+                }
+            }
+            break;
+        case WM_SYSCOMMAND:
+            // Neither maximizing nor sizing: the general section stays out of view.
+            if ((wParam & 0xFFF0) == SC_MAXIMIZE || (wParam & 0xFFF0) == SC_SIZE) return 0;
+            break;
         case DM_GETDEFID:
             return DefaultButtonId();
         case WM_ACTIVATE:
             // Keep the focused control across deactivation, as a dialog does.
+            // A hidden or disabled control never gets the focus back.
             if (LOWORD(wParam) == WA_INACTIVE) {
                 HWND focus = ::GetFocus();
                 if (focus != nullptr && ::IsChild(hwnd_, focus)) savedFocus_ = focus;
-            } else if (savedFocus_ != nullptr && ::IsWindow(savedFocus_)) {
-                ::SetFocus(savedFocus_);
-                return 0;
+            } else {
+                HWND target = CanHoldFocus(savedFocus_) ? savedFocus_ : ::GetNextDlgTabItem(hwnd_, nullptr, FALSE);
+                if (CanHoldFocus(target)) {
+                    ::SetFocus(target);
+                    return 0;
+                }
             }
             break;
         case WM_SETCURSOR:
@@ -387,7 +423,15 @@ void Win32Window::DrawColouredButton(const DRAWITEMSTRUCT& item) {
 void Win32Window::SetVisible(ControlId id, bool visible) {
     HWND control = Control(id);
     if (control == nullptr) throw Error("Control not found");
+    const bool hadFocus = !visible && ::GetFocus() == control;
     ::ShowWindow(control, visible ? SW_SHOWNA : SW_HIDE);
+    if (hadFocus) {
+        // A hidden control must not keep the focus: the next tab stop that
+        // can hold it takes it over.
+        HWND next = ::GetNextDlgTabItem(hwnd_, control, FALSE);
+        if (CanHoldFocus(next)) ::SendMessageA(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(next), TRUE);
+    }
+    if (savedFocus_ == control && !visible) savedFocus_ = nullptr;
 }
 
 void Win32Window::SetText(ControlId id, const std::string& text) {
@@ -429,6 +473,9 @@ void Win32Window::SetListFolder(ControlId id, const std::string& folder) {
     search += '*';
     WIN32_FIND_DATAA found;
     UniqueFind find(::FindFirstFileA(search.c_str(), &found));
+    // A folder that cannot be listed (access denied, for one) is refused
+    // like a missing one: the list keeps what it shows.
+    if (!find && ::GetLastError() != ERROR_FILE_NOT_FOUND) throw Error(SystemErrorText(::GetLastError()));
     if (find) {
         do {
             // Ordinary and read-only files whose long name fits the pattern.
@@ -437,6 +484,7 @@ void Win32Window::SetListFolder(ControlId id, const std::string& folder) {
             }
             if (MatchesFilePattern(found.cFileName, kFileListPattern)) names.emplace_back(found.cFileName);
         } while (::FindNextFileA(find.get(), &found));
+        if (::GetLastError() != ERROR_NO_MORE_FILES) throw Error(SystemErrorText(::GetLastError()));
     }
 
     ::SendMessageA(list, WM_SETREDRAW, FALSE, 0);

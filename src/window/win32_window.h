@@ -87,6 +87,7 @@ private:
     std::string listFolder_;
     WNDPROC fileListDefaultProc_ = nullptr;
     HWND savedFocus_ = nullptr;
+    SIZE frameSize_ = {0, 0};  // the window's one size, once created
     int pointer_ = kPointerDefault;
 };
 

@@ -6,6 +6,8 @@ namespace e2e {
 
 Situation g_situation;
 
+const char* const kGoodInprocKey = "Software\\Classes\\CLSID\\{00000000-0000-0000-0000-000000000000}\\InprocServer32";
+
 using kalvex::ControlId;
 
 HWND ControlOf(const Program& program, ControlId id) { return program.Control(kalvex::ToInt(id)); }

@@ -25,6 +25,9 @@ struct Situation {
 };
 extern Situation g_situation;
 
+// Where the test component kvx_good.ocx registers itself (under HKCU).
+extern const char* const kGoodInprocKey;
+
 HWND ControlOf(const Program& program, kalvex::ControlId id);
 std::string Text(const Program& program, kalvex::ControlId id);
 bool Visible(const Program& program, kalvex::ControlId id);
