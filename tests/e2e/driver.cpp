@@ -1,7 +1,7 @@
 // End-to-end driver: starts kalvex.exe in the same Windows (prefix), drives
 // its window through real messages and input, and prints TAP lines.
 //
-//   kalvex_e2e.exe <path of kalvex.exe> [layout-only]
+//   kalvex_e2e.exe <path of kalvex.exe> [layout-only | bench]
 //
 // Exit code 0 when every check passed.
 #include <windows.h>
@@ -13,13 +13,13 @@
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: kalvex_e2e <kalvex.exe> [layout-only]\n");
+        std::fprintf(stderr, "usage: kalvex_e2e <kalvex.exe> [layout-only | bench]\n");
         return 2;
     }
     e2e::Situation& s = e2e::g_situation;
     s.exe = argv[1];
     s.exeDir = s.exe.substr(0, s.exe.find_last_of('\\'));
-    const bool layoutOnly = argc > 2 && std::string(argv[2]) == "layout-only";
+    const std::string mode = argc > 2 ? argv[2] : "";
     ::SetProcessDPIAware();
     HDC screen = ::GetDC(nullptr);
     s.dpi = ::GetDeviceCaps(screen, LOGPIXELSY);
@@ -40,7 +40,11 @@ int main(int argc, char** argv) {
     // No default component to start with.
     ::DeleteFileA((s.defaultFolder() + "\\mscomctl.ocx").c_str());
 
-    if (layoutOnly) {
+    if (mode == "bench") {
+        e2e::RunBenchmarks();
+        return 0;
+    }
+    if (mode == "layout-only") {
         e2e::RunLayoutOnly();
     } else {
         e2e::RunWindowScenarios();

@@ -92,13 +92,13 @@ BOOL CALLBACK CollectWindow(HWND hwnd, LPARAM param) {
     return TRUE;
 }
 
-// Visible top-level windows of one process with the given class.
+}  // namespace
+
 std::vector<HWND> WindowsOf(DWORD pid, const char* className) {
     WindowSearch search = {pid, className, {}};
     ::EnumWindows(&CollectWindow, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
-}  // namespace
 
 Program::~Program() { Kill(); }
 

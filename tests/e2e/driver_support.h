@@ -23,6 +23,9 @@ int Checks();
 bool WaitFor(const std::function<bool()>& condition, DWORD limitMs = 10000);
 
 // ---- the program under test ----
+// Visible top-level windows of one process with the given class.
+std::vector<HWND> WindowsOf(DWORD pid, const char* className);
+
 class Program {
 public:
     Program() = default;
@@ -35,6 +38,7 @@ public:
     HWND Window() const { return window_; }
     HWND Control(int id) const { return ::GetDlgItem(window_, id); }
     DWORD ThreadId() const { return threadId_; }
+    HANDLE Process() const { return info_.hProcess; }
 
     // Waits for the process to end; true with its exit code when it did.
     bool WaitForExit(DWORD limitMs, DWORD* exitCode);

@@ -50,12 +50,7 @@ echo "# situation $SITUATION: $WINE, display $DISPLAY, prefix $WINEPREFIX"
 kalvex_make_prefix || exit 1
 
 # The program, its driver and the test components in one folder of their own.
-APPDIR="$WINEPREFIX/drive_c/kalvex"
-mkdir -p "$APPDIR"
-cp "$BUILD/kalvex.exe" "$BUILD/tests/e2e/kalvex_e2e.exe" "$APPDIR/"
-for f in "$BUILD"/tests/components/*.ocx "$BUILD"/tests/components/*.dll; do
-    [ -f "$f" ] && cp "$f" "$APPDIR/"
-done
+kalvex_install_app "$BUILD"
 
 # The driver's output goes to files: Wine's background processes inherit
 # the standard handles and would keep a pipe open.

@@ -61,5 +61,7 @@ void RunLayoutOnly();
 void RunBatchScenarios();
 void RunEngineScenarios();
 void RunGeneralScenarios();
+// Not a test: timings for the benchmark script.
+void RunBenchmarks();
 
 }  // namespace e2e

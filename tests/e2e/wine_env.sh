@@ -79,3 +79,15 @@ kalvex_make_prefix() {
     }
     "$WINESERVER" -w
 }
+
+# Copies kalvex.exe, the driver and the test components of a Windows build
+# into C:\kalvex of the prefix.
+kalvex_install_app() {
+    _app="$WINEPREFIX/drive_c/kalvex"
+    mkdir -p "$_app"
+    cp "$1/kalvex.exe" "$1/tests/e2e/kalvex_e2e.exe" "$_app/"
+    for _f in "$1"/tests/components/*.ocx "$1"/tests/components/*.dll; do
+        [ -f "$_f" ] && cp "$_f" "$_app/"
+    done
+    return 0
+}

@@ -1,0 +1,66 @@
+#!/bin/sh
+# Measures Kalvex under wine64 inside Xvfb, in one fresh prefix, and writes
+# docs/benchmarks.md: start-up beside Wine's notepad, the registration
+# engine's overhead beside regsvr32, and the size and imports of both builds.
+# Build first (scripts/test.sh or cmake --build build).
+# Usage: bench/run_bench.sh [build folder]
+set -eu
+ROOT=$(cd "$(dirname "$0")/.." && pwd)
+BUILD=${1:-$ROOT/build}
+OUT="$ROOT/docs/benchmarks.md"
+. "$ROOT/tests/e2e/wine_env.sh"
+kalvex_find_wine
+
+WORK=$(mktemp -d /tmp/kalvex-bench.XXXXXX)
+export WINEPREFIX="$WORK/prefix"
+XVFB_PID=""
+cleanup() {
+    "$WINESERVER" -k >/dev/null 2>&1 || true
+    "$WINESERVER" -w >/dev/null 2>&1 || true
+    [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null || true
+    rm -rf "$WORK"
+}
+trap cleanup EXIT INT TERM
+kalvex_start_xvfb
+kalvex_make_prefix
+kalvex_install_app "$BUILD/windows-x86_64"
+
+"$WINE" 'C:\kalvex\kalvex_e2e.exe' 'C:\kalvex\kalvex.exe' bench >"$WORK/bench.txt" 2>"$WORK/err.txt" || {
+    cat "$WORK/bench.txt" "$WORK/err.txt" >&2
+    exit 1
+}
+cat "$WORK/bench.txt"
+
+field() { awk -v n="$1" -v f="$2" '$1 == "bench" && $2 == n { print $f }' "$WORK/bench.txt"; }
+row() { echo "| $2 | $(field "$1" 3) | $(field "$1" 4) – $(field "$1" 5) |"; }
+ratio=$(awk -v a="$(field startup_kalvex 3)" -v b="$(field startup_notepad 3)" 'BEGIN { printf "%.2f", a / b }')
+
+imports() { i686-w64-mingw32-objdump -p "$1" | sed -n 's/^[[:space:]]*DLL Name:[[:space:]]*//p' | sort -u | tr '\n' ' '; }
+size_row() { echo "| $1 | $(wc -c <"$2") | $(imports "$2")|"; }
+
+{
+    echo "# Benchmarks"
+    echo
+    echo "Measured by \`bench/run_bench.sh\` on $(date -u '+%Y-%m-%d %H:%M UTC'), on a machine with"
+    echo "$(nproc) cores ($(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -n1)) and"
+    echo "$(free -g | awk '/^Mem:/ { print $2 }') GiB of memory, under $("$WINE" --version 2>/dev/null) (wine64, x86_64 build)"
+    echo "inside Xvfb, in one fresh prefix. Times in milliseconds, 10 runs each after one warm-up run."
+    echo
+    echo "| What | Median | Spread (min – max) |"
+    echo "|---|---|---|"
+    row startup_kalvex "Start-up of kalvex.exe: process creation to window visible and idle"
+    row startup_notepad "Start-up of Wine's notepad.exe, the same way"
+    echo "| Start-up ratio kalvex / notepad | $ratio | goal ≤ 1.0 |"
+    row engine_fast "Engine: \"WWW\" dismissed to the result message, entry point returns at once"
+    row engine_500ms_minus_500 "Engine, entry point takes 500 ms, minus those 500 ms"
+    row regsvr32_fast "\`regsvr32 /s\` on the same component (whole process)"
+    row regsvr32_500ms_minus_500 "\`regsvr32 /s\` on the 500 ms component, minus 500 ms"
+    echo
+    echo "Goals: start-up ≤ 1.0× notepad; engine overhead ≤ 20 ms; the shipped exe ≤ 256 KiB."
+    echo
+    echo "| Build | Size in bytes | Imports |"
+    echo "|---|---|---|"
+    size_row "i686 (shipped)" "$BUILD/windows-i686/kalvex.exe"
+    size_row "x86_64" "$BUILD/windows-x86_64/kalvex.exe"
+} >"$OUT"
+echo "Wrote $OUT"

@@ -1,0 +1,142 @@
+// Figures for the benchmark script, measured in the running programs:
+// start-up beside Wine's notepad, and the engine's overhead beside
+// regsvr32. Prints one "bench <name> <median> <min> <max>" line (ms) each.
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "scenario_support.h"
+
+namespace e2e {
+
+using kalvex::ControlId;
+
+namespace {
+
+constexpr int kRuns = 10;
+
+double NowMs() {
+    static LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER f;
+        ::QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER now;
+    ::QueryPerformanceCounter(&now);
+    return static_cast<double>(now.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+}
+
+void Report(const char* name, std::vector<double> samples) {
+    if (samples.empty()) {
+        std::printf("bench %s none\n", name);
+        return;
+    }
+    std::sort(samples.begin(), samples.end());
+    const size_t n = samples.size();
+    const double median = n % 2 != 0 ? samples[n / 2] : (samples[n / 2 - 1] + samples[n / 2]) / 2;
+    std::printf("bench %s %.1f %.1f %.1f\n", name, median, samples.front(), samples.back());
+    std::fflush(stdout);
+}
+
+// From process creation to its window being visible and the program idle;
+// the process is ended afterwards. Negative when the window never came.
+double StartUpTime(const std::string& exe, const std::string& arguments, const char* windowClass) {
+    std::string commandLine = "\"" + exe + "\"" + arguments;
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info = {};
+    const double start = NowMs();
+    if (!::CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                          &info)) {
+        return -1;
+    }
+    bool shown = false;
+    while (!shown && NowMs() - start < 20000) {
+        shown = !WindowsOf(info.dwProcessId, windowClass).empty();
+        if (!shown) ::Sleep(1);
+    }
+    ::WaitForInputIdle(info.hProcess, 10000);
+    const double elapsed = NowMs() - start;
+    ::TerminateProcess(info.hProcess, 0);
+    ::WaitForSingleObject(info.hProcess, 5000);
+    ::CloseHandle(info.hProcess);
+    ::CloseHandle(info.hThread);
+    return shown ? elapsed : -1;
+}
+
+// From dismissing "WWW" to the engine's message, registering `path`.
+double EngineTime(Program& program, const std::string& path) {
+    SetText1(program, path);
+    Click(program, ControlId::cmdRegister);
+    if (!WaitFor([&] { return Visible(program, ControlId::cmdProceed); }, 5000)) return -1;
+    Click(program, ControlId::cmdProceed);
+    HWND notice = WaitForMessageBox(program);
+    if (notice == nullptr) return -1;
+    const double start = NowMs();
+    ::PostMessageA(::GetDlgItem(notice, IDOK), BM_CLICK, 0, 0);
+    HWND result = nullptr;
+    while (result == nullptr && NowMs() - start < 20000) {
+        for (HWND box : program.MessageBoxes()) {
+            if (box != notice && ::GetDlgItem(box, IDOK) != nullptr) result = box;
+        }
+        if (result == nullptr) ::Sleep(1);
+    }
+    const double elapsed = NowMs() - start;
+    if (result == nullptr) return -1;
+    const std::string text = MessageText(result);
+    Dismiss(result);
+    WaitFor([&] { return Visible(program, ControlId::cmdRegister); }, 5000);
+    return text == "Process completed" ? elapsed : -1;
+}
+
+double ProcessTime(const std::string& commandLine) {
+    std::string line = commandLine;
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info = {};
+    const double start = NowMs();
+    if (!::CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) return -1;
+    ::WaitForSingleObject(info.hProcess, 30000);
+    const double elapsed = NowMs() - start;
+    ::CloseHandle(info.hProcess);
+    ::CloseHandle(info.hThread);
+    return elapsed;
+}
+
+template <typename Measure>
+std::vector<double> Samples(Measure&& measure, double minus = 0) {
+    std::vector<double> samples;
+    for (int i = 0; i < kRuns; ++i) {
+        const double value = measure();
+        if (value >= 0) samples.push_back(value - minus);
+    }
+    return samples;
+}
+
+}  // namespace
+
+void RunBenchmarks() {
+    const std::string notepad = g_situation.windowsDir + "\\notepad.exe";
+    // One start of each first, so that neither pays for a cold prefix.
+    StartUpTime(g_situation.exe, "", "KalvexMainWindow");
+    StartUpTime(notepad, "", "Notepad");
+    Report("startup_kalvex", Samples([&] { return StartUpTime(g_situation.exe, "", "KalvexMainWindow"); }));
+    Report("startup_notepad", Samples([&] { return StartUpTime(notepad, "", "Notepad"); }));
+
+    const std::string fast = g_situation.exeDir + "\\kvx_good.ocx";
+    const std::string slow = g_situation.exeDir + "\\kvx_wait500.ocx";
+    Program program;
+    if (!program.Start(g_situation.exe)) {
+        std::printf("bench engine none\n");
+        return;
+    }
+    EngineTime(program, fast);
+    Report("engine_fast", Samples([&] { return EngineTime(program, fast); }));
+    Report("engine_500ms_minus_500", Samples([&] { return EngineTime(program, slow); }, 500));
+    const std::string regsvr32 = g_situation.systemDir + "\\regsvr32.exe /s ";
+    Report("regsvr32_fast", Samples([&] { return ProcessTime(regsvr32 + "\"" + fast + "\""); }));
+    Report("regsvr32_500ms_minus_500", Samples([&] { return ProcessTime(regsvr32 + "\"" + slow + "\""); }, 500));
+}
+
+}  // namespace e2e
