@@ -376,6 +376,44 @@ void ScenarioBadInput() {
     ::DeleteFileA(empty.c_str());
 }
 
+DWORD HandleCount(const Program& program) {
+    DWORD count = 0;
+    ::GetProcessHandleCount(program.Process(), &count);
+    return count;
+}
+
+// Presses a button and returns when its handler has run (no message box).
+void Press(const Program& program, ControlId id) {
+    DWORD_PTR result = 0;
+    ::SendMessageTimeoutA(ControlOf(program, id), BM_CLICK, 0, 0, SMTO_NORMAL, 5000, &result);
+}
+
+// Many file checks and registrations leave the program's handle count
+// where it was.
+void ScenarioNoHandleLeaks() {
+    Program program;
+    if (!StartProgram(program, "handles")) return;
+    const std::string good = Component("kvx_good.ocx");
+    SetText1(program, good);
+    // Register opens the file (and reads its version); Cancel goes back.
+    auto check = [&] {
+        Press(program, ControlId::cmdRegister);
+        Press(program, ControlId::cmdCancel);
+    };
+    check();
+    RunThrough(program, ControlId::cmdRegister, good, kCompleted, "handles: warm-up");
+    const DWORD start = HandleCount(program);
+    Check(start > 0, "handle count readable", std::to_string(start));
+    for (int i = 0; i < 10000; ++i) check();
+    Check(InNormalMode(program), "handles: 10000 checks end in normal mode");
+    CheckEqual(static_cast<long>(HandleCount(program)), static_cast<long>(start), "handles after 10000 file checks");
+    for (int i = 0; i < 100; ++i) RunThrough(program, ControlId::cmdRegister, good, kCompleted, "handles: register");
+    CheckEqual(static_cast<long>(HandleCount(program)), static_cast<long>(start), "handles after 100 registrations");
+    RunThrough(program, ControlId::cmdUnregister, good, kCompleted, "handles: unregister");
+    ::PostMessageA(program.Window(), WM_CLOSE, 0, 0);
+    ExpectEndsWithZero(program, "handles");
+}
+
 }  // namespace
 
 void RunGeneralScenarios() {
@@ -383,6 +421,7 @@ void RunGeneralScenarios() {
     ScenarioFlowByKeyboard();
     ScenarioWindowFaults();
     ScenarioBadInput();
+    ScenarioNoHandleLeaks();
 }
 
 }  // namespace e2e
