@@ -40,19 +40,7 @@ trap cleanup EXIT INT TERM
 kalvex_start_xvfb
 [ -f "$WINEPREFIX/system.reg" ] || kalvex_make_prefix
 
-# A Wine desktop window gives the program a frame and title bar to show.
-"$WINE" explorer /desktop=Kalvex,560x400 "$EXE" "$@" >"$BUILD/kalvex-run.log" 2>&1 &
-tries=0
-until xwininfo -root -tree 2>/dev/null | grep -q '"Kalvex"'; do
-    tries=$((tries + 1))
-    if [ $tries -gt 300 ]; then
-        echo "Kalvex's window did not appear; see $BUILD/kalvex-run.log" >&2
-        exit 1
-    fi
-    sleep 0.1
-done
-sleep 1  # let the first paint finish
 SHOT="$BUILD/kalvex-screenshot.png"
-import -window root -crop 560x400+0+0 "$SHOT"
+kalvex_screenshot "$EXE" "$SHOT" 560x400 "$BUILD/kalvex-run.log"
 echo "Kalvex ran inside Xvfb on $DISPLAY (no display was set)."
 echo "Screenshot: $SHOT"

@@ -91,3 +91,23 @@ kalvex_install_app() {
     done
     return 0
 }
+
+# Starts a program inside a Wine desktop window of the given size (which
+# gives it a frame and title bar to show), saves a picture of that desktop
+# and ends the program. kalvex_screenshot <exe> <png> <width>x<height> <log>
+kalvex_screenshot() {
+    "$WINE" explorer /desktop=Kalvex,"$3" "$1" >"$4" 2>&1 &
+    _tries=0
+    until xwininfo -root -tree 2>/dev/null | grep -q '"Kalvex"'; do
+        _tries=$((_tries + 1))
+        if [ $_tries -gt 300 ]; then
+            echo "Kalvex's window did not appear; see $4" >&2
+            return 1
+        fi
+        sleep 0.1
+    done
+    sleep 1  # let the first paint finish
+    import -window root -crop "$3+0+0" "$2"
+    "$WINESERVER" -k >/dev/null 2>&1 || true
+    "$WINESERVER" -w >/dev/null 2>&1 || true
+}
