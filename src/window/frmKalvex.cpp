@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "probes/probes.h"
+#include "registration/batch.h"
 
 namespace kalvex {
 
@@ -56,11 +57,47 @@ void frmKalvex::Form_Unload() {
 
 // ---- the numbered buttons ----
 
-void frmKalvex::Command1_Click(std::int16_t /*index*/) {}
+// Writes the batch file next to the program and hands it to the shell to run
+// elevated. Pending events are processed on the way, so a second press can
+// run nested in here; each press rebuilds and rewrites its file. A file that
+// could not be written is not launched: whatever older file of that name
+// lies there is not ours to run with administrator rights.
+void frmKalvex::Command1_Click(std::int16_t index) {
+    const std::string name = BatchFileName(index);
+    if (AdminAnswerIsYes(shell_.IsUserAnAdmin())) toolkit_.MsgBox(AdminHint(toolkit_.AppPath(), name, mNewLine));
+    const std::string text = BatchText(index, is64() != kFalse, mNewLine);
+    const std::string path = BatchFilePath(toolkit_.AppPath(), name);
+    const bool written = WriteTextFile(path, text);
+    toolkit_.DoEvents();
+    toolkit_.DoEvents();
+    if (written) shell_.ShellExecute(kRunAsVerb, path, LaunchParameters(toolkit_.CommandLine()), kShowNormal);
+}
 
 void frmKalvex::Savetext(const std::string& file, const std::string& buffer) { WriteTextFile(file, buffer); }
 
-bool frmKalvex::WriteTextFile(const std::string& /*file*/, const std::string& /*buffer*/) { return false; }
+// No file is open while events are processed: before the handle is taken and
+// after it is given back. A failure is reported once, here.
+bool frmKalvex::WriteTextFile(const std::string& file, const std::string& buffer) {
+    toolkit_.DoEvents();
+    toolkit_.DoEvents();
+    int fileNumber = 0;
+    bool open = false;
+    bool written = false;
+    try {
+        fileNumber = files_.FreeFile();
+        files_.OpenForOutput(fileNumber, file);
+        open = true;
+        files_.WriteText(fileNumber, buffer);
+        open = false;
+        files_.Close(fileNumber);
+        written = true;
+    } catch (const std::exception& e) {
+        toolkit_.MsgBox(file + " " + e.what());
+        if (open) Attempt([&] { files_.Close(fileNumber); });
+    }
+    toolkit_.DoEvents();
+    return written;
+}
 
 // ---- closing ----
 

@@ -26,15 +26,13 @@ std::string ArgumentsOfCommandLine(const std::string& commandLine) {
     std::string::size_type i = 0;
     const std::string::size_type n = commandLine.size();
     while (i < n && IsBlank(commandLine[i])) ++i;
-    // The program's name runs to the first blank outside quotes.
-    bool quoted = false;
-    for (; i < n; ++i) {
-        const char c = commandLine[i];
-        if (c == '"') {
-            quoted = !quoted;
-        } else if (!quoted && IsBlank(c)) {
-            break;
-        }
+    // The program's name, as the C run-time cuts it: a quoted name ends at
+    // its closing quote, whatever follows; an unquoted one at the first blank.
+    if (i < n && commandLine[i] == '"') {
+        const std::string::size_type close = commandLine.find('"', i + 1);
+        i = close == std::string::npos ? n : close + 1;
+    } else {
+        while (i < n && !IsBlank(commandLine[i])) ++i;
     }
     while (i < n && IsBlank(commandLine[i])) ++i;
     return commandLine.substr(i);

@@ -76,8 +76,9 @@ bool Responsive(const Program& program, DWORD limitMs) {
     return ::SendMessageTimeoutA(program.Window(), WM_NULL, 0, 0, SMTO_NORMAL, limitMs, &result) != 0;
 }
 
-bool StartProgram(Program& program, const std::string& scenario, const std::string& arguments) {
-    const bool started = program.Start(g_situation.exe, arguments);
+bool StartProgram(Program& program, const std::string& scenario, const std::string& arguments,
+                  const std::string& exePath) {
+    const bool started = program.Start(exePath.empty() ? g_situation.exe : exePath, arguments);
     Check(started, scenario + ": kalvex.exe starts and shows its window");
     return started;
 }

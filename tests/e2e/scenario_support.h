@@ -51,7 +51,9 @@ void NoMessageBoxes(Program& program, const std::string& scenario);
 // Waits until the program handles messages again (after a long handler).
 bool Responsive(const Program& program, DWORD limitMs = 15000);
 
-bool StartProgram(Program& program, const std::string& scenario, const std::string& arguments = std::string());
+// Starts the program under test, or the copy of it at `exePath`.
+bool StartProgram(Program& program, const std::string& scenario, const std::string& arguments = std::string(),
+                  const std::string& exePath = std::string());
 // Expects the program to end at once with code 0.
 void ExpectEndsWithZero(Program& program, const std::string& how);
 

@@ -13,12 +13,32 @@ namespace kalvex::testing {
 
 class FakeFiles : public FileLayer {
 public:
-    int FreeFile() override { return 1; }
-    void OpenForOutput(int, const std::string& path) override { throw Error("Path not found: " + path); }
-    void WriteText(int, const std::string&) override {}
-    void Close(int) override {}
+    int FreeFile() override {
+        int number = 1;
+        while (open.count(number) != 0) ++number;
+        return number;
+    }
+    void OpenForOutput(int fileNumber, const std::string& path) override {
+        if (!openError.empty()) throw Error(openError);
+        open[fileNumber] = path;
+        files[path].clear();
+    }
+    void WriteText(int fileNumber, const std::string& text) override {
+        if (!writeError.empty()) throw Error(writeError);
+        files[open.at(fileNumber)] += text;
+        writes.push_back(open.at(fileNumber));
+    }
+    void Close(int fileNumber) override {
+        open.erase(fileNumber);
+        ++closes;
+    }
 
     std::map<std::string, std::string> files;  // path -> bytes
+    std::map<int, std::string> open;           // file number -> path
+    std::vector<std::string> writes;           // path of every write, in order
+    std::string openError;                     // non-empty: opening raises it
+    std::string writeError;                    // non-empty: writing raises it
+    int closes = 0;
 };
 
 class FakeShell : public ShellApi {
@@ -32,6 +52,10 @@ public:
     struct Launch {
         std::string operation, file, parameters;
         int showCommand;
+        bool operator==(const Launch& other) const {
+            return operation == other.operation && file == other.file && parameters == other.parameters &&
+                   showCommand == other.showCommand;
+        }
     };
     std::uint32_t adminAnswer = 0;
     std::vector<Launch> launches;

@@ -87,7 +87,10 @@ private:
 class FakeToolkit : public Toolkit {
 public:
     void MsgBox(const std::string& text) override { messages.push_back(text); }
-    void DoEvents() override { ++doEvents; }
+    void DoEvents() override {
+        ++doEvents;
+        if (onDoEvents) onDoEvents();
+    }
     std::string AppPath() override { return appPath; }
     std::string CommandLine() override { return commandLine; }
     std::string Dir(const std::string& path, int attributes) override {
@@ -102,6 +105,7 @@ public:
 
     std::vector<std::string> messages;
     int doEvents = 0;
+    std::function<void()> onDoEvents;  // runs at every event point
     std::string appPath = "C:\\Kalvex";
     std::string commandLine;
     std::set<std::string> existingFiles;

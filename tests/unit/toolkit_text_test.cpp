@@ -29,7 +29,10 @@ TEST(ToolkitText, ArgumentsOfCommandLine) {
         {"kalvex.exe   a  b ", "a  b "},
         {"\"C:\\Program Files\\Kalvex\\kalvex.exe\" /s \"x y\"", "/s \"x y\""},
         {"\"C:\\Program Files\\Kalvex\\kalvex.exe\"", ""},
-        {"C:\\Kal\" \"vex\\kalvex.exe arg", "arg"},
+        {"\"C:\\a b\\kalvex.exe\"x", "x"},
+        {"\"C:\\a b\\kalvex.exe\"x y", "x y"},
+        {"\"C:\\a b\\kalvex.exe", ""},
+        {"C:\\Kal\" \"vex\\kalvex.exe arg", "\"vex\\kalvex.exe arg"},
         {"  kalvex.exe\targ", "arg"},
         {"", ""},
     };
