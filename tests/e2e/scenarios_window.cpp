@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "scenario_support.h"
-#include "window/layout.h"
 
 namespace e2e {
 
@@ -43,6 +42,9 @@ void CheckProgramFile() {
     Check(!version.empty() && version[0] >= '1' && version[0] <= '9', "version block: ProductVersion", version);
 }
 
+// Pixels at the display's dpi, rounded: 1440 twips make an inch.
+long Px(long twips) { return (twips * g_situation.dpi + 720) / 1440; }
+
 void CheckWindowFrame(const Program& program) {
     char title[64] = {};
     ::GetWindowTextA(program.Window(), title, sizeof(title));
@@ -50,8 +52,8 @@ void CheckWindowFrame(const Program& program) {
 
     RECT client = {};
     ::GetClientRect(program.Window(), &client);
-    CheckEqual(client.right, kalvex::TwipsToPixels(kalvex::kClientWidthTwips, g_situation.dpi), "client width in pixels");
-    CheckEqual(client.bottom, kalvex::TwipsToPixels(kalvex::kClientHeightTwips, g_situation.dpi), "client height in pixels");
+    CheckEqual(client.right, Px(6192), "client width in pixels");
+    CheckEqual(client.bottom, Px(3816), "client height in pixels");
 
     const LONG style = ::GetWindowLongA(program.Window(), GWL_STYLE);
     Check((style & WS_SYSMENU) != 0, "window has a system menu and close box");
@@ -59,50 +61,60 @@ void CheckWindowFrame(const Program& program) {
     Check((style & WS_THICKFRAME) == 0, "window border is fixed");
 }
 
-std::string ExpectedClass(kalvex::ControlKind kind) {
-    switch (kind) {
-        case kalvex::ControlKind::Label: return "Static";
-        case kalvex::ControlKind::Button:
-        case kalvex::ControlKind::ColouredButton: return "Button";
-        case kalvex::ControlKind::TextBox: return "Edit";
-        case kalvex::ControlKind::FileList: return "ListBox";
-    }
-    return "?";
-}
+// The window as it must look after start-up, written out here rather than
+// taken from the program's own table.
+struct ExpectedControl {
+    const char* name;
+    int id;
+    const char* className;
+    const char* caption;  // null: text1, whose content the scenario knows
+    long left, top, width, height;
+    bool shown;
+    bool ownerDrawn;
+};
+
+const ExpectedControl kExpectedControls[] = {
+    {"text1", 1000, "Edit", nullptr, 240, 4440, 5535, 315, true, false},
+    {"lblOCXFileSpec", 1001, "Static", kFileSpecCaption, 360, 4200, 5508, 468, true, false},
+    {"cmdRegister", 1002, "Button", "Register", 1560, 6720, 1215, 375, true, false},
+    {"cmdUnregister", 1003, "Button", "Unregister", 3000, 6600, 1215, 375, true, false},
+    {"cmdExit", 1004, "Button", "Exit", 5280, 6960, 1215, 375, true, false},
+    {"lblFileInfo", 1005, "Static", "", 480, 4440, 5508, 528, true, false},
+    {"lblPleaseVerify", 1006, "Static", "Please verify Product Version, if any:", 600, 5760, 2928, 228, false, false},
+    {"cmdProceed", 1007, "Button", "Proceed", 1680, 7080, 1215, 375, false, true},
+    {"cmdCancel", 1008, "Button", "Cancel", 3360, 7080, 1215, 375, false, true},
+    {"File1", 1009, "ListBox", "", 2640, 5040, 2532, 2376, true, false},
+    {"Command1(1)", 1010, "Button", "Register  mscomctl.ocx", 1680, 1920, 3012, 612, true, false},
+    {"Label1(0)", 1011, "Static", "1", 600, 1080, 612, 612, true, false},
+    {"Command1(0)", 1012, "Button", "UnRegister  mscomctl.ocx", 1680, 1080, 3012, 612, true, false},
+    {"Label1(1)", 1013, "Static", "2", 600, 2040, 612, 612, true, false},
+    {"Command2", 1014, "Button", "Close", 4800, 3120, 972, 372, true, false},
+};
 
 void CheckControlsInNormalMode(const Program& program, const std::string& expectedText1) {
-    for (const kalvex::ControlSpec& spec : kalvex::kControls) {
-        const std::string name = spec.name;
-        HWND control = ControlOf(program, spec.id);
+    for (const ExpectedControl& want : kExpectedControls) {
+        const std::string name = want.name;
+        HWND control = program.Control(want.id);
         Check(control != nullptr, name + " exists");
         if (control == nullptr) continue;
 
-        Check(lstrcmpiA(ClassOf(control).c_str(), ExpectedClass(spec.kind).c_str()) == 0, name + " kind",
-              ClassOf(control));
+        Check(lstrcmpiA(ClassOf(control).c_str(), want.className) == 0, name + " kind", ClassOf(control));
 
         const RECT actual = ClientRectOf(control);
         RECT expected;
-        expected.left = kalvex::TwipsToPixels(spec.left, g_situation.dpi);
-        expected.top = kalvex::TwipsToPixels(spec.top, g_situation.dpi);
-        expected.right = expected.left + kalvex::TwipsToPixels(spec.width, g_situation.dpi);
-        expected.bottom = expected.top + kalvex::TwipsToPixels(spec.height, g_situation.dpi);
+        expected.left = Px(want.left);
+        expected.top = Px(want.top);
+        expected.right = expected.left + Px(want.width);
+        expected.bottom = expected.top + Px(want.height);
         Check(EqualRect(&actual, &expected) != FALSE, name + " rectangle",
               "got " + Describe(actual) + ", want " + Describe(expected));
 
-        std::string caption = spec.caption;
-        if (spec.id == ControlId::lblOCXFileSpec) caption = kFileSpecCaption;
-        if (spec.id == ControlId::text1) caption = expectedText1;
-        CheckEqual(TextOf(control), caption, name + " caption");
-
-        const bool hidden = spec.id == ControlId::lblPleaseVerify || spec.id == ControlId::cmdProceed ||
-                            spec.id == ControlId::cmdCancel;
-        Check(Visible(program, spec.id) == !hidden, name + (hidden ? " hidden" : " shown"));
-
+        CheckEqual(TextOf(control), want.caption != nullptr ? want.caption : expectedText1, name + " caption");
         const LONG style = ::GetWindowLongA(control, GWL_STYLE);
-        if (spec.kind == kalvex::ControlKind::ColouredButton) {
-            CheckEqual(style & BS_TYPEMASK, static_cast<long>(BS_OWNERDRAW), name + " paints its own face");
-        }
-        if (spec.id == ControlId::text1) Check((style & ES_READONLY) == 0, "text1 editable in normal mode");
+        Check(((style & WS_VISIBLE) != 0) == want.shown, name + (want.shown ? " shown" : " hidden"));
+        Check(((style & BS_TYPEMASK) == BS_OWNERDRAW) == want.ownerDrawn || want.className[0] != 'B',
+              name + (want.ownerDrawn ? " paints its own face" : " drawn by the system"));
+        if (want.id == 1000) Check((style & ES_READONLY) == 0, "text1 editable in normal mode");
     }
 
     // The general section lies below the client area.

@@ -219,5 +219,159 @@ TEST_F(FormTest, ClosingButtonsUnloadAndUnloadEnds) {
     EXPECT_TRUE(toolkit.messages.empty());
 }
 
+
+// ---- the confirmation flow ----
+
+enum class Press { Register, Unregister };
+
+struct CheckCase {
+    const char* name;
+    Press press;
+    std::string text;
+    bool fileThere;
+    std::vector<std::string> messages;
+    bool confirmation;  // the window switched to confirmation mode
+    bool versionShown;
+};
+
+void PrintTo(const CheckCase& c, std::ostream* os) { *os << c.name; }
+
+class CheckTest : public FormTest, public ::testing::WithParamInterface<CheckCase> {};
+
+TEST_P(CheckTest, RegisterAndUnregisterCheckTheName) {
+    const CheckCase& c = GetParam();
+    form.Form_Load();
+    controls.SetText(ControlId::text1, c.text);
+    if (c.fileThere) system.readableFiles.insert(c.text);
+    ShowVersionLabels();
+    const VbBool modeBefore = form.RegisterMode();
+
+    if (c.press == Press::Register) {
+        form.cmdRegister_Click();
+    } else {
+        form.cmdUnregister_Click();
+    }
+
+    EXPECT_EQ(toolkit.messages, c.messages);
+    EXPECT_EQ(controls.Visible(ControlId::cmdProceed), c.confirmation);
+    EXPECT_EQ(controls.Visible(ControlId::cmdRegister), !c.confirmation);
+    EXPECT_EQ(controls.Locked(ControlId::text1), c.confirmation);
+    // A name of spaces never reaches the file test; any other goes untrimmed.
+    const bool tested = c.text.find_first_not_of(' ') != std::string::npos;
+    EXPECT_EQ(system.openQueries, tested ? std::vector<std::string>{c.text} : std::vector<std::string>{});
+    if (!c.confirmation) {
+        EXPECT_EQ(form.RegisterMode(), modeBefore);
+    } else {
+        EXPECT_EQ(form.RegisterMode(), c.press == Press::Register ? kTrue : kFalse);
+    }
+    // Only Register reads the version; a file without one says so.
+    EXPECT_EQ(controls.TextOf(ControlId::lblFileInfo),
+              c.versionShown ? "(No Product Version available for this file)" : "Company Name:  X");
+    EXPECT_TRUE(modules.journal.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Flow, CheckTest,
+    ::testing::Values(CheckCase{"register_ok", Press::Register, "C:\\x.ocx", true, {}, true, true},
+                      CheckCase{"unregister_ok", Press::Unregister, "C:\\x.ocx", true, {}, true, false},
+                      CheckCase{"register_empty", Press::Register, "", false, {kNoPathYet}, false, false},
+                      CheckCase{"unregister_spaces", Press::Unregister, "   ", false, {kNoPathYet}, false, false},
+                      CheckCase{"register_missing", Press::Register, "C:\\no.ocx", false, {kFileNotFound}, false,
+                                false},
+                      CheckCase{"unregister_missing", Press::Unregister, "C:\\no.ocx", false, {kFileNotFound},
+                                false, false},
+                      CheckCase{"spaces_around_reach_the_test", Press::Register, "  C:\\x.ocx ", true, {}, true,
+                                true},
+                      CheckCase{"a_tab_is_not_a_space", Press::Register, "\t", false, {kFileNotFound}, false,
+                                false}),
+    [](const ::testing::TestParamInfo<CheckCase>& info) { return std::string(info.param.name); });
+
+class ProceedTest : public FormTest {
+protected:
+    void Open(Press press, const std::string& path) {
+        system.readableFiles.insert(path);
+        controls.SetText(ControlId::text1, path);
+        if (press == Press::Register) {
+            form.cmdRegister_Click();
+        } else {
+            form.cmdUnregister_Click();
+        }
+        ASSERT_TRUE(controls.Visible(ControlId::cmdProceed));
+    }
+    // The entry point that Proceed ran, from the kernel's journal.
+    std::string EntryPointRun() const {
+        for (const std::string& call : modules.journal) {
+            if (call.rfind("GetProcAddress", 0) == 0) return call.substr(call.find_last_of(' ') + 1);
+        }
+        return "none";
+    }
+    std::string Loaded() const {
+        return modules.journal.empty() ? "none" : modules.journal.front().substr(std::string("LoadLibrary ").size());
+    }
+};
+
+TEST_F(ProceedTest, RegisterProceedShowsWwwRunsRegistrationAndClearsTheLabels) {
+    form.Form_Load();
+    Open(Press::Register, "C:\\a.ocx");
+    ShowVersionLabels();
+    toolkit.messages.clear();
+
+    form.cmdProceed_Click();
+
+    ASSERT_FALSE(toolkit.messages.empty());
+    EXPECT_EQ(toolkit.messages.front(), "WWW");
+    EXPECT_EQ(Loaded(), "C:\\a.ocx");
+    EXPECT_EQ(EntryPointRun(), "DllRegisterServer");
+    EXPECT_FALSE(controls.Visible(ControlId::lblPleaseVerify));
+    EXPECT_EQ(controls.TextOf(ControlId::lblFileInfo), "");
+    EXPECT_TRUE(controls.Visible(ControlId::cmdRegister));
+    EXPECT_FALSE(controls.Locked(ControlId::text1));
+}
+
+TEST_F(ProceedTest, UnregisterProceedLeavesTheLabels) {
+    form.Form_Load();
+    Open(Press::Unregister, "C:\\a.ocx");
+    ShowVersionLabels();
+
+    form.cmdProceed_Click();
+
+    EXPECT_EQ(toolkit.messages.front(), "WWW");
+    EXPECT_EQ(EntryPointRun(), "DllUnregisterServer");
+    EXPECT_TRUE(controls.Visible(ControlId::lblPleaseVerify));
+    EXPECT_EQ(controls.TextOf(ControlId::lblFileInfo), "Company Name:  X");
+    EXPECT_TRUE(controls.Visible(ControlId::cmdExit));
+}
+
+TEST_F(ProceedTest, TheLatestConfirmedPressDecidesAcrossCancels) {
+    const struct {
+        Press first, second;
+        const char* entryPoint;
+    } cases[] = {{Press::Register, Press::Unregister, "DllUnregisterServer"},
+                 {Press::Unregister, Press::Register, "DllRegisterServer"}};
+    for (const auto& c : cases) {
+        modules.journal.clear();
+        Open(c.first, "C:\\a.ocx");
+        ShowVersionLabels();
+        form.cmdCancel_Click();
+        // Cancel withdraws the labels, returns to normal mode, keeps the mode flag.
+        EXPECT_EQ(controls.TextOf(ControlId::lblFileInfo), "");
+        EXPECT_FALSE(controls.Visible(ControlId::lblPleaseVerify));
+        EXPECT_FALSE(controls.Visible(ControlId::cmdCancel));
+        EXPECT_EQ(form.RegisterMode(), c.first == Press::Register ? kTrue : kFalse);
+        Open(c.second, "C:\\a.ocx");
+        form.cmdProceed_Click();
+        EXPECT_EQ(EntryPointRun(), c.entryPoint);
+    }
+}
+
+TEST_F(ProceedTest, ATextReplacedInConfirmationModeIsUsedUnchecked) {
+    Open(Press::Register, "C:\\a.ocx");
+    controls.SetText(ControlId::text1, "C:\\elsewhere\\b.ocx");
+    form.cmdProceed_Click();
+
+    EXPECT_EQ(Loaded(), "C:\\elsewhere\\b.ocx");
+    EXPECT_EQ(system.openQueries, std::vector<std::string>{"C:\\a.ocx"});
+}
+
 }  // namespace
 }  // namespace kalvex::testing
