@@ -35,6 +35,11 @@ private:
         ModuleHandle module;
     };
 
+    // Toolkit calls whose errors the engine ignores: it carries on with the
+    // next step.
+    void Show(const std::string& text);
+    void SetPointer(int pointer);
+
     ModuleApi& modules_;
     Toolkit& toolkit_;
     std::vector<Lingering> lingering_;

@@ -1,7 +1,138 @@
+// Scenarios of the in-process registration engine, through the general
+// section's Register/Unregister and Proceed, with the test components that
+// lie next to kalvex.exe.
+#include <cstdio>
+#include <string>
+
 #include "scenario_support.h"
 
 namespace e2e {
 
-void RunEngineScenarios() {}
+using kalvex::ControlId;
+
+namespace {
+
+// The class that kvx_good.ocx registers for the current user.
+const char kClassKey[] = "Software\\Classes\\CLSID\\{4B9E2C61-7D3A-4F15-9A8E-2C6D0B5F7E13}";
+const char kNoEntryOrThread[] = "Process failed in obtaining entry point or creating thread.";
+const char kNotSignaled[] = "Process failed in signaled state or time-out.";
+
+std::string Component(const std::string& name) { return g_situation.exeDir + "\\" + name; }
+
+bool FileExists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// The default value of the class's InprocServer32 key; false when the key
+// is missing. The driver has the program's bitness, so it sees the same
+// registry view as the component.
+bool RegisteredServer(std::string& path) {
+    HKEY key = nullptr;
+    const std::string server = std::string(kClassKey) + "\\InprocServer32";
+    if (::RegOpenKeyExA(HKEY_CURRENT_USER, server.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return false;
+    char value[MAX_PATH + 1] = {};
+    DWORD size = MAX_PATH;
+    DWORD type = 0;
+    const LONG status = ::RegQueryValueExA(key, nullptr, nullptr, &type, reinterpret_cast<BYTE*>(value), &size);
+    ::RegCloseKey(key);
+    path = status == ERROR_SUCCESS && type == REG_SZ ? value : "";
+    return true;
+}
+
+bool ClassKeyExists() {
+    HKEY key = nullptr;
+    if (::RegOpenKeyExA(HKEY_CURRENT_USER, kClassKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+    ::RegCloseKey(key);
+    return true;
+}
+
+bool NormalMode(const Program& program) {
+    return Visible(program, ControlId::cmdRegister) && !Visible(program, ControlId::cmdProceed);
+}
+
+// Names the component in text1 and runs Register (or Unregister) and
+// Proceed. Expects "WWW", then `outcome` within `limitMs`, then normal mode.
+// Answers the milliseconds until the outcome appeared, counted from the
+// appearance of the file `clockFrom` when one is named, else from the
+// dismissal of "WWW". (Under Wine on a bare X server a dismissed message box
+// can take a further 2 s to return, which would count as engine time.)
+DWORD EngineCall(Program& program, const std::string& component, bool registering, const std::string& outcome,
+                 const std::string& what, DWORD limitMs = 10000, const std::string& clockFrom = std::string()) {
+    SetText1(program, Component(component));
+    Click(program, registering ? ControlId::cmdRegister : ControlId::cmdUnregister);
+    if (!WaitFor([&] { return Visible(program, ControlId::cmdProceed); }, 5000)) {
+        Check(false, what + ": confirmation mode", "Proceed did not appear");
+        NoMessageBoxes(program, what);
+        return 0;
+    }
+    Click(program, ControlId::cmdProceed);
+    ExpectMessage(program, "WWW", what + ": notice first");
+    if (!clockFrom.empty()) WaitFor([&] { return FileExists(clockFrom); }, limitMs);
+    const DWORD start = ::GetTickCount();
+    WaitForMessageBox(program, limitMs);
+    const DWORD elapsed = ::GetTickCount() - start;
+    // After a long wait Wine counts the program as hung until its message
+    // loop runs again, and reading the box's text would give up at once.
+    Responsive(program);
+    ExpectMessage(program, outcome, what, 1000);
+    Check(WaitFor([&] { return NormalMode(program); }, 5000), what + ": back in normal mode");
+    return elapsed;
+}
+
+void ScenarioOutcomes(Program& program) {
+    EngineCall(program, "kvx_text.ocx", true, "Failure loading control DLL", "text file named .ocx");
+    EngineCall(program, "kvx_noexports.dll", true, kNoEntryOrThread, "library without entry points");
+    EngineCall(program, "kvx_denied.ocx", true, "Process failed with error code 0x80070005.",
+               "entry point returning E_ACCESSDENIED");
+    Check(!ClassKeyExists(), "nothing registered before kvx_good");
+
+    EngineCall(program, "kvx_good.ocx", true, "Process completed", "register kvx_good");
+    std::string server;
+    Check(RegisteredServer(server), "register kvx_good: InprocServer32 key exists");
+    Check(lstrcmpiA(server.c_str(), Component("kvx_good.ocx").c_str()) == 0,
+          "register kvx_good: InprocServer32 names the component", server);
+}
+
+// The slow component outlasts the wait. Its module must stay loaded until
+// its worker has ended and the next engine call has seen that.
+void ScenarioSlowComponent(Program& program) {
+    const std::string markers[] = {Component("kvx_slow.started"), Component("kvx_slow.finished"),
+                                   Component("kvx_slow.unloaded")};
+    const std::string& started = markers[0];
+    const std::string& finished = markers[1];
+    const std::string& unloaded = markers[2];
+    for (const std::string& marker : markers) ::DeleteFileA(marker.c_str());
+
+    const DWORD elapsed =
+        EngineCall(program, "kvx_slow.ocx", true, kNotSignaled, "slow component times out", 15000, started);
+    std::printf("# slow component: time-out message %lu ms after its worker started\n",
+                static_cast<unsigned long>(elapsed));
+    Check(elapsed >= 9500 && elapsed <= 12000, "slow component: time-out after about 10 s",
+          std::to_string(elapsed) + " ms");
+    Check(Responsive(program), "slow component: window answers input afterwards");
+    Check(!FileExists(unloaded), "slow component: still loaded while its worker runs");
+
+    Check(WaitFor([&] { return FileExists(finished); }, 6000), "slow component: worker finishes");
+    ::Sleep(1000);
+    Check(!FileExists(unloaded), "slow component: kept until the next engine call");
+
+    EngineCall(program, "kvx_good.ocx", false, "Process completed", "unregister kvx_good");
+    Check(!ClassKeyExists(), "unregister kvx_good: class key removed");
+    Check(WaitFor([&] { return FileExists(unloaded); }, 3000), "slow component: unloaded by the next engine call");
+
+    for (const std::string& marker : markers) ::DeleteFileA(marker.c_str());
+}
+
+}  // namespace
+
+void RunEngineScenarios() {
+    Program program;
+    if (!StartProgram(program, "engine")) return;
+    ScenarioOutcomes(program);
+    ScenarioSlowComponent(program);
+    NoMessageBoxes(program, "engine");
+    Click(program, ControlId::cmdExit);
+    ExpectEndsWithZero(program, "Exit after the engine calls");
+    // Whatever a failed check left behind.
+    ::RegDeleteTreeA(HKEY_CURRENT_USER, kClassKey);
+}
 
 }  // namespace e2e
