@@ -6,7 +6,23 @@ namespace e2e {
 
 Situation g_situation;
 
-const char* const kGoodInprocKey = "Software\\Classes\\CLSID\\{00000000-0000-0000-0000-000000000000}\\InprocServer32";
+const char* const kGoodClassKey = "Software\\Classes\\CLSID\\{4B9E2C61-7D3A-4F15-9A8E-2C6D0B5F7E13}";
+
+std::string Component(const std::string& name) { return g_situation.exeDir + "\\" + name; }
+
+std::string GoodRegistration() {
+    HKEY key = nullptr;
+    const std::string server = std::string(kGoodClassKey) + "\\InprocServer32";
+    if (::RegOpenKeyExA(HKEY_CURRENT_USER, server.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) {
+        return std::string();
+    }
+    char value[MAX_PATH * 2] = {};
+    DWORD size = sizeof(value) - 1;
+    DWORD type = 0;
+    const LONG status = ::RegQueryValueExA(key, nullptr, nullptr, &type, reinterpret_cast<BYTE*>(value), &size);
+    ::RegCloseKey(key);
+    return status == ERROR_SUCCESS && type == REG_SZ ? std::string(value) : std::string("<unreadable>");
+}
 
 using kalvex::ControlId;
 
@@ -25,6 +41,33 @@ bool ReadOnly(const Program& program, ControlId id) {
 void Click(const Program& program, ControlId id) { ::PostMessageA(ControlOf(program, id), BM_CLICK, 0, 0); }
 
 void SetText1(const Program& program, const std::string& text) { SetTextOf(ControlOf(program, ControlId::text1), text); }
+
+bool InConfirmationMode(const Program& program) {
+    return Visible(program, ControlId::cmdProceed) && Visible(program, ControlId::cmdCancel) &&
+           !Visible(program, ControlId::cmdRegister) && !Visible(program, ControlId::cmdUnregister) &&
+           !Visible(program, ControlId::cmdExit) && ReadOnly(program, ControlId::text1);
+}
+
+bool InNormalMode(const Program& program) {
+    return !Visible(program, ControlId::cmdProceed) && !Visible(program, ControlId::cmdCancel) &&
+           Visible(program, ControlId::cmdRegister) && Visible(program, ControlId::cmdUnregister) &&
+           Visible(program, ControlId::cmdExit) && !ReadOnly(program, ControlId::text1);
+}
+
+void RunThrough(Program& program, ControlId button, const std::string& path, const std::string& outcome,
+                const std::string& what, DWORD limitMs) {
+    SetText1(program, path);
+    Click(program, button);
+    if (!WaitFor([&] { return InConfirmationMode(program); }, 5000)) {
+        Check(false, what + ": confirmation mode");
+        NoMessageBoxes(program, what);
+        return;
+    }
+    Click(program, ControlId::cmdProceed);
+    ExpectMessage(program, "WWW", what + ": WWW first");
+    ExpectMessage(program, outcome, what + ": outcome", limitMs);
+    Check(WaitFor([&] { return InNormalMode(program); }, 5000), what + ": back in normal mode");
+}
 
 HWND WaitForMessageBox(Program& program, DWORD limitMs) {
     HWND box = nullptr;
@@ -52,6 +95,9 @@ std::string ExpectMessage(Program& program, const std::string& text, const std::
         Check(false, what, "no message box came; want \"" + text + "\"");
         return std::string();
     }
+    // After a long handler Wine counts the program as hung until its message
+    // loop runs again, and reading the box's text would give up at once.
+    Responsive(program);
     const std::string seen = MessageText(box);
     char caption[64] = {};
     ::GetWindowTextA(box, caption, sizeof(caption));

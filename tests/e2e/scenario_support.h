@@ -25,8 +25,14 @@ struct Situation {
 };
 extern Situation g_situation;
 
-// Where the test component kvx_good.ocx registers itself (under HKCU).
-extern const char* const kGoodInprocKey;
+// A file next to the program under test (the test components lie there).
+std::string Component(const std::string& name);
+// The class key that the test component kvx_good.ocx registers under HKCU.
+extern const char* const kGoodClassKey;
+// The component that kvx_good's class names as its server; "" when the class
+// is not registered. The driver has the program's bitness, so it sees the
+// same registry view as the component.
+std::string GoodRegistration();
 
 HWND ControlOf(const Program& program, kalvex::ControlId id);
 std::string Text(const Program& program, kalvex::ControlId id);
@@ -36,6 +42,14 @@ bool ReadOnly(const Program& program, kalvex::ControlId id);
 void Click(const Program& program, kalvex::ControlId id);
 // Replaces text1's content as typing would (the change notification fires).
 void SetText1(const Program& program, const std::string& text);
+
+// The general section's two button modes, as the window shows them.
+bool InNormalMode(const Program& program);
+bool InConfirmationMode(const Program& program);
+// Names `path` in text1, presses Register or Unregister, then Proceed, and
+// expects "WWW" and then `outcome`, and normal mode again.
+void RunThrough(Program& program, kalvex::ControlId button, const std::string& path, const std::string& outcome,
+                const std::string& what, DWORD limitMs = 10000);
 
 // The program's next message box, or null when none came within the limit.
 HWND WaitForMessageBox(Program& program, DWORD limitMs = 10000);

@@ -12,41 +12,10 @@ using kalvex::ControlId;
 
 namespace {
 
-// The class that kvx_good.ocx registers for the current user.
-const char kClassKey[] = "Software\\Classes\\CLSID\\{4B9E2C61-7D3A-4F15-9A8E-2C6D0B5F7E13}";
 const char kNoEntryOrThread[] = "Process failed in obtaining entry point or creating thread.";
 const char kNotSignaled[] = "Process failed in signaled state or time-out.";
 
-std::string Component(const std::string& name) { return g_situation.exeDir + "\\" + name; }
-
 bool FileExists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-// The default value of the class's InprocServer32 key; false when the key
-// is missing. The driver has the program's bitness, so it sees the same
-// registry view as the component.
-bool RegisteredServer(std::string& path) {
-    HKEY key = nullptr;
-    const std::string server = std::string(kClassKey) + "\\InprocServer32";
-    if (::RegOpenKeyExA(HKEY_CURRENT_USER, server.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return false;
-    char value[MAX_PATH + 1] = {};
-    DWORD size = MAX_PATH;
-    DWORD type = 0;
-    const LONG status = ::RegQueryValueExA(key, nullptr, nullptr, &type, reinterpret_cast<BYTE*>(value), &size);
-    ::RegCloseKey(key);
-    path = status == ERROR_SUCCESS && type == REG_SZ ? value : "";
-    return true;
-}
-
-bool ClassKeyExists() {
-    HKEY key = nullptr;
-    if (::RegOpenKeyExA(HKEY_CURRENT_USER, kClassKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-    ::RegCloseKey(key);
-    return true;
-}
-
-bool NormalMode(const Program& program) {
-    return Visible(program, ControlId::cmdRegister) && !Visible(program, ControlId::cmdProceed);
-}
 
 // Names the component in text1 and runs Register (or Unregister) and
 // Proceed. Expects "WWW", then `outcome` within `limitMs`, then normal mode.
@@ -69,11 +38,8 @@ DWORD EngineCall(Program& program, const std::string& component, bool registerin
     const DWORD start = ::GetTickCount();
     WaitForMessageBox(program, limitMs);
     const DWORD elapsed = ::GetTickCount() - start;
-    // After a long wait Wine counts the program as hung until its message
-    // loop runs again, and reading the box's text would give up at once.
-    Responsive(program);
     ExpectMessage(program, outcome, what, 1000);
-    Check(WaitFor([&] { return NormalMode(program); }, 5000), what + ": back in normal mode");
+    Check(WaitFor([&] { return InNormalMode(program); }, 5000), what + ": back in normal mode");
     return elapsed;
 }
 
@@ -82,11 +48,10 @@ void ScenarioOutcomes(Program& program) {
     EngineCall(program, "kvx_noexports.dll", true, kNoEntryOrThread, "library without entry points");
     EngineCall(program, "kvx_denied.ocx", true, "Process failed with error code 0x80070005.",
                "entry point returning E_ACCESSDENIED");
-    Check(!ClassKeyExists(), "nothing registered before kvx_good");
+    CheckEqual(GoodRegistration(), "", "nothing registered before kvx_good");
 
     EngineCall(program, "kvx_good.ocx", true, "Process completed", "register kvx_good");
-    std::string server;
-    Check(RegisteredServer(server), "register kvx_good: InprocServer32 key exists");
+    const std::string server = GoodRegistration();
     Check(lstrcmpiA(server.c_str(), Component("kvx_good.ocx").c_str()) == 0,
           "register kvx_good: InprocServer32 names the component", server);
 }
@@ -115,7 +80,7 @@ void ScenarioSlowComponent(Program& program) {
     Check(!FileExists(unloaded), "slow component: kept until the next engine call");
 
     EngineCall(program, "kvx_good.ocx", false, "Process completed", "unregister kvx_good");
-    Check(!ClassKeyExists(), "unregister kvx_good: class key removed");
+    CheckEqual(GoodRegistration(), "", "unregister kvx_good: class removed");
     Check(WaitFor([&] { return FileExists(unloaded); }, 3000), "slow component: unloaded by the next engine call");
 
     for (const std::string& marker : markers) ::DeleteFileA(marker.c_str());
@@ -132,7 +97,7 @@ void RunEngineScenarios() {
     Click(program, ControlId::cmdExit);
     ExpectEndsWithZero(program, "Exit after the engine calls");
     // Whatever a failed check left behind.
-    ::RegDeleteTreeA(HKEY_CURRENT_USER, kClassKey);
+    ::RegDeleteTreeA(HKEY_CURRENT_USER, kGoodClassKey);
 }
 
 }  // namespace e2e

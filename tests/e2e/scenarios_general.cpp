@@ -24,20 +24,6 @@ const char* const kDenied = "Process failed with error code 0x80070005.";
 const char* const kNoVersion = "(No Product Version available for this file)";
 const char* const kGoodVersion = "Company Name:  Kalvex Test Components\r\nProduct Version:  2.5.0.1";
 
-std::string Component(const std::string& name) { return g_situation.exeDir + "\\" + name; }
-
-bool InConfirmationMode(const Program& program) {
-    return Visible(program, ControlId::cmdProceed) && Visible(program, ControlId::cmdCancel) &&
-           !Visible(program, ControlId::cmdRegister) && !Visible(program, ControlId::cmdUnregister) &&
-           !Visible(program, ControlId::cmdExit) && ReadOnly(program, ControlId::text1);
-}
-
-bool InNormalMode(const Program& program) {
-    return !Visible(program, ControlId::cmdProceed) && !Visible(program, ControlId::cmdCancel) &&
-           Visible(program, ControlId::cmdRegister) && Visible(program, ControlId::cmdUnregister) &&
-           Visible(program, ControlId::cmdExit) && !ReadOnly(program, ControlId::text1);
-}
-
 void ExpectMode(const Program& program, bool confirmation, const std::string& what) {
     const bool reached = WaitFor([&] { return confirmation ? InConfirmationMode(program) : InNormalMode(program); },
                                  3000);
@@ -52,31 +38,6 @@ void ExpectFocusOnVisible(const Program& program, const std::string& what) {
     HWND focus = Focus(program);
     const bool ok = focus != nullptr && ::IsWindowVisible(focus) && ::IsWindowEnabled(focus);
     Check(ok, what + ": focus on a shown control", "focus on id " + std::to_string(::GetDlgCtrlID(focus)));
-}
-
-// Registers or unregisters through Register/Unregister, then Proceed, and
-// expects the engine's message.
-void RunThrough(Program& program, ControlId button, const std::string& path, const std::string& outcome,
-                const std::string& what, DWORD limitMs = 10000) {
-    SetText1(program, path);
-    Click(program, button);
-    ExpectMode(program, true, what);
-    Click(program, ControlId::cmdProceed);
-    ExpectMessage(program, "WWW", what + ": WWW first");
-    ExpectMessage(program, outcome, what + ": outcome", limitMs);
-    ExpectMode(program, false, what + ": back");
-}
-
-// The good component's registration, as the driver sees the registry.
-std::string GoodRegistration() {
-    HKEY key = nullptr;
-    if (::RegOpenKeyExA(HKEY_CURRENT_USER, kGoodInprocKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return std::string();
-    char value[MAX_PATH * 2] = {};
-    DWORD size = sizeof(value) - 1;
-    DWORD type = 0;
-    const LONG status = ::RegQueryValueExA(key, nullptr, nullptr, &type, reinterpret_cast<BYTE*>(value), &size);
-    ::RegCloseKey(key);
-    return status == ERROR_SUCCESS ? std::string(value) : std::string("<unreadable>");
 }
 
 // Register, Cancel, Unregister, Proceed, by clicks; the labels and modes of
