@@ -5,7 +5,7 @@ set -eu
 
 PACKAGES="cmake make g++ googletest libgtest-dev clang libclang-rt-14-dev \
 g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 binutils-mingw-w64-i686 \
-wine64 xvfb xauth x11-utils imagemagick"
+wine64 xvfb xauth x11-utils imagemagick python3 python3-pefile"
 
 missing=""
 for p in $PACKAGES; do
