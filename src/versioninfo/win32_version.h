@@ -1,6 +1,13 @@
 // The version library's calls, made for real. Windows only.
 #pragma once
 
+#include <windows.h>
+// windows.h maps these names to its A/W entry points. Here they name the
+// members of VersionApi, in every file that sees both; the adapter calls the
+// ANSI entries by their full names.
+#undef GetFileVersionInfoSize
+#undef GetFileVersionInfo
+
 #include "version_api.h"
 
 namespace kalvex {

@@ -1,9 +1,11 @@
 #include "frmKalvex.h"
 
 #include <exception>
+#include <vector>
 
 #include "probes/probes.h"
 #include "registration/batch.h"
+#include "versioninfo/version_scan.h"
 
 namespace kalvex {
 
@@ -164,9 +166,39 @@ void frmKalvex::RegisterServer(const std::string& fileSpec, const std::string& c
 
 // ---- version information ----
 
-VbBool frmKalvex::GetVersionInfo(const std::string& /*fileSpec*/) { return kFalse; }
+// Carries on after failures and never raises: a size query that cannot be
+// made leaves the size at 0, a read that cannot be made leaves mApiResult.
+// The names are replaced only after a successful read.
+VbBool frmKalvex::GetVersionInfo(const std::string& fileSpec) {
+    std::uint32_t size = 0;
+    Attempt([&] { size = version_.GetFileVersionInfoSize(fileSpec); });
+    if (size == 0) return kFalse;
 
-void frmKalvex::ShowFileInfo(const std::string& /*fileSpec*/) {}
+    std::vector<std::uint8_t> block;
+    Attempt([&] { block.assign(size, 0); });
+    if (block.size() != size) return kFalse;
+    Attempt([&] { mApiResult = version_.GetFileVersionInfo(fileSpec, block); });
+    if (mApiResult.value_or(0) == 0) return kFalse;
+
+    mCompanyName.clear();
+    mProductVersion.clear();
+    VersionScan scan;
+    Attempt([&] { scan = ScanVersionBlock(block, version_); });
+    mCompanyName = scan.companyName;
+    mProductVersion = scan.productVersion;
+    return ToVb(scan.hasProductVersion);
+}
+
+void frmKalvex::ShowFileInfo(const std::string& fileSpec) {
+    if (GetVersionInfo(fileSpec) != kFalse) {
+        controls_.SetVisible(ControlId::lblPleaseVerify, true);
+        controls_.SetText(ControlId::lblFileInfo,
+                          "Company Name:  " + mCompanyName + "\r\n" + "Product Version:  " + mProductVersion);
+    } else {
+        controls_.SetVisible(ControlId::lblPleaseVerify, false);
+        controls_.SetText(ControlId::lblFileInfo, "(No Product Version available for this file)");
+    }
+}
 
 void frmKalvex::text1_Change() {
     controls_.SetVisible(ControlId::lblPleaseVerify, false);

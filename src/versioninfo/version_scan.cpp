@@ -1,0 +1,76 @@
+#include "version_scan.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace kalvex {
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+constexpr std::size_t kNotFound = static_cast<std::size_t>(-1);
+
+std::size_t FindFrom(const Bytes& block, const Bytes& needle, std::size_t from) {
+    const auto at = std::search(block.begin() + from, block.end(), needle.begin(), needle.end());
+    return at == block.end() ? kNotFound : static_cast<std::size_t>(at - block.begin());
+}
+
+// First occurrence of `key` as UTF-16LE text starting at an even offset.
+std::size_t FindUtf16(const Bytes& block, const char* key) {
+    Bytes needle;
+    for (const char* c = key; *c != '\0'; ++c) needle.insert(needle.end(), {static_cast<std::uint8_t>(*c), 0});
+    std::size_t at = FindFrom(block, needle, 0);
+    while (at != kNotFound && at % 2 != 0) at = FindFrom(block, needle, at + 1);
+    return at;
+}
+
+std::string SingleByteValue(const Bytes& block, std::size_t start) {
+    if (start >= block.size()) return std::string();
+    const auto end = std::find(block.begin() + start, block.end(), 0);
+    return std::string(block.begin() + start, end);
+}
+
+std::u16string Utf16Value(const Bytes& block, std::size_t start) {
+    std::u16string value;
+    for (std::size_t i = start; i + 1 < block.size(); i += 2) {
+        const char16_t unit = static_cast<char16_t>(block[i] | (block[i + 1] << 8));
+        if (unit == 0) break;
+        value.push_back(unit);
+    }
+    return value;
+}
+
+// The value of `row` at its key's first occurrence; false when the key is
+// nowhere in the block.
+bool FindValue(const Bytes& block, const VersionKey& row, VersionApi& api, std::string& value) {
+    const std::size_t keyLength = std::strlen(row.key);
+    const Bytes narrowKey(row.key, row.key + keyLength);
+    std::size_t at = FindFrom(block, narrowKey, 0);
+    if (at != kNotFound) {
+        value = SingleByteValue(block, at + row.valueOffset);
+        return true;
+    }
+    at = FindUtf16(block, row.key);
+    if (at == kNotFound) return false;
+    // After the key and its two-byte NUL, on the block's next 4-byte boundary.
+    const std::size_t afterKey = at + 2 * (keyLength + 1);
+    value = api.AnsiFromUtf16(Utf16Value(block, (afterKey + 3) / 4 * 4));
+    return true;
+}
+
+}  // namespace
+
+VersionScan ScanVersionBlock(const Bytes& block, VersionApi& api) {
+    VersionScan scan;
+    for (const VersionKey& row : kVersionKeys) {
+        // The other entries hold nothing the window shows.
+        if (row.keptIn == VersionField::None) continue;
+        std::string value;
+        if (!FindValue(block, row, api, value)) continue;
+        (row.keptIn == VersionField::CompanyName ? scan.companyName : scan.productVersion) = value;
+    }
+    scan.hasProductVersion = scan.productVersion.find_first_not_of(' ') != std::string::npos;
+    return scan;
+}
+
+}  // namespace kalvex
