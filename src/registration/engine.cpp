@@ -51,7 +51,7 @@ void RegistrationEngine::RegisterServer(std::string fileSpec, const std::string&
     // Workers left behind by earlier calls may have ended by now.
     ReleaseFinishedWorkers();
 
-    const ModuleHandle module = modules_.LoadLibrary(fileSpec);
+    const ModuleHandle module = modules_.LoadLibraryA(fileSpec);
     if (module == 0) {
         Show(kLoadFailed);
         return;

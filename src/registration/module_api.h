@@ -23,7 +23,7 @@ public:
     virtual ~ModuleApi() = default;
 
     // LoadLibraryA; 0 when the file cannot be loaded.
-    virtual ModuleHandle LoadLibrary(const std::string& path) = 0;
+    virtual ModuleHandle LoadLibraryA(const std::string& path) = 0;
     // GetProcAddress; 0 when the module has no such export.
     virtual EntryPoint GetProcAddress(ModuleHandle module, const std::string& name) = 0;
     // Starts a thread that does nothing but call the entry point (a function

@@ -17,7 +17,7 @@ public:
 
     // ShellExecuteA with no owner window and no directory. The result is
     // not examined.
-    virtual void ShellExecute(const std::string& operation, const std::string& file, const std::string& parameters,
+    virtual void ShellExecuteA(const std::string& operation, const std::string& file, const std::string& parameters,
                               int showCommand) = 0;
 };
 

@@ -4,9 +4,6 @@
 
 #include "window/win32_handles.h"
 
-// Windows' headers make LoadLibrary a macro; here it names our own method.
-#undef LoadLibrary
-
 namespace kalvex {
 
 namespace {
@@ -35,7 +32,7 @@ HANDLE AsHandle(ThreadHandle thread) { return reinterpret_cast<HANDLE>(thread); 
 
 }  // namespace
 
-ModuleHandle Win32Modules::LoadLibrary(const std::string& path) {
+ModuleHandle Win32Modules::LoadLibraryA(const std::string& path) {
     return reinterpret_cast<ModuleHandle>(::LoadLibraryA(path.c_str()));
 }
 

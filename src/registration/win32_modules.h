@@ -7,7 +7,7 @@ namespace kalvex {
 
 class Win32Modules final : public ModuleApi {
 public:
-    ModuleHandle LoadLibrary(const std::string& path) override;
+    ModuleHandle LoadLibraryA(const std::string& path) override;
     EntryPoint GetProcAddress(ModuleHandle module, const std::string& name) override;
     ThreadHandle CreateThread(EntryPoint entry) override;
     std::uint32_t WaitForSingleObject(ThreadHandle thread, std::uint32_t milliseconds) override;

@@ -3,7 +3,6 @@
 #include <windows.h>
 #include <shellapi.h>
 // The interface's member keeps its plain name.
-#undef ShellExecute
 
 #include "window/basic_types.h"
 #include "window/win32_handles.h"
@@ -21,7 +20,7 @@ std::uint32_t Win32Shell::IsUserAnAdmin() {
     return static_cast<std::uint32_t>(isUserAnAdmin());
 }
 
-void Win32Shell::ShellExecute(const std::string& operation, const std::string& file, const std::string& parameters,
+void Win32Shell::ShellExecuteA(const std::string& operation, const std::string& file, const std::string& parameters,
                               int showCommand) {
     ::ShellExecuteA(nullptr, operation.c_str(), file.c_str(), parameters.c_str(), nullptr, showCommand);
 }

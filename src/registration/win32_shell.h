@@ -8,7 +8,7 @@ namespace kalvex {
 class Win32Shell final : public ShellApi {
 public:
     std::uint32_t IsUserAnAdmin() override;
-    void ShellExecute(const std::string& operation, const std::string& file, const std::string& parameters,
+    void ShellExecuteA(const std::string& operation, const std::string& file, const std::string& parameters,
                       int showCommand) override;
 };
 

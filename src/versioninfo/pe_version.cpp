@@ -186,14 +186,14 @@ bool ReadFile(const std::string& path, std::vector<std::uint8_t>& bytes) {
 
 }  // namespace
 
-std::uint32_t FileVersionApi::GetFileVersionInfoSize(const std::string& path) {
+std::uint32_t FileVersionApi::GetFileVersionInfoSizeA(const std::string& path) {
     std::vector<std::uint8_t> bytes;
     if (!ReadFile(path, bytes)) return 0;
     const auto range = FindVersionResource(bytes.data(), bytes.size());
     return range ? static_cast<std::uint32_t>(range->size) : 0;
 }
 
-std::int32_t FileVersionApi::GetFileVersionInfo(const std::string& path, std::vector<std::uint8_t>& block) {
+std::int32_t FileVersionApi::GetFileVersionInfoA(const std::string& path, std::vector<std::uint8_t>& block) {
     std::vector<std::uint8_t> bytes;
     if (!ReadFile(path, bytes)) return 0;
     const auto range = FindVersionResource(bytes.data(), bytes.size());

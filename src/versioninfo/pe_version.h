@@ -31,8 +31,8 @@ std::string Latin1FromUtf16(const std::u16string& text);
 // The version calls answered from the files themselves.
 class FileVersionApi final : public VersionApi {
 public:
-    std::uint32_t GetFileVersionInfoSize(const std::string& path) override;
-    std::int32_t GetFileVersionInfo(const std::string& path, std::vector<std::uint8_t>& block) override;
+    std::uint32_t GetFileVersionInfoSizeA(const std::string& path) override;
+    std::int32_t GetFileVersionInfoA(const std::string& path, std::vector<std::uint8_t>& block) override;
     std::string AnsiFromUtf16(const std::u16string& text) override { return Latin1FromUtf16(text); }
 };
 

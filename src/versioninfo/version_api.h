@@ -16,10 +16,10 @@ public:
     // GetFileVersionInfoSizeA: size in bytes of the file's version block,
     // 0 when it has none or cannot be read. May raise kalvex::Error when the
     // query cannot be made at all.
-    virtual std::uint32_t GetFileVersionInfoSize(const std::string& path) = 0;
+    virtual std::uint32_t GetFileVersionInfoSizeA(const std::string& path) = 0;
     // GetFileVersionInfoA into `block`, which the caller has sized and
     // zero-filled. Non-zero on success, 0 on failure.
-    virtual std::int32_t GetFileVersionInfo(const std::string& path, std::vector<std::uint8_t>& block) = 0;
+    virtual std::int32_t GetFileVersionInfoA(const std::string& path, std::vector<std::uint8_t>& block) = 0;
     // UTF-16 text converted to the ANSI code page.
     virtual std::string AnsiFromUtf16(const std::u16string& text) = 0;
 };

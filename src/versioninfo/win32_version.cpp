@@ -4,12 +4,12 @@
 
 namespace kalvex {
 
-std::uint32_t Win32Version::GetFileVersionInfoSize(const std::string& path) {
+std::uint32_t Win32Version::GetFileVersionInfoSizeA(const std::string& path) {
     DWORD handle = 0;
     return ::GetFileVersionInfoSizeA(path.c_str(), &handle);
 }
 
-std::int32_t Win32Version::GetFileVersionInfo(const std::string& path, std::vector<std::uint8_t>& block) {
+std::int32_t Win32Version::GetFileVersionInfoA(const std::string& path, std::vector<std::uint8_t>& block) {
     return ::GetFileVersionInfoA(path.c_str(), 0, static_cast<DWORD>(block.size()), block.data());
 }
 

@@ -72,7 +72,7 @@ void frmKalvex::Command1_Click(std::int16_t index) {
     const bool written = WriteTextFile(path, text);
     toolkit_.DoEvents();
     toolkit_.DoEvents();
-    if (written) shell_.ShellExecute(kRunAsVerb, path, LaunchParameters(toolkit_.CommandLine()), kShowNormal);
+    if (written) shell_.ShellExecuteA(kRunAsVerb, path, LaunchParameters(toolkit_.CommandLine()), kShowNormal);
 }
 
 void frmKalvex::Savetext(const std::string& file, const std::string& buffer) { WriteTextFile(file, buffer); }
@@ -171,13 +171,13 @@ void frmKalvex::RegisterServer(const std::string& fileSpec, const std::string& c
 // The names are replaced only after a successful read.
 VbBool frmKalvex::GetVersionInfo(const std::string& fileSpec) {
     std::uint32_t size = 0;
-    Attempt([&] { size = version_.GetFileVersionInfoSize(fileSpec); });
+    Attempt([&] { size = version_.GetFileVersionInfoSizeA(fileSpec); });
     if (size == 0) return kFalse;
 
     std::vector<std::uint8_t> block;
     Attempt([&] { block.assign(size, 0); });
     if (block.size() != size) return kFalse;
-    Attempt([&] { mApiResult = version_.GetFileVersionInfo(fileSpec, block); });
+    Attempt([&] { mApiResult = version_.GetFileVersionInfoA(fileSpec, block); });
     if (mApiResult.value_or(0) == 0) return kFalse;
 
     mCompanyName.clear();

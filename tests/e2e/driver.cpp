@@ -1,7 +1,7 @@
 // End-to-end driver: starts kalvex.exe in the same Windows (prefix), drives
 // its window through real messages and input, and prints TAP lines.
 //
-//   kalvex_e2e.exe <path of kalvex.exe> [layout-only | bench]
+//   kalvex_e2e.exe <path of kalvex.exe> [layout-only | bench | window | batch | engine | general]
 //
 // Exit code 0 when every check passed.
 #include <windows.h>
@@ -13,7 +13,7 @@
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: kalvex_e2e <kalvex.exe> [layout-only | bench]\n");
+        std::fprintf(stderr, "usage: kalvex_e2e <kalvex.exe> [layout-only | bench | window | batch | engine | general]\n");
         return 2;
     }
     e2e::Situation& s = e2e::g_situation;
@@ -47,10 +47,20 @@ int main(int argc, char** argv) {
     if (mode == "layout-only") {
         e2e::RunLayoutOnly();
     } else {
-        e2e::RunWindowScenarios();
-        e2e::RunBatchScenarios();
-        e2e::RunEngineScenarios();
-        e2e::RunGeneralScenarios();
+        // One group alone when named, for work on it; all of them otherwise.
+        const struct {
+            const char* name;
+            void (*run)();
+        } groups[] = {{"window", e2e::RunWindowScenarios},
+                      {"batch", e2e::RunBatchScenarios},
+                      {"engine", e2e::RunEngineScenarios},
+                      {"general", e2e::RunGeneralScenarios}};
+        for (const auto& group : groups) {
+            if (!mode.empty() && mode != group.name) continue;
+            const DWORD start = ::GetTickCount();
+            group.run();
+            std::printf("# %s scenarios took %lu ms\n", group.name, static_cast<unsigned long>(::GetTickCount() - start));
+        }
     }
 
     std::printf("1..%d\n# %d failed\n", e2e::Checks(), e2e::Failures());

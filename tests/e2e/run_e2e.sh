@@ -6,7 +6,8 @@
 #   i686-wow64  the shipped i686 build as a 32-bit program on 64-bit Windows
 #   i686-win32  the shipped i686 build on 32-bit Windows (WINEARCH=win32)
 # The i686 situations need a kernel that executes 32-bit code; elsewhere
-# they exit 77, which CTest reports as skipped.
+# they exit 77, which CTest reports as skipped. KALVEX_E2E_ONLY=<group>
+# runs one scenario group alone (window, batch, engine or general).
 # Usage: run_e2e.sh <situation> <Windows build folder>
 set -u
 
@@ -66,8 +67,9 @@ run_driver() {
 }
 
 echo "# pass 1: the prefix's own dpi"
-run_driver
+run_driver ${KALVEX_E2E_ONLY:-}
 first=$?
+[ -n "${KALVEX_E2E_ONLY:-}" ] && exit $first
 
 # Pass 2: the layout again at 120 dpi, where the client area is 516 x 318.
 "$WINE" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 120 /f >/dev/null 2>&1

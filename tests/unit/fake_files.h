@@ -44,7 +44,7 @@ public:
 class FakeShell : public ShellApi {
 public:
     std::uint32_t IsUserAnAdmin() override { return adminAnswer; }
-    void ShellExecute(const std::string& operation, const std::string& file, const std::string& parameters,
+    void ShellExecuteA(const std::string& operation, const std::string& file, const std::string& parameters,
                       int showCommand) override {
         launches.push_back({operation, file, parameters, showCommand});
     }

@@ -15,7 +15,7 @@ namespace kalvex::testing {
 
 class FakeModules : public ModuleApi {
 public:
-    ModuleHandle LoadLibrary(const std::string& path) override {
+    ModuleHandle LoadLibraryA(const std::string& path) override {
         Log("LoadLibrary " + path);
         if (unloadable.count(path) != 0) return 0;
         const ModuleHandle module = nextModule++;

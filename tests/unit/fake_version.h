@@ -13,13 +13,13 @@ namespace kalvex::testing {
 
 class FakeVersion : public VersionApi {
 public:
-    std::uint32_t GetFileVersionInfoSize(const std::string& path) override {
+    std::uint32_t GetFileVersionInfoSizeA(const std::string& path) override {
         sizeQueries.push_back(path);
         if (sizeFails) throw Error("File not found: VERSION.DLL");
         return size.value_or(static_cast<std::uint32_t>(block.size()));
     }
     // Like the library: fills the caller's buffer as far as both reach.
-    std::int32_t GetFileVersionInfo(const std::string&, std::vector<std::uint8_t>& out) override {
+    std::int32_t GetFileVersionInfoA(const std::string&, std::vector<std::uint8_t>& out) override {
         buffersGiven.push_back(out);
         std::copy_n(block.begin(), std::min(block.size(), out.size()), out.begin());
         return readResult;

@@ -29,10 +29,10 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         const std::string path = argv[i];
         kalvex::VersionScan scan;
-        const std::uint32_t size = api.GetFileVersionInfoSize(path);
+        const std::uint32_t size = api.GetFileVersionInfoSizeA(path);
         if (size != 0) {
             std::vector<std::uint8_t> block(size, 0);
-            if (api.GetFileVersionInfo(path, block) != 0) scan = kalvex::ScanVersionBlock(block, api);
+            if (api.GetFileVersionInfoA(path, block) != 0) scan = kalvex::ScanVersionBlock(block, api);
         }
         PrintEscaped(path);
         std::printf("\t%d\t", scan.hasProductVersion ? -1 : 0);
