@@ -352,15 +352,15 @@ TEST(FileVersionApiTest, ReadsTheBlockOfAFile) {
     std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(image.data()), image.size());
     FileVersionApi api;
 
-    ASSERT_EQ(api.GetFileVersionInfoSize(path), kVersionBlock.size());
+    ASSERT_EQ(api.GetFileVersionInfoSizeA(path), kVersionBlock.size());
     Bytes block(kVersionBlock.size(), 0);
-    EXPECT_NE(api.GetFileVersionInfo(path, block), 0);
+    EXPECT_NE(api.GetFileVersionInfoA(path, block), 0);
     EXPECT_EQ(block, kVersionBlock);
     EXPECT_EQ(api.AnsiFromUtf16(u"A\u00e9\u4e2d"), "A\xe9?");
     std::remove(path.c_str());
 
-    EXPECT_EQ(api.GetFileVersionInfoSize(path), 0u);
-    EXPECT_EQ(api.GetFileVersionInfo(path, block), 0);
+    EXPECT_EQ(api.GetFileVersionInfoSizeA(path), 0u);
+    EXPECT_EQ(api.GetFileVersionInfoA(path, block), 0);
 }
 
 }  // namespace
