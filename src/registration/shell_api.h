@@ -18,7 +18,7 @@ public:
     // ShellExecuteA with no owner window and no directory. The result is
     // not examined.
     virtual void ShellExecuteA(const std::string& operation, const std::string& file, const std::string& parameters,
-                              int showCommand) = 0;
+                               int showCommand) = 0;
 };
 
 }  // namespace kalvex

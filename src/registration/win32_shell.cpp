@@ -1,8 +1,8 @@
 #include "win32_shell.h"
 
 #include <windows.h>
+
 #include <shellapi.h>
-// The interface's member keeps its plain name.
 
 #include "window/basic_types.h"
 #include "window/win32_handles.h"
@@ -21,7 +21,7 @@ std::uint32_t Win32Shell::IsUserAnAdmin() {
 }
 
 void Win32Shell::ShellExecuteA(const std::string& operation, const std::string& file, const std::string& parameters,
-                              int showCommand) {
+                               int showCommand) {
     ::ShellExecuteA(nullptr, operation.c_str(), file.c_str(), parameters.c_str(), nullptr, showCommand);
 }
 

@@ -9,7 +9,7 @@ class Win32Shell final : public ShellApi {
 public:
     std::uint32_t IsUserAnAdmin() override;
     void ShellExecuteA(const std::string& operation, const std::string& file, const std::string& parameters,
-                      int showCommand) override;
+                       int showCommand) override;
 };
 
 }  // namespace kalvex

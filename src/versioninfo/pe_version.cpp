@@ -64,7 +64,8 @@ bool MapRva(const std::vector<Section>& sections, std::size_t fileSize, std::uin
         const std::uint64_t at = std::uint64_t{s.rawOffset} + into;
         if (at >= fileSize) return false;
         offset = static_cast<std::size_t>(at);
-        sectionEnd = static_cast<std::size_t>(std::min<std::uint64_t>(std::uint64_t{s.rawOffset} + s.rawSize, fileSize));
+        sectionEnd =
+            static_cast<std::size_t>(std::min<std::uint64_t>(std::uint64_t{s.rawOffset} + s.rawSize, fileSize));
         return true;
     }
     return false;
@@ -150,9 +151,8 @@ std::optional<ByteRange> FindVersionResource(const std::uint8_t* data, std::size
     }
     // Name and language levels: the first entry of each.
     std::size_t names = 0, languages = 0;
-    if (!Subdirectory(entry, names) || !DirectoryEntry(resources, names, 0, entry) ||
-        !Subdirectory(entry, languages) || !DirectoryEntry(resources, languages, 0, entry) ||
-        (entry.target & kHighBit) != 0) {
+    if (!Subdirectory(entry, names) || !DirectoryEntry(resources, names, 0, entry) || !Subdirectory(entry, languages) ||
+        !DirectoryEntry(resources, languages, 0, entry) || (entry.target & kHighBit) != 0) {
         return std::nullopt;
     }
 

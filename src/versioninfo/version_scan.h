@@ -25,14 +25,10 @@ struct VersionKey {
 
 // The string entries of a block, in the order they are looked for.
 constexpr VersionKey kVersionKeys[] = {
-    {"CompanyName", 12, VersionField::CompanyName},
-    {"FileDescription", 16, VersionField::None},
-    {"FileVersion", 12, VersionField::None},
-    {"InternalName", 16, VersionField::None},
-    {"LegalCopyright", 16, VersionField::None},
-    {"OriginalFilename", 20, VersionField::None},
-    {"ProductName", 12, VersionField::None},
-    {"ProductVersion", 16, VersionField::ProductVersion},
+    {"CompanyName", 12, VersionField::CompanyName}, {"FileDescription", 16, VersionField::None},
+    {"FileVersion", 12, VersionField::None},        {"InternalName", 16, VersionField::None},
+    {"LegalCopyright", 16, VersionField::None},     {"OriginalFilename", 20, VersionField::None},
+    {"ProductName", 12, VersionField::None},        {"ProductVersion", 16, VersionField::ProductVersion},
 };
 
 struct VersionScan {

@@ -17,10 +17,8 @@ using I = ControlId;
 const std::array<ControlSpec, 15> kControls = {{
     // Quick section, inside the client area.
     {I::Command2, K::Button, "Command2", "Close", 4800, 3120, 972, 372, 14, kDefaultFont},
-    {I::Command1_0, K::Button, "Command1(0)", "UnRegister  mscomctl.ocx", 1680, 1080, 3012, 612, 12,
-     kDefaultFont},
-    {I::Command1_1, K::Button, "Command1(1)", "Register  mscomctl.ocx", 1680, 1920, 3012, 612, 10,
-     kDefaultFont},
+    {I::Command1_0, K::Button, "Command1(0)", "UnRegister  mscomctl.ocx", 1680, 1080, 3012, 612, 12, kDefaultFont},
+    {I::Command1_1, K::Button, "Command1(1)", "Register  mscomctl.ocx", 1680, 1920, 3012, 612, 10, kDefaultFont},
     // General section, below the client area.
     {I::File1, K::FileList, "File1", "", 2640, 5040, 2532, 2376, 9, kDefaultFont},
     {I::cmdExit, K::Button, "cmdExit", "Exit", 5280, 6960, 1215, 375, 4, kBold78},
@@ -33,8 +31,8 @@ const std::array<ControlSpec, 15> kControls = {{
     {I::Label1_1, K::Label, "Label1(1)", "2", 600, 2040, 612, 612, 13, kStepNumber},
     {I::Label1_0, K::Label, "Label1(0)", "1", 600, 1080, 612, 612, 11, kStepNumber},
     // Labels of the general section.
-    {I::lblPleaseVerify, K::Label, "lblPleaseVerify", "Please verify Product Version, if any:", 600, 5760,
-     2928, 228, 6, kDefaultFont},
+    {I::lblPleaseVerify, K::Label, "lblPleaseVerify", "Please verify Product Version, if any:", 600, 5760, 2928, 228, 6,
+     kDefaultFont},
     {I::lblFileInfo, K::Label, "lblFileInfo", "", 480, 4440, 5508, 528, 5, kBold78},
     {I::lblOCXFileSpec, K::Label, "lblOCXFileSpec", "OCX file:", 360, 4200, 5508, 468, 1, kDefaultFont},
 }};

@@ -13,9 +13,7 @@ constexpr const char* kWindowClass = "KalvexMainWindow";
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;  // fixed border, no min/max box
 constexpr DWORD kWindowExStyle = 0;
 
-Win32Window* FromHandle(HWND hwnd) {
-    return reinterpret_cast<Win32Window*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-}
+Win32Window* FromHandle(HWND hwnd) { return reinterpret_cast<Win32Window*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA)); }
 
 std::string WindowText(HWND hwnd) {
     const int length = ::GetWindowTextLengthA(hwnd);
@@ -66,7 +64,7 @@ bool Win32Window::Create() {
     wc.hInstance = instance_;
     wc.hIcon = ::LoadIconA(instance_, MAKEINTRESOURCEA(1));
     wc.hIconSm = static_cast<HICON>(::LoadImageA(instance_, MAKEINTRESOURCEA(1), IMAGE_ICON,
-                                                  ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON), 0));
+                                                 ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON), 0));
     wc.hCursor = ::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     wc.lpszClassName = kWindowClass;
@@ -111,9 +109,7 @@ bool Win32Window::Create() {
         DWORD style = WS_CHILD | WS_VISIBLE | WS_GROUP | WS_CLIPSIBLINGS;
         DWORD exStyle = 0;
         switch (spec.kind) {
-            case ControlKind::Label:
-                style |= SS_LEFT | SS_NOPREFIX;
-                break;
+            case ControlKind::Label: style |= SS_LEFT | SS_NOPREFIX; break;
             case ControlKind::Button:
                 className = "BUTTON";
                 style |= WS_TABSTOP | BS_PUSHBUTTON;
@@ -133,10 +129,10 @@ bool Win32Window::Create() {
                 exStyle |= WS_EX_CLIENTEDGE;
                 break;
         }
-        HWND child = ::CreateWindowExA(exStyle, className, spec.caption, style, TwipsToPixels(spec.left, dpi_),
-                                       TwipsToPixels(spec.top, dpi_), TwipsToPixels(spec.width, dpi_),
-                                       TwipsToPixels(spec.height, dpi_), hwnd_,
-                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(ToInt(spec.id))), instance_, nullptr);
+        HWND child = ::CreateWindowExA(
+            exStyle, className, spec.caption, style, TwipsToPixels(spec.left, dpi_), TwipsToPixels(spec.top, dpi_),
+            TwipsToPixels(spec.width, dpi_), TwipsToPixels(spec.height, dpi_), hwnd_,
+            reinterpret_cast<HMENU>(static_cast<INT_PTR>(ToInt(spec.id))), instance_, nullptr);
         if (child == nullptr) return false;
         ::SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(spec.font)), FALSE);
         if (spec.kind == ControlKind::TextBox) ::SendMessageA(child, EM_LIMITTEXT, 0, 0);
@@ -193,8 +189,7 @@ std::string Win32Window::ChooseFace(const char* wanted) {
         query.lfCharSet = ANSI_CHARSET;
         lstrcpynA(query.lfFaceName, face, LF_FACESIZE);
         bool found = false;
-        ::EnumFontFamiliesExA(screen, &query, &FontExists,
-                              reinterpret_cast<LPARAM>(&found), 0);
+        ::EnumFontFamiliesExA(screen, &query, &FontExists, reinterpret_cast<LPARAM>(&found), 0);
         if (found) {
             chosen = face;
             break;
@@ -290,8 +285,7 @@ LRESULT Win32Window::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             // Neither maximizing nor sizing: the general section stays out of view.
             if ((wParam & 0xFFF0) == SC_MAXIMIZE || (wParam & 0xFFF0) == SC_SIZE) return 0;
             break;
-        case DM_GETDEFID:
-            return DefaultButtonId();
+        case DM_GETDEFID: return DefaultButtonId();
         case WM_ACTIVATE:
             // Keep the focused control across deactivation, as a dialog does.
             // A hidden or disabled control never gets the focus back.
@@ -321,11 +315,8 @@ LRESULT Win32Window::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_ENDSESSION:
             if (wParam != 0 && form_ != nullptr) Guarded([&] { form_->Form_Unload(); });
             return 0;
-        case WM_DESTROY:
-            ::PostQuitMessage(0);
-            return 0;
-        default:
-            break;
+        case WM_DESTROY: ::PostQuitMessage(0); return 0;
+        default: break;
     }
     return ::DefWindowProcA(hwnd_, message, wParam, lParam);
 }
@@ -356,7 +347,8 @@ LRESULT Win32Window::DefaultButtonId() {
 
 LRESULT CALLBACK Win32Window::FileListProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     Win32Window* self = FromHandle(hwnd);
-    if (self == nullptr || self->fileListDefaultProc_ == nullptr) return ::DefWindowProcA(hwnd, message, wParam, lParam);
+    if (self == nullptr || self->fileListDefaultProc_ == nullptr)
+        return ::DefWindowProcA(hwnd, message, wParam, lParam);
     // The list handles the press first, so a left press has made the
     // entry under the pointer current before the handler reads it.
     const LRESULT result = ::CallWindowProcA(self->fileListDefaultProc_, hwnd, message, wParam, lParam);
@@ -368,11 +360,8 @@ LRESULT CALLBACK Win32Window::FileListProc(HWND hwnd, UINT message, WPARAM wPara
         case WM_MBUTTONDOWN:
         case WM_MBUTTONDBLCLK:
         case WM_XBUTTONDOWN:
-        case WM_XBUTTONDBLCLK:
-            self->OnFileListPress(message, wParam, lParam);
-            break;
-        default:
-            break;
+        case WM_XBUTTONDBLCLK: self->OnFileListPress(message, wParam, lParam); break;
+        default: break;
     }
     return result;
 }
@@ -515,7 +504,8 @@ std::string Win32Window::ListItem(ControlId id, int index) {
     const LRESULT length = ::SendMessageA(list, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
     if (index < 0 || length == LB_ERR || length <= 0) return std::string();
     std::string text(static_cast<size_t>(length) + 1, '\0');
-    const LRESULT copied = ::SendMessageA(list, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&text[0]));
+    const LRESULT copied =
+        ::SendMessageA(list, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&text[0]));
     text.resize(copied == LB_ERR ? 0 : static_cast<size_t>(copied));
     return text;
 }

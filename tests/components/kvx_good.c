@@ -18,8 +18,8 @@ HRESULT STDAPICALLTYPE DllRegisterServer(void) {
     HKEY key;
     LONG status;
     if (length == 0) return E_FAIL;
-    status = RegCreateKeyExA(HKEY_CURRENT_USER, KVX_CLASS_KEY "\\InprocServer32", 0, NULL, 0, KEY_SET_VALUE, NULL,
-                             &key, NULL);
+    status = RegCreateKeyExA(HKEY_CURRENT_USER, KVX_CLASS_KEY "\\InprocServer32", 0, NULL, 0, KEY_SET_VALUE, NULL, &key,
+                             NULL);
     if (status != ERROR_SUCCESS) return HRESULT_FROM_WIN32(status);
     status = RegSetValueExA(key, NULL, 0, REG_SZ, (const BYTE*)path, length + 1);
     if (status == ERROR_SUCCESS)

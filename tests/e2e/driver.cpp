@@ -13,7 +13,8 @@
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: kalvex_e2e <kalvex.exe> [layout-only | bench | window | batch | engine | general]\n");
+        std::fprintf(stderr,
+                     "usage: kalvex_e2e <kalvex.exe> [layout-only | bench | window | batch | engine | general]\n");
         return 2;
     }
     e2e::Situation& s = e2e::g_situation;
@@ -59,7 +60,8 @@ int main(int argc, char** argv) {
             if (!mode.empty() && mode != group.name) continue;
             const DWORD start = ::GetTickCount();
             group.run();
-            std::printf("# %s scenarios took %lu ms\n", group.name, static_cast<unsigned long>(::GetTickCount() - start));
+            std::printf("# %s scenarios took %lu ms\n", group.name,
+                        static_cast<unsigned long>(::GetTickCount() - start));
         }
     }
 

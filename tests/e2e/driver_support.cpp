@@ -10,8 +10,8 @@ int g_failures = 0;
 
 std::string Narrow(const std::wstring& wide) {
     if (wide.empty()) return std::string();
-    const int size = ::WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
-                                           nullptr, nullptr);
+    const int size =
+        ::WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
     std::string text(static_cast<size_t>(size), '\0');
     ::WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), &text[0], size, nullptr, nullptr);
     return text;
@@ -128,9 +128,7 @@ bool Program::WaitForExit(DWORD limitMs, DWORD* exitCode) {
     return true;
 }
 
-std::vector<HWND> Program::MessageBoxes() const {
-    return WindowsOf(info_.dwProcessId, "#32770");
-}
+std::vector<HWND> Program::MessageBoxes() const { return WindowsOf(info_.dwProcessId, "#32770"); }
 
 void Program::Kill() {
     if (info_.hProcess != nullptr) {

@@ -40,7 +40,9 @@ bool ReadOnly(const Program& program, ControlId id) {
 
 void Click(const Program& program, ControlId id) { ::PostMessageA(ControlOf(program, id), BM_CLICK, 0, 0); }
 
-void SetText1(const Program& program, const std::string& text) { SetTextOf(ControlOf(program, ControlId::text1), text); }
+void SetText1(const Program& program, const std::string& text) {
+    SetTextOf(ControlOf(program, ControlId::text1), text);
+}
 
 bool InConfirmationMode(const Program& program) {
     return Visible(program, ControlId::cmdProceed) && Visible(program, ControlId::cmdCancel) &&

@@ -14,8 +14,8 @@
 namespace e2e {
 
 struct Situation {
-    std::string exe;         // kalvex.exe under test
-    std::string exeDir;      // its folder, where the test components lie too
+    std::string exe;     // kalvex.exe under test
+    std::string exeDir;  // its folder, where the test components lie too
     int dpi = 96;
     bool windows64 = false;  // the Windows we run on is 64-bit
     std::string systemDir;   // as the program under test sees it (same bitness as the driver)
@@ -58,8 +58,7 @@ std::string MessageText(HWND box);
 void Dismiss(HWND box);
 // Expects a message box with exactly `text`, then dismisses it. The text
 // seen (or "" when none came) is returned.
-std::string ExpectMessage(Program& program, const std::string& text, const std::string& what,
-                          DWORD limitMs = 10000);
+std::string ExpectMessage(Program& program, const std::string& text, const std::string& what, DWORD limitMs = 10000);
 // Any message box on screen is a failure of the scenario; close it.
 void NoMessageBoxes(Program& program, const std::string& scenario);
 // Waits until the program handles messages again (after a long handler).

@@ -26,8 +26,8 @@ const char* const kNoVersion = "(No Product Version available for this file)";
 const char* const kGoodVersion = "Company Name:  Kalvex Test Components\r\nProduct Version:  2.5.0.1";
 
 void ExpectMode(const Program& program, bool confirmation, const std::string& what) {
-    const bool reached = WaitFor([&] { return confirmation ? InConfirmationMode(program) : InNormalMode(program); },
-                                 3000);
+    const bool reached =
+        WaitFor([&] { return confirmation ? InConfirmationMode(program) : InNormalMode(program); }, 3000);
     Check(reached, what + (confirmation ? ": confirmation mode" : ": normal mode"));
 }
 
@@ -57,9 +57,8 @@ void ScenarioFlowByClicks() {
     ExpectFocusOnVisible(program, "after Register");
 
     // Tab order in confirmation mode.
-    const ControlId order[] = {ControlId::cmdProceed, ControlId::cmdCancel,  ControlId::File1,
-                               ControlId::Command1_1, ControlId::Command1_0, ControlId::Command2,
-                               ControlId::text1};
+    const ControlId order[] = {ControlId::cmdProceed, ControlId::cmdCancel, ControlId::File1, ControlId::Command1_1,
+                               ControlId::Command1_0, ControlId::Command2,  ControlId::text1};
     std::string walked;
     bool same = true;
     HWND current = ControlOf(program, ControlId::text1);
@@ -211,8 +210,8 @@ void ScenarioWindowFaults() {
 
     // Register pressed from the keyboard hides itself: the focus moves on.
     SetText1(program, Component("kvx_good.ocx"));
-    ::SendMessageA(program.Window(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(ControlOf(program, ControlId::cmdRegister)),
-                   TRUE);
+    ::SendMessageA(program.Window(), WM_NEXTDLGCTL,
+                   reinterpret_cast<WPARAM>(ControlOf(program, ControlId::cmdRegister)), TRUE);
     PressKey(VK_SPACE);
     ExpectMode(program, true, "window faults: Register");
     ExpectFocusOnVisible(program, "after the mode switch");

@@ -240,8 +240,7 @@ void ScenarioDefaultComponent() {
         Check(placed.ok(), "placed mscomctl.ocx in syswow64");
         Program program;
         if (StartProgram(program, "default component")) {
-            CheckEqual(Text(program, ControlId::text1), component,
-                       "text1 proposes the default component");
+            CheckEqual(Text(program, ControlId::text1), component, "text1 proposes the default component");
             CheckEqual(Text(program, ControlId::lblFileInfo), "", "lblFileInfo empty after start-up");
             Check(!Visible(program, ControlId::lblPleaseVerify), "lblPleaseVerify hidden after start-up");
             NoMessageBoxes(program, "default component");

@@ -94,24 +94,38 @@ std::vector<std::string> Ended(const std::string& message) {
 
 INSTANTIATE_TEST_SUITE_P(
     Paths, EnginePathTest,
-    ::testing::Values(
-        PathCase{"LoadFails", [](FakeModules& m) { m.unloadable.insert(kPath); }, "",
-                 {kLoad, "MsgBox Failure loading control DLL"}, 77, 0},
-        PathCase{"UnknownCommand", [](FakeModules&) {}, "x",
-                 {kLoad, "MsgBox Unknown command handle", "FreeLibrary 101"}, 77, 0},
-        PathCase{"NoEntryPoint", [](FakeModules& m) { m.exports.clear(); }, "",
-                 {kLoad, kFindRegister, "Pointer 0", kNoEntryOrThread, "FreeLibrary 101"}, 77, 0},
-        PathCase{"NoThread", [](FakeModules& m) { m.threadFails = true; }, "",
-                 {kLoad, kFindRegister, "Pointer 11", kStartRegister, "Pointer 0", kNoEntryOrThread,
-                  "FreeLibrary 101"},
-                 77, 0},
-        PathCase{"Completed", [](FakeModules&) {}, "", Ended("MsgBox Process completed"), 0, 0},
-        PathCase{"EntryPointFails", [](FakeModules& m) { m.exitCode = 0x80070005; }, "",
-                 Ended("MsgBox Process failed with error code 0x80070005."), 0, 0},
-        PathCase{"TimedOut", [](FakeModules& m) { m.waitResult = kWaitTimeout; }, "",
-                 Started({"Pointer 0", kNotSignaled}), 0x102, 1},
-        PathCase{"WaitFails", [](FakeModules& m) { m.waitResult = 0xFFFFFFFF; }, "",
-                 Started({"Pointer 0", kNotSignaled}), -1, 1}),
+    ::testing::Values(PathCase{"LoadFails",
+                               [](FakeModules& m) { m.unloadable.insert(kPath); },
+                               "",
+                               {kLoad, "MsgBox Failure loading control DLL"},
+                               77,
+                               0},
+                      PathCase{"UnknownCommand",
+                               [](FakeModules&) {},
+                               "x",
+                               {kLoad, "MsgBox Unknown command handle", "FreeLibrary 101"},
+                               77,
+                               0},
+                      PathCase{"NoEntryPoint",
+                               [](FakeModules& m) { m.exports.clear(); },
+                               "",
+                               {kLoad, kFindRegister, "Pointer 0", kNoEntryOrThread, "FreeLibrary 101"},
+                               77,
+                               0},
+                      PathCase{"NoThread",
+                               [](FakeModules& m) { m.threadFails = true; },
+                               "",
+                               {kLoad, kFindRegister, "Pointer 11", kStartRegister, "Pointer 0", kNoEntryOrThread,
+                                "FreeLibrary 101"},
+                               77,
+                               0},
+                      PathCase{"Completed", [](FakeModules&) {}, "", Ended("MsgBox Process completed"), 0, 0},
+                      PathCase{"EntryPointFails", [](FakeModules& m) { m.exitCode = 0x80070005; }, "",
+                               Ended("MsgBox Process failed with error code 0x80070005."), 0, 0},
+                      PathCase{"TimedOut", [](FakeModules& m) { m.waitResult = kWaitTimeout; }, "",
+                               Started({"Pointer 0", kNotSignaled}), 0x102, 1},
+                      PathCase{"WaitFails", [](FakeModules& m) { m.waitResult = 0xFFFFFFFF; }, "",
+                               Started({"Pointer 0", kNotSignaled}), -1, 1}),
     [](const ::testing::TestParamInfo<PathCase>& info) { return info.param.name; });
 
 struct CommandCase {
@@ -126,7 +140,8 @@ class CommandTest : public EngineTest, public ::testing::WithParamInterface<Comm
 TEST_P(CommandTest, SelectsTheEntryPointByExactMatch) {
     Run(GetParam().command);
     if (GetParam().entryPoint.empty()) {
-        EXPECT_EQ(modules.journal, (std::vector<std::string>{kLoad, "MsgBox Unknown command handle", "FreeLibrary 101"}));
+        EXPECT_EQ(modules.journal,
+                  (std::vector<std::string>{kLoad, "MsgBox Unknown command handle", "FreeLibrary 101"}));
         EXPECT_TRUE(toolkit.pointers.empty());
     } else {
         EXPECT_EQ(modules.journal.at(1), "GetProcAddress 101 " + GetParam().entryPoint);
@@ -136,7 +151,8 @@ TEST_P(CommandTest, SelectsTheEntryPointByExactMatch) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Commands, CommandTest,
-                         ::testing::Values(CommandCase{"", "DllRegisterServer"}, CommandCase{"U", "DllUnregisterServer"},
+                         ::testing::Values(CommandCase{"", "DllRegisterServer"},
+                                           CommandCase{"U", "DllUnregisterServer"},
                                            CommandCase{"u", "DllUnregisterServer"}, CommandCase{" u", ""},
                                            CommandCase{"u ", ""}, CommandCase{"x", ""}, CommandCase{"register", ""}));
 
@@ -156,13 +172,12 @@ TEST_P(ExitCodeTest, FailureResultsAreReportedWithTheirCode) {
     EXPECT_EQ(apiResult, 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    ExitCodes, ExitCodeTest,
-    ::testing::Values(ExitCodeCase{0, "Process completed"}, ExitCodeCase{1, "Process completed"},
-                      ExitCodeCase{0x7FFFFFFF, "Process completed"},
-                      ExitCodeCase{0x80000000, "Process failed with error code 0x80000000."},
-                      ExitCodeCase{0x80070005, "Process failed with error code 0x80070005."},
-                      ExitCodeCase{0x8002801C, "Process failed with error code 0x8002801C."}));
+INSTANTIATE_TEST_SUITE_P(ExitCodes, ExitCodeTest,
+                         ::testing::Values(ExitCodeCase{0, "Process completed"}, ExitCodeCase{1, "Process completed"},
+                                           ExitCodeCase{0x7FFFFFFF, "Process completed"},
+                                           ExitCodeCase{0x80000000, "Process failed with error code 0x80000000."},
+                                           ExitCodeCase{0x80070005, "Process failed with error code 0x80070005."},
+                                           ExitCodeCase{0x8002801C, "Process failed with error code 0x8002801C."}));
 
 TEST_F(EngineTest, TimedOutWorkerKeepsItsModuleUntilItHasEnded) {
     modules.waitResult = kWaitTimeout;
@@ -177,7 +192,8 @@ TEST_F(EngineTest, TimedOutWorkerKeepsItsModuleUntilItHasEnded) {
     modules.EndWorker(1);
     modules.journal.clear();
     engine.ReleaseFinishedWorkers();
-    EXPECT_EQ(modules.journal, (std::vector<std::string>{"WaitForSingleObject 1 0", "CloseHandle 1", "FreeLibrary 101"}));
+    EXPECT_EQ(modules.journal,
+              (std::vector<std::string>{"WaitForSingleObject 1 0", "CloseHandle 1", "FreeLibrary 101"}));
     EXPECT_EQ(engine.LingeringWorkers(), 0u);
     EXPECT_EQ(modules.StillLoaded(), 0);
 

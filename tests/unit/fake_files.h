@@ -45,7 +45,7 @@ class FakeShell : public ShellApi {
 public:
     std::uint32_t IsUserAnAdmin() override { return adminAnswer; }
     void ShellExecuteA(const std::string& operation, const std::string& file, const std::string& parameters,
-                      int showCommand) override {
+                       int showCommand) override {
         launches.push_back({operation, file, parameters, showCommand});
     }
 

@@ -219,7 +219,6 @@ TEST_F(FormTest, ClosingButtonsUnloadAndUnloadEnds) {
     EXPECT_TRUE(toolkit.messages.empty());
 }
 
-
 // ---- the confirmation flow ----
 
 enum class Press { Register, Unregister };
@@ -272,18 +271,15 @@ TEST_P(CheckTest, RegisterAndUnregisterCheckTheName) {
 
 INSTANTIATE_TEST_SUITE_P(
     Flow, CheckTest,
-    ::testing::Values(CheckCase{"register_ok", Press::Register, "C:\\x.ocx", true, {}, true, true},
-                      CheckCase{"unregister_ok", Press::Unregister, "C:\\x.ocx", true, {}, true, false},
-                      CheckCase{"register_empty", Press::Register, "", false, {kNoPathYet}, false, false},
-                      CheckCase{"unregister_spaces", Press::Unregister, "   ", false, {kNoPathYet}, false, false},
-                      CheckCase{"register_missing", Press::Register, "C:\\no.ocx", false, {kFileNotFound}, false,
-                                false},
-                      CheckCase{"unregister_missing", Press::Unregister, "C:\\no.ocx", false, {kFileNotFound},
-                                false, false},
-                      CheckCase{"spaces_around_reach_the_test", Press::Register, "  C:\\x.ocx ", true, {}, true,
-                                true},
-                      CheckCase{"a_tab_is_not_a_space", Press::Register, "\t", false, {kFileNotFound}, false,
-                                false}),
+    ::testing::Values(
+        CheckCase{"register_ok", Press::Register, "C:\\x.ocx", true, {}, true, true},
+        CheckCase{"unregister_ok", Press::Unregister, "C:\\x.ocx", true, {}, true, false},
+        CheckCase{"register_empty", Press::Register, "", false, {kNoPathYet}, false, false},
+        CheckCase{"unregister_spaces", Press::Unregister, "   ", false, {kNoPathYet}, false, false},
+        CheckCase{"register_missing", Press::Register, "C:\\no.ocx", false, {kFileNotFound}, false, false},
+        CheckCase{"unregister_missing", Press::Unregister, "C:\\no.ocx", false, {kFileNotFound}, false, false},
+        CheckCase{"spaces_around_reach_the_test", Press::Register, "  C:\\x.ocx ", true, {}, true, true},
+        CheckCase{"a_tab_is_not_a_space", Press::Register, "\t", false, {kFileNotFound}, false, false}),
     [](const ::testing::TestParamInfo<CheckCase>& info) { return std::string(info.param.name); });
 
 class ProceedTest : public FormTest {

@@ -10,7 +10,7 @@ namespace {
 TEST(Layout, TwipsToPixels) {
     const struct {
         int twips, dpi, pixels;
-    } cases[] = {{6192, 120, 516}, {3816, 120, 318}, {15, 96, 1},   {12, 120, 1},
+    } cases[] = {{6192, 120, 516}, {3816, 120, 318}, {15, 96, 1},      {12, 120, 1},
                  {6192, 96, 413},  {3816, 96, 254},  {1440, 144, 144}, {0, 96, 0}};
     for (const auto& c : cases) EXPECT_EQ(TwipsToPixels(c.twips, c.dpi), c.pixels) << c.twips << "@" << c.dpi;
 }

@@ -45,12 +45,21 @@ TEST(ToolkitText, MatchesFilePattern) {
         const char* pattern;
         bool matches;
     } cases[] = {
-        {"mscomctl.ocx", "*.ocx", true},  {"MSCOMCTL.OCX", "*.ocx", true}, {".ocx", "*.ocx", true},
-        {"a.b.ocx", "*.ocx", true},       {"a.ocxx", "*.ocx", false},      {"ocx", "*.ocx", false},
-        {"a.ocx.bak", "*.ocx", false},    {"abc", "a?c", true},            {"ac", "a?c", false},
-        {"anything", "*", true},          {"", "*", true},                 {"", "?", false},
+        {"mscomctl.ocx", "*.ocx", true},
+        {"MSCOMCTL.OCX", "*.ocx", true},
+        {".ocx", "*.ocx", true},
+        {"a.b.ocx", "*.ocx", true},
+        {"a.ocxx", "*.ocx", false},
+        {"ocx", "*.ocx", false},
+        {"a.ocx.bak", "*.ocx", false},
+        {"abc", "a?c", true},
+        {"ac", "a?c", false},
+        {"anything", "*", true},
+        {"", "*", true},
+        {"", "?", false},
     };
-    for (const auto& c : cases) EXPECT_EQ(MatchesFilePattern(c.name, c.pattern), c.matches) << c.name << " ~ " << c.pattern;
+    for (const auto& c : cases)
+        EXPECT_EQ(MatchesFilePattern(c.name, c.pattern), c.matches) << c.name << " ~ " << c.pattern;
 }
 
 TEST(ToolkitText, NormaliseListFolder) {

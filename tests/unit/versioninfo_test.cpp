@@ -74,7 +74,6 @@ private:
     std::size_t valueAt = 0;
 };
 
-
 struct ScanCase {
     const char* name;
     Bytes block;
@@ -103,42 +102,52 @@ INSTANTIATE_TEST_SUITE_P(
     Blocks, ScanTest,
     ::testing::Values(
         ScanCase{"single_byte",
-                 Block().Narrow("FileDescription", "Widget").Narrow("CompanyName", "Acme")
-                     .Narrow("ProductVersion", "1.2.3").Narrow("ProductName", "W").bytes,
+                 Block()
+                     .Narrow("FileDescription", "Widget")
+                     .Narrow("CompanyName", "Acme")
+                     .Narrow("ProductVersion", "1.2.3")
+                     .Narrow("ProductName", "W")
+                     .bytes,
                  "Acme", "1.2.3", true},
         ScanCase{"utf16",
-                 Block().Wide(u"FileDescription", u"Widget").Wide(u"CompanyName", u"Acme")
-                     .Wide(u"ProductVersion", u"1.2.3").Wide(u"ProductName", u"W").bytes,
+                 Block()
+                     .Wide(u"FileDescription", u"Widget")
+                     .Wide(u"CompanyName", u"Acme")
+                     .Wide(u"ProductVersion", u"1.2.3")
+                     .Wide(u"ProductName", u"W")
+                     .bytes,
                  "Acme", "1.2.3", true},
         ScanCase{"single_byte_name_of_21", Block().Narrow("CompanyName", kName21).Narrow("ProductVersion", "1").bytes,
                  kName21, "1", true},
         ScanCase{"single_byte_long_name", Block().Narrow("CompanyName", kLongName).Narrow("ProductVersion", "1").bytes,
                  kLongName, "1", true},
         ScanCase{"utf16_long_name",
-                 Block().Wide(u"CompanyName", u"A Company Whose Name Runs Well Past Twenty-One")
-                     .Wide(u"ProductVersion", u"1").bytes,
+                 Block()
+                     .Wide(u"CompanyName", u"A Company Whose Name Runs Well Past Twenty-One")
+                     .Wide(u"ProductVersion", u"1")
+                     .bytes,
                  kLongName, "1", true},
         ScanCase{"utf16_goes_through_the_code_page",
                  Block().Wide(u"CompanyName", u"Gr\u00fcn \u4e2d").Wide(u"ProductVersion", u"2.0\u00df").bytes,
                  "Gr#n #", "2.0#", true},
         ScanCase{"no_company_still_found", Block().Narrow("ProductVersion", "5.0").bytes, "", "5.0", true},
         ScanCase{"no_version", Block().Wide(u"CompanyName", u"Acme").bytes, "Acme", "", false},
-        ScanCase{"keys_in_other_letter_case",
-                 Block().Narrow("companyName", "Acme").Wide(u"PRODUCTVERSION", u"1").bytes, "", "", false},
-        ScanCase{"empty_version", Block().Narrow("CompanyName", "Acme").Narrow("ProductVersion", "").bytes, "Acme",
-                 "", false},
+        ScanCase{"keys_in_other_letter_case", Block().Narrow("companyName", "Acme").Wide(u"PRODUCTVERSION", u"1").bytes,
+                 "", "", false},
+        ScanCase{"empty_version", Block().Narrow("CompanyName", "Acme").Narrow("ProductVersion", "").bytes, "Acme", "",
+                 false},
         ScanCase{"empty_utf16_version", Block().Wide(u"ProductVersion", u"").bytes, "", "", false},
         ScanCase{"all_space_version", Block().Wide(u"ProductVersion", u"   ").bytes, "", "   ", false},
         ScanCase{"spaces_around_version_kept", Block().Narrow("ProductVersion", " 1.0 ").bytes, "", " 1.0 ", true},
         ScanCase{"block_ends_inside_value",
                  Block().Narrow("CompanyName", "Acme").Narrow("ProductVersion", "1.2.3").EndAfter(3).bytes, "Acme",
                  "1.2", true},
-        ScanCase{"block_ends_inside_utf16_value",
-                 Block().Wide(u"ProductVersion", u"1.2.3").EndAfter(5).bytes, "", "1.", true},
+        ScanCase{"block_ends_inside_utf16_value", Block().Wide(u"ProductVersion", u"1.2.3").EndAfter(5).bytes, "", "1.",
+                 true},
         ScanCase{"block_ends_before_value", Block().Narrow("ProductVersion", "1.0").EndAfter(0).bytes, "", "", false},
         ScanCase{"keys_beyond_32767",
-                 Block().Narrow("CompanyName", "Acme").Fill(40000).Narrow("ProductVersion", "7.0").bytes, "Acme",
-                 "7.0", true},
+                 Block().Narrow("CompanyName", "Acme").Fill(40000).Narrow("ProductVersion", "7.0").bytes, "Acme", "7.0",
+                 true},
         ScanCase{"utf16_keys_beyond_32767",
                  Block().Fill(33000).Wide(u"CompanyName", u"Acme").Fill(40000).Wide(u"ProductVersion", u"7.0").bytes,
                  "Acme", "7.0", true},
@@ -151,13 +160,12 @@ INSTANTIATE_TEST_SUITE_P(
                  "2.0", true},
         // UTF-16 text at an odd offset is not text of the block.
         ScanCase{"utf16_key_at_odd_offset",
-                 Block().Raw({0}).Raw(Utf16(u"ProductVersion")).Wide(u"ProductVersion", u"3.1").bytes, "", "3.1",
-                 true},
+                 Block().Raw({0}).Raw(Utf16(u"ProductVersion")).Wide(u"ProductVersion", u"3.1").bytes, "", "3.1", true},
         // Each key is looked for as single-byte text first, wherever it lies.
-        ScanCase{"single_byte_before_utf16",
-                 Block().Wide(u"CompanyName", u"Acme").Wide(u"ProductVersion", u"1.0").Narrow("ProductVersion", "9.9")
-                     .bytes,
-                 "Acme", "9.9", true}),
+        ScanCase{
+            "single_byte_before_utf16",
+            Block().Wide(u"CompanyName", u"Acme").Wide(u"ProductVersion", u"1.0").Narrow("ProductVersion", "9.9").bytes,
+            "Acme", "9.9", true}),
     [](const ::testing::TestParamInfo<ScanCase>& info) { return std::string(info.param.name); });
 
 // ---- the window ----
@@ -311,8 +319,7 @@ const std::size_t kSection = kOptional + 0xe0;
 INSTANTIATE_TEST_SUITE_P(
     Images, ImageTest,
     ::testing::Values(
-        ImageCase{"pe32", [](Bytes&) {}, true},
-        ImageCase{"pe32_plus", [](Bytes& b) { b = Image(true); }, true},
+        ImageCase{"pe32", [](Bytes&) {}, true}, ImageCase{"pe32_plus", [](Bytes& b) { b = Image(true); }, true},
         ImageCase{"no_mz", [](Bytes& b) { b[0] = 'N'; }, false},
         ImageCase{"pe_header_outside", [](Bytes& b) { Put32(b, 0x3c, 0xfffffffe); }, false},
         ImageCase{"unknown_magic", [](Bytes& b) { Put16(b, kOptional, 0x107); }, false},
@@ -334,8 +341,7 @@ INSTANTIATE_TEST_SUITE_P(
                   },
                   false},
         ImageCase{"directory_points_to_itself", [](Bytes& b) { Put32(b, kRsrc + 20, 0x80000000u); }, false},
-        ImageCase{"language_level_loops_back",
-                  [](Bytes& b) { Put32(b, kRsrc + 0x18 + 20, 0x80000018u); }, false}),
+        ImageCase{"language_level_loops_back", [](Bytes& b) { Put32(b, kRsrc + 0x18 + 20, 0x80000018u); }, false}),
     [](const ::testing::TestParamInfo<ImageCase>& info) { return std::string(info.param.name); });
 
 TEST(ImageTruncationTest, EveryTruncationFindsNothing) {
