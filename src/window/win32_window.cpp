@@ -31,6 +31,9 @@ bool CanHoldFocus(HWND control) {
     return control != nullptr && ::IsWindow(control) && ::IsWindowVisible(control) && ::IsWindowEnabled(control);
 }
 
+// Posted when the focused control was hidden: see SetVisible.
+constexpr UINT kMoveFocusOn = WM_APP + 1;
+
 bool IsMaximizeCommand(int showCommand) { return showCommand == SW_MAXIMIZE || showCommand == SW_SHOWMAXIMIZED; }
 
 int CALLBACK FontExists(const LOGFONTA*, const TEXTMETRICA*, DWORD, LPARAM found) {
@@ -286,6 +289,14 @@ LRESULT Win32Window::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             if ((wParam & 0xFFF0) == SC_MAXIMIZE || (wParam & 0xFFF0) == SC_SIZE) return 0;
             break;
         case DM_GETDEFID: return DefaultButtonId();
+        case kMoveFocusOn: {
+            HWND focus = ::GetFocus();
+            if (focus == nullptr || focus == hwnd_ || (::IsChild(hwnd_, focus) && !CanHoldFocus(focus))) {
+                HWND next = ::GetNextDlgTabItem(hwnd_, reinterpret_cast<HWND>(wParam), FALSE);
+                if (CanHoldFocus(next)) ::SetFocus(next);
+            }
+            return 0;
+        }
         case WM_ACTIVATE:
             // Keep the focused control across deactivation, as a dialog does.
             // A hidden or disabled control never gets the focus back.
@@ -414,12 +425,10 @@ void Win32Window::SetVisible(ControlId id, bool visible) {
     if (control == nullptr) throw Error("Control not found");
     const bool hadFocus = !visible && ::GetFocus() == control;
     ::ShowWindow(control, visible ? SW_SHOWNA : SW_HIDE);
-    if (hadFocus) {
-        // A hidden control must not keep the focus: the next tab stop that
-        // can hold it takes it over.
-        HWND next = ::GetNextDlgTabItem(hwnd_, control, FALSE);
-        if (CanHoldFocus(next)) ::SendMessageA(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(next), TRUE);
-    }
+    // A hidden control must not keep the focus. The next tab stop takes it
+    // over once the handler has finished, so that a mode switch has shown
+    // its own buttons by then.
+    if (hadFocus) ::PostMessageA(hwnd_, kMoveFocusOn, reinterpret_cast<WPARAM>(control), 0);
     if (savedFocus_ == control && !visible) savedFocus_ = nullptr;
 }
 

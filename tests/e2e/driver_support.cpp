@@ -209,6 +209,24 @@ void PressKey(WORD virtualKey) {
     ::SendInput(2, inputs, sizeof(INPUT));
 }
 
+void PressKeys(std::initializer_list<WORD> virtualKeys) {
+    std::vector<INPUT> inputs;
+    for (WORD key : virtualKeys) {
+        INPUT input = {};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = key;
+        inputs.push_back(input);
+    }
+    for (auto key = virtualKeys.end(); key != virtualKeys.begin();) {
+        INPUT input = {};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = *--key;
+        input.ki.dwFlags = KEYEVENTF_KEYUP;
+        inputs.push_back(input);
+    }
+    ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
 void TypeText(const std::string& text) {
     for (const wchar_t c : Widen(text)) {
         INPUT inputs[2] = {};

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -63,6 +64,8 @@ std::vector<std::string> ListItems(HWND list);
 // Types text through the keyboard input queue (SendInput).
 void TypeText(const std::string& text);
 void PressKey(WORD virtualKey);
+// Presses the keys in order and releases them in reverse (Shift+Tab).
+void PressKeys(std::initializer_list<WORD> virtualKeys);
 
 // A readable description of a rectangle, for failure messages.
 std::string Describe(const RECT& r);

@@ -49,6 +49,9 @@ trap cleanup EXIT INT TERM
 kalvex_start_xvfb || exit 1
 echo "# situation $SITUATION: $WINE, display $DISPLAY, prefix $WINEPREFIX"
 kalvex_make_prefix || exit 1
+# No window manager runs in Xvfb: unmanaged windows spare each closing
+# top-level window (every message box) Wine's wait for one.
+"$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
 
 # The program, its driver and the test components in one folder of their own.
 kalvex_install_app "$BUILD"

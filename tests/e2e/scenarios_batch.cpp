@@ -1,8 +1,9 @@
 // The numbered buttons: each writes its batch file next to the program and
 // hands it to the shell, which runs it in a console (cmd.exe) that waits at
 // "pause". The program runs as a copy in a folder of its own.
-#include <tlhelp32.h>
 #include <windows.h>
+
+#include <tlhelp32.h>
 
 #include <fstream>
 #include <iterator>
