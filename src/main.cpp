@@ -9,7 +9,7 @@
 #include "window/win32_files.h"
 #include "window/win32_window.h"
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
+int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE /*hPrevInstance*/, LPSTR /*lpCmdLine*/, int nShowCmd) {
     // A drive without a medium must answer "not there", not ask the user.
     ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
 
@@ -18,7 +18,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     kalvex::Win32Shell shell;
     kalvex::Win32Modules modules;
     kalvex::Win32Version version;
-    kalvex::Win32Window window(instance);
+    kalvex::Win32Window window(hInstance);
     if (!window.Create()) {
         ::MessageBoxA(nullptr, "The main window could not be created.", kalvex::kTitle, MB_OK);
         return 1;
@@ -26,7 +26,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     kalvex::frmKalvex form({window, window, files, system, shell, modules, version});
     window.Attach(&form);
     form.Form_Load();
-    window.Show(showCommand);
+    window.Show(nShowCmd);
     return window.Run();
 }
 

@@ -46,7 +46,7 @@ void RegistrationEngine::SetPointer(int pointer) {
     }
 }
 
-void RegistrationEngine::RegisterServer(std::string fileSpec, const std::string& command,
+void RegistrationEngine::RegisterServer(const std::string& fileSpec, const std::string& command,
                                         std::optional<std::int32_t>& apiResult) {
     // Workers left behind by earlier calls may have ended by now.
     ReleaseFinishedWorkers();

@@ -22,7 +22,8 @@ public:
     // Registers (command "") or unregisters ("U" or "u") the component.
     // Stores the wait's result in `apiResult` when the call gets that far.
     // Reports every outcome in a message box and never raises.
-    void RegisterServer(std::string fileSpec, const std::string& command, std::optional<std::int32_t>& apiResult);
+    void RegisterServer(const std::string& fileSpec, const std::string& command,
+                        std::optional<std::int32_t>& apiResult);
 
     // Releases the thread handle and the component of every worker that
     // outlived its wait and has ended since. Workers still running keep both.

@@ -118,7 +118,7 @@ std::optional<ByteRange> FindVersionResource(const std::uint8_t* data, std::size
     } else {
         return std::nullopt;
     }
-    const std::size_t directoryAt = countAt + 4 + kResourceDirectory * 8;
+    const std::size_t directoryAt = countAt + 4 + std::size_t{kResourceDirectory} * 8;
     std::uint32_t directoryCount = 0, resourceRva = 0;
     if (directoryAt + 8 > optionalSize || !file.U32(optional + countAt, directoryCount) ||
         directoryCount <= kResourceDirectory || !file.U32(optional + directoryAt, resourceRva) || resourceRva == 0) {
@@ -199,7 +199,7 @@ std::int32_t FileVersionApi::GetFileVersionInfoA(const std::string& path, std::v
     const auto range = FindVersionResource(bytes.data(), bytes.size());
     if (!range) return 0;
     const std::size_t count = std::min(range->size, block.size());
-    std::copy_n(bytes.begin() + range->offset, count, block.begin());
+    std::copy_n(bytes.begin() + static_cast<std::ptrdiff_t>(range->offset), count, block.begin());
     return 1;
 }
 

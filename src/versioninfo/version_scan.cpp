@@ -11,7 +11,8 @@ using Bytes = std::vector<std::uint8_t>;
 constexpr std::size_t kNotFound = static_cast<std::size_t>(-1);
 
 std::size_t FindFrom(const Bytes& block, const Bytes& needle, std::size_t from) {
-    const auto at = std::search(block.begin() + from, block.end(), needle.begin(), needle.end());
+    const auto at =
+        std::search(block.begin() + static_cast<std::ptrdiff_t>(from), block.end(), needle.begin(), needle.end());
     return at == block.end() ? kNotFound : static_cast<std::size_t>(at - block.begin());
 }
 
@@ -26,8 +27,8 @@ std::size_t FindUtf16(const Bytes& block, const char* key) {
 
 std::string SingleByteValue(const Bytes& block, std::size_t start) {
     if (start >= block.size()) return std::string();
-    const auto end = std::find(block.begin() + start, block.end(), 0);
-    return std::string(block.begin() + start, end);
+    const auto begin = block.begin() + static_cast<std::ptrdiff_t>(start);
+    return std::string(begin, std::find(begin, block.end(), 0));
 }
 
 std::u16string Utf16Value(const Bytes& block, std::size_t start) {

@@ -572,7 +572,7 @@ std::string Win32Window::Dir(const std::string& path, int attributes) {
     if (attributes & 4) excluded &= ~static_cast<DWORD>(FILE_ATTRIBUTE_SYSTEM);
     if (attributes & 16) excluded &= ~static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY);
     do {
-        const std::string name = found.cFileName;
+        std::string name = found.cFileName;
         if (name == "." || name == "..") continue;
         if ((found.dwFileAttributes & excluded) == 0) return name;
     } while (::FindNextFileA(find.get(), &found));

@@ -100,7 +100,7 @@ std::string ExpectMessage(Program& program, const std::string& text, const std::
     // After a long handler Wine counts the program as hung until its message
     // loop runs again, and reading the box's text would give up at once.
     Responsive(program);
-    const std::string seen = MessageText(box);
+    std::string seen = MessageText(box);
     char caption[64] = {};
     ::GetWindowTextA(box, caption, sizeof(caption));
     CheckEqual(seen, text, what);

@@ -36,7 +36,7 @@ std::string ReadAll(const std::string& path) {
 // A fresh folder holding a copy of the program under test.
 std::string PrepareCopy(const std::string& folder) {
     ::CreateDirectoryA(folder.c_str(), nullptr);
-    const std::string exe = folder + "\\kalvex.exe";
+    std::string exe = folder + "\\kalvex.exe";
     Check(::CopyFileA(g_situation.exe.c_str(), exe.c_str(), FALSE) != 0, "program copied to " + folder);
     return exe;
 }

@@ -270,7 +270,7 @@ std::vector<std::string> FolderContents(const std::string& folder) {
     HANDLE find = ::FindFirstFileA((folder + "\\*").c_str(), &found);
     if (find == INVALID_HANDLE_VALUE) return names;
     do {
-        names.push_back(found.cFileName);
+        names.emplace_back(found.cFileName);
     } while (::FindNextFileA(find, &found));
     ::FindClose(find);
     return names;
@@ -320,8 +320,7 @@ void ScenarioBadInput() {
 
     Program program;
     if (!StartProgram(program, "bad input")) return;
-    for (size_t i = 0; i < inputs.size(); ++i) {
-        const BadInput& input = inputs[i];
+    for (const BadInput& input : inputs) {
         const std::string what = "bad input " + std::string(input.what);
         SetText1(program, input.text);
         // The non-ASCII name is registered once, then unregistered.
@@ -418,7 +417,8 @@ void ScenarioNoHandleLeaks() {
     DWORD began = ::GetTickCount();
     for (int i = 0; i < 10000; ++i) check(ControlId::cmdUnregister);
     for (int i = 0; i < 100; ++i) check(ControlId::cmdRegister);
-    std::printf("# 10000 file checks and 100 version reads: %lu ms\n", static_cast<unsigned long>(::GetTickCount() - began));
+    std::printf("# 10000 file checks and 100 version reads: %lu ms\n",
+                static_cast<unsigned long>(::GetTickCount() - began));
     Check(InNormalMode(program), "handles: the checks end in normal mode");
     CheckEqual(static_cast<long>(HandleCount(program)), static_cast<long>(start),
                "handles after 10000 file checks and 100 version reads");

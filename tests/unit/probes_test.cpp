@@ -33,7 +33,7 @@ TEST(SystemPath, CutAtTheFirstNul) {
         std::string expected;
     } cases[] = {
         {"plain", std::string("C:\\Windows\\system32", 19), 19, "C:\\Windows\\system32"},
-        {"garbage_after_nul", std::string("C:\\WINNT\\system32\0junk", 23), 17, "C:\\WINNT\\system32"},
+        {"garbage_after_nul", std::string("C:\\WINNT\\system32\0junk", 22), 17, "C:\\WINNT\\system32"},
         {"count_is_not_used", std::string("D:\\Win\\sys", 10), 3, "D:\\Win\\sys"},
         {"failure", std::string("C:\\partial", 10), 0, ""},
         {"nonzero_but_nothing_written", std::string(), 300, ""},

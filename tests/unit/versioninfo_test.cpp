@@ -282,7 +282,7 @@ Bytes Image(bool pe32Plus = false) {
     // Three directory levels of one id entry each, then the data entry.
     const std::uint32_t ids[] = {16, 1, 0x409};
     for (std::uint32_t level = 0; level < 3; ++level) {
-        const std::size_t at = kRsrc + level * 0x18;
+        const std::size_t at = kRsrc + std::size_t{level} * 0x18;
         Put16(b, at + 14, 1);
         Put32(b, at + 16, ids[level]);
         Put32(b, at + 20, (level + 1) * 0x18 | (level < 2 ? 0x80000000u : 0));
@@ -329,7 +329,7 @@ INSTANTIATE_TEST_SUITE_P(
         ImageCase{"resources_in_no_section", [](Bytes& b) { Put32(b, kOptional + 96 + 16, 0x9000); }, false},
         ImageCase{"section_data_outside", [](Bytes& b) { Put32(b, kSection + 20, 0xfffffff0); }, false},
         ImageCase{"subdirectory_outside", [](Bytes& b) { Put32(b, kRsrc + 20, 0xfffffff0); }, false},
-        ImageCase{"data_entry_outside", [](Bytes& b) { Put32(b, kRsrc + 0x18 * 2 + 20, 0x7ffffff0); }, false},
+        ImageCase{"data_entry_outside", [](Bytes& b) { Put32(b, kRsrc + 0x30 + 20, 0x7ffffff0); }, false},
         ImageCase{"block_outside", [](Bytes& b) { Put32(b, kRsrc + 0x48, 0x7ffffff0); }, false},
         ImageCase{"block_too_long", [](Bytes& b) { Put32(b, kRsrc + 0x4c, 0xffffffff); }, false},
         ImageCase{"empty_block", [](Bytes& b) { Put32(b, kRsrc + 0x4c, 0); }, false},
@@ -347,7 +347,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(ImageTruncationTest, EveryTruncationFindsNothing) {
     const Bytes image = Image();
     for (std::size_t size = 0; size < image.size(); ++size) {
-        const Bytes cut(image.begin(), image.begin() + size);
+        const Bytes cut(image.begin(), image.begin() + static_cast<std::ptrdiff_t>(size));
         EXPECT_FALSE(FindVersionResource(cut.data(), cut.size())) << size;
     }
 }
@@ -355,7 +355,8 @@ TEST(ImageTruncationTest, EveryTruncationFindsNothing) {
 TEST(FileVersionApiTest, ReadsTheBlockOfAFile) {
     const std::string path = ::testing::TempDir() + "kalvex_version_test.dll";
     const Bytes image = Image();
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(image.data()), image.size());
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
     FileVersionApi api;
 
     ASSERT_EQ(api.GetFileVersionInfoSizeA(path), kVersionBlock.size());
