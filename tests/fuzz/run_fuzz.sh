@@ -20,7 +20,10 @@ if [ $# -eq 0 ]; then
 fi
 
 mkdir -p "$WORK"
-"$CXX" -std=c++17 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all \
+# FUZZ_SANITIZERS (default address,undefined), FUZZ_RUNS (a number of
+# executions to stop at) and FUZZ_MAX_LEN tune longer runs (bench/run_fuzz.sh).
+SANITIZERS=${FUZZ_SANITIZERS-address,undefined}
+"$CXX" -std=c++17 -g -O1 -fsanitize=fuzzer${SANITIZERS:+,$SANITIZERS} -fno-sanitize-recover=all \
     -I"$ROOT/src" "$ROOT/tests/fuzz/version_fuzz.cpp" \
     "$ROOT/src/versioninfo/pe_version.cpp" "$ROOT/src/versioninfo/version_scan.cpp" \
     -o "$WORK/version_fuzz"
@@ -36,5 +39,6 @@ for seed in "$@"; do
 done
 echo "# $n seed files"
 
-exec "$WORK/version_fuzz" -max_total_time="$DURATION" -max_len=65536 -timeout=10 -rss_limit_mb=2048 \
+exec "$WORK/version_fuzz" -max_total_time="$DURATION" ${FUZZ_RUNS:+-runs=$FUZZ_RUNS} \
+    -max_len="${FUZZ_MAX_LEN:-65536}" -timeout=10 -rss_limit_mb=2048 \
     -print_final_stats=1 -artifact_prefix="$WORK/" "$WORK/corpus"
