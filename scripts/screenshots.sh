@@ -8,17 +8,7 @@ BUILD=${1:-$ROOT/build}
 . "$ROOT/tests/e2e/wine_env.sh"
 kalvex_find_wine
 
-WORK=$(mktemp -d /tmp/kalvex-shots.XXXXXX)
-export WINEPREFIX="$WORK/prefix"
-XVFB_PID=""
-cleanup() {
-    "$WINESERVER" -k >/dev/null 2>&1 || true
-    [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null || true
-    rm -rf "$WORK"
-}
-trap cleanup EXIT INT TERM
-kalvex_start_xvfb
-kalvex_make_prefix
+kalvex_fresh_prefix shots
 EXE="$BUILD/windows-x86_64/kalvex.exe"
 for dpi in 96 144; do
     "$WINE" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d $dpi /f >/dev/null 2>&1

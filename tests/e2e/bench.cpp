@@ -90,6 +90,25 @@ double EngineTime(Program& program, const std::string& path) {
     return text == "Process completed" ? elapsed : -1;
 }
 
+// From pressing Register on a missing file to the "File not found" box: what
+// a message box alone costs, for comparison with the engine's figures.
+double MessageBoxTime(Program& program) {
+    SetText1(program, g_situation.exeDir + "\\no-such-component.ocx");
+    const double start = NowMs();
+    Click(program, ControlId::cmdRegister);
+    HWND box = nullptr;
+    while (box == nullptr && NowMs() - start < 20000) {
+        for (HWND candidate : program.MessageBoxes()) {
+            if (::GetDlgItem(candidate, IDOK) != nullptr) box = candidate;
+        }
+        if (box == nullptr) ::Sleep(1);
+    }
+    const double elapsed = NowMs() - start;
+    if (box == nullptr) return -1;
+    Dismiss(box);
+    return elapsed;
+}
+
 double ProcessTime(const std::string& commandLine) {
     std::string line = commandLine;
     STARTUPINFOA startup = {};
@@ -134,6 +153,7 @@ void RunBenchmarks() {
     EngineTime(program, fast);
     Report("engine_fast", Samples([&] { return EngineTime(program, fast); }));
     Report("engine_500ms_minus_500", Samples([&] { return EngineTime(program, slow); }, 500));
+    Report("message_box_alone", Samples([&] { return MessageBoxTime(program); }));
     const std::string regsvr32 = g_situation.systemDir + "\\regsvr32.exe /s ";
     Report("regsvr32_fast", Samples([&] { return ProcessTime(regsvr32 + "\"" + fast + "\""); }));
     Report("regsvr32_500ms_minus_500", Samples([&] { return ProcessTime(regsvr32 + "\"" + slow + "\""); }, 500));

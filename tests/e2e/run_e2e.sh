@@ -34,24 +34,8 @@ for f in "$BUILD/kalvex.exe" "$BUILD/tests/e2e/kalvex_e2e.exe"; do
     [ -f "$f" ] || { echo "missing $f" >&2; exit 1; }
 done
 
-WORK=$(mktemp -d /tmp/kalvex-e2e.XXXXXX)
-export WINEPREFIX="$WORK/prefix"
-XVFB_PID=""
-
-cleanup() {
-    "$WINESERVER" -k >/dev/null 2>&1
-    "$WINESERVER" -w >/dev/null 2>&1
-    [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null && wait "$XVFB_PID" 2>/dev/null
-    rm -rf "$WORK"
-}
-trap cleanup EXIT INT TERM
-
-kalvex_start_xvfb || exit 1
+kalvex_fresh_prefix e2e || exit 1
 echo "# situation $SITUATION: $WINE, display $DISPLAY, prefix $WINEPREFIX"
-kalvex_make_prefix || exit 1
-# No window manager runs in Xvfb: unmanaged windows spare each closing
-# top-level window (every message box) Wine's wait for one.
-"$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
 
 # The program, its driver and the test components in one folder of their own.
 kalvex_install_app "$BUILD"

@@ -111,3 +111,26 @@ kalvex_screenshot() {
     "$WINESERVER" -k >/dev/null 2>&1 || true
     "$WINESERVER" -w >/dev/null 2>&1 || true
 }
+
+# A fresh prefix inside a fresh Xvfb, both removed when the script exits:
+# sets WORK (a scratch folder holding the prefix), WINEPREFIX and DISPLAY.
+# kalvex_fresh_prefix <name>
+kalvex_fresh_prefix() {
+    WORK=$(mktemp -d "/tmp/kalvex-$1.XXXXXX")
+    export WINEPREFIX="$WORK/prefix"
+    XVFB_PID=""
+    trap kalvex_remove_prefix EXIT INT TERM
+    kalvex_start_xvfb || return 1
+    kalvex_make_prefix || return 1
+    # No window manager runs in Xvfb: unmanaged windows spare each closing
+    # top-level window (every message box) Wine's wait for one.
+    "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+    return 0
+}
+
+kalvex_remove_prefix() {
+    "$WINESERVER" -k >/dev/null 2>&1
+    "$WINESERVER" -w >/dev/null 2>&1
+    [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null && wait "$XVFB_PID" 2>/dev/null
+    rm -rf "$WORK"
+}
