@@ -97,20 +97,6 @@ void EndDescendants(DWORD root, const std::string& what) {
     Check(DescendantsOf(root).empty(), what + ": every process it started has ended", Names(DescendantsOf(root)));
 }
 
-// Moves the focus with Tab until it rests on the button, then presses Space.
-void PressByKeyboard(const Program& program, ControlId id) {
-    HWND button = ControlOf(program, id);
-    ::SetForegroundWindow(program.Window());
-    WaitFor([&] { return ::GetForegroundWindow() == program.Window(); }, 3000);
-    for (int tabs = 0; tabs < 16 && FocusOf(program.ThreadId()) != button; ++tabs) {
-        const HWND before = FocusOf(program.ThreadId());
-        PressKey(VK_TAB);
-        WaitFor([&] { return FocusOf(program.ThreadId()) != before; }, 2000);
-    }
-    Check(FocusOf(program.ThreadId()) == button, "Tab reaches control " + std::to_string(ToInt(id)));
-    PressKey(VK_SPACE);
-}
-
 struct Press {
     const char* how;
     ControlId button;
@@ -123,7 +109,10 @@ void PressAndExpectLaunch(Program& program, const Press& press, const std::strin
     const std::string what = std::string(press.name) + " by " + press.how;
     const std::string path = folder + "\\" + press.name;
     if (std::string(press.how) == "keyboard") {
-        PressByKeyboard(program, press.button);
+        ::SetForegroundWindow(program.Window());
+        WaitFor([&] { return ::GetForegroundWindow() == program.Window(); }, 3000);
+        TabTo(program, press.button, what + ": Tab reaches the button");
+        PressKey(VK_SPACE);
     } else {
         Click(program, press.button);
     }
