@@ -200,15 +200,6 @@ std::vector<std::string> ListItems(HWND list) {
     return items;
 }
 
-void PressKey(WORD virtualKey) {
-    INPUT inputs[2] = {};
-    inputs[0].type = INPUT_KEYBOARD;
-    inputs[0].ki.wVk = virtualKey;
-    inputs[1] = inputs[0];
-    inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    ::SendInput(2, inputs, sizeof(INPUT));
-}
-
 void PressKeys(std::initializer_list<WORD> virtualKeys) {
     std::vector<INPUT> inputs;
     for (WORD key : virtualKeys) {

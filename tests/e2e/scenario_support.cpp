@@ -44,21 +44,23 @@ void SetText1(const Program& program, const std::string& text) {
     SetTextOf(ControlOf(program, ControlId::text1), text);
 }
 
-bool InConfirmationMode(const Program& program) {
-    return Visible(program, ControlId::cmdProceed) && Visible(program, ControlId::cmdCancel) &&
-           !Visible(program, ControlId::cmdRegister) && !Visible(program, ControlId::cmdUnregister) &&
-           !Visible(program, ControlId::cmdExit) && ReadOnly(program, ControlId::text1);
+// Proceed and Cancel shown, the other three hidden and text1 locked, or
+// the other way round.
+bool InMode(const Program& program, bool confirmation) {
+    for (ControlId id : {ControlId::cmdProceed, ControlId::cmdCancel}) {
+        if (Visible(program, id) != confirmation) return false;
+    }
+    for (ControlId id : {ControlId::cmdRegister, ControlId::cmdUnregister, ControlId::cmdExit}) {
+        if (Visible(program, id) == confirmation) return false;
+    }
+    return ReadOnly(program, ControlId::text1) == confirmation;
 }
 
-bool InNormalMode(const Program& program) {
-    return !Visible(program, ControlId::cmdProceed) && !Visible(program, ControlId::cmdCancel) &&
-           Visible(program, ControlId::cmdRegister) && Visible(program, ControlId::cmdUnregister) &&
-           Visible(program, ControlId::cmdExit) && !ReadOnly(program, ControlId::text1);
-}
+bool InConfirmationMode(const Program& program) { return InMode(program, true); }
+bool InNormalMode(const Program& program) { return InMode(program, false); }
 
 void ExpectMode(const Program& program, bool confirmation, const std::string& what) {
-    const bool reached =
-        WaitFor([&] { return confirmation ? InConfirmationMode(program) : InNormalMode(program); }, 3000);
+    const bool reached = WaitFor([&] { return InMode(program, confirmation); }, 3000);
     Check(reached, what + (confirmation ? ": confirmation mode" : ": normal mode"));
 }
 
@@ -184,6 +186,11 @@ bool StartProgram(Program& program, const std::string& scenario, const std::stri
     const bool started = program.Start(exePath.empty() ? g_situation.exe : exePath, arguments);
     Check(started, scenario + ": kalvex.exe starts and shows its window");
     return started;
+}
+
+void CloseAndExpectEnd(Program& program, const std::string& how) {
+    ::PostMessageA(program.Window(), WM_CLOSE, 0, 0);
+    ExpectEndsWithZero(program, how);
 }
 
 void ExpectEndsWithZero(Program& program, const std::string& how) {

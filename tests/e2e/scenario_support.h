@@ -86,6 +86,8 @@ bool StartProgram(Program& program, const std::string& scenario, const std::stri
                   const std::string& exePath = std::string());
 // Expects the program to end at once with code 0.
 void ExpectEndsWithZero(Program& program, const std::string& how);
+// Sends WM_CLOSE, then expects the same.
+void CloseAndExpectEnd(Program& program, const std::string& how);
 
 // Scenario groups, one file each.
 void RunWindowScenarios();

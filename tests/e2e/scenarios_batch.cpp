@@ -41,12 +41,6 @@ std::string PrepareCopy(const std::string& folder) {
     return exe;
 }
 
-DWORD ProcessIdOf(const Program& program) {
-    DWORD pid = 0;
-    ::GetWindowThreadProcessId(program.Window(), &pid);
-    return pid;
-}
-
 // Every process that descends from `root`, parents before their children.
 std::vector<PROCESSENTRY32> DescendantsOf(DWORD root) {
     std::vector<PROCESSENTRY32> all, found;
@@ -117,7 +111,7 @@ void PressAndExpectLaunch(Program& program, const Press& press, const std::strin
         Click(program, press.button);
     }
     ExpectMessage(program, Hint(path), what + ": hint");
-    const DWORD pid = ProcessIdOf(program);
+    const DWORD pid = ::GetProcessId(program.Process());
     Check(WaitFor([&] { return RunsCmd(pid); }), what + ": the shell runs the file in cmd.exe",
           Names(DescendantsOf(pid)));
     CheckEqual(ReadAll(path), BatchBytes(press.button == ControlId::Command1_0), what + ": file bytes");
@@ -160,7 +154,7 @@ void ScenarioBlocked() {
     Click(program, ControlId::Command1_1);
     ExpectMessage(program, Hint(path), "blocked: hint");
     ExpectMessage(program, path + " " + kalvex::SystemErrorText(error), "blocked: the write's failure");
-    const DWORD pid = ProcessIdOf(program);
+    const DWORD pid = ::GetProcessId(program.Process());
     Check(!WaitFor([&] { return !DescendantsOf(pid).empty(); }, 2000), "blocked: nothing launched",
           Names(DescendantsOf(pid)));
     NoMessageBoxes(program, "blocked");

@@ -203,8 +203,7 @@ void ScenarioWindowFaults() {
     ::Sleep(300);
     NoMessageBoxes(program, "window faults");
     Check(InNormalMode(program), "Space after re-activation presses no hidden button");
-    ::PostMessageA(program.Window(), WM_CLOSE, 0, 0);
-    ExpectEndsWithZero(program, "window faults");
+    CloseAndExpectEnd(program, "window faults");
 }
 
 struct BadInput {
@@ -300,8 +299,7 @@ void ScenarioBadInput() {
         if (!known) added += name + " ";
     }
     CheckEqual(added, "", "bad input wrote nothing into the program's folder");
-    ::PostMessageA(program.Window(), WM_CLOSE, 0, 0);
-    ExpectEndsWithZero(program, "bad input");
+    CloseAndExpectEnd(program, "bad input");
     ::DeleteFileA(nonAscii.c_str());
     ::DeleteFileA(empty.c_str());
 }
@@ -378,8 +376,7 @@ void ScenarioNoHandleLeaks() {
     std::printf("# 100 registrations: %lu ms\n", static_cast<unsigned long>(::GetTickCount() - began));
     CheckEqual(static_cast<long>(HandleCount(program)), static_cast<long>(start), "handles after 100 registrations");
     RunThrough(program, ControlId::cmdUnregister, good, kCompleted, "handles: unregister");
-    ::PostMessageA(program.Window(), WM_CLOSE, 0, 0);
-    ExpectEndsWithZero(program, "handles");
+    CloseAndExpectEnd(program, "handles");
 }
 
 }  // namespace

@@ -232,8 +232,7 @@ void ScenarioDefaultComponent() {
             CheckEqual(Text(program, ControlId::lblFileInfo), "", "lblFileInfo empty after start-up");
             Check(!Visible(program, ControlId::lblPleaseVerify), "lblPleaseVerify hidden after start-up");
             NoMessageBoxes(program, "default component");
-            ::PostMessageA(program.Window(), WM_CLOSE, 0, 0);
-            ExpectEndsWithZero(program, "WM_CLOSE after the proposal");
+            CloseAndExpectEnd(program, "WM_CLOSE after the proposal");
         }
     }
     Check(::GetFileAttributesA(component.c_str()) == INVALID_FILE_ATTRIBUTES, "mscomctl.ocx removed again");
@@ -257,8 +256,7 @@ void RunLayoutOnly() {
     if (StartProgram(program, "layout")) {
         CheckWindowFrame(program);
         CheckControlsInNormalMode(program, "");
-        ::PostMessageA(program.Window(), WM_CLOSE, 0, 0);
-        ExpectEndsWithZero(program, "WM_CLOSE");
+        CloseAndExpectEnd(program, "WM_CLOSE");
     }
 }
 
