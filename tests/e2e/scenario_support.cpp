@@ -34,7 +34,7 @@ bool Visible(const Program& program, ControlId id) {
     return (::GetWindowLongA(ControlOf(program, id), GWL_STYLE) & WS_VISIBLE) != 0;
 }
 
-bool ReadOnly(const Program& program, ControlId id) {
+static bool ReadOnly(const Program& program, ControlId id) {
     return (::GetWindowLongA(ControlOf(program, id), GWL_STYLE) & ES_READONLY) != 0;
 }
 

@@ -37,7 +37,6 @@ std::string GoodRegistration();
 HWND ControlOf(const Program& program, kalvex::ControlId id);
 std::string Text(const Program& program, kalvex::ControlId id);
 bool Visible(const Program& program, kalvex::ControlId id);
-bool ReadOnly(const Program& program, kalvex::ControlId id);
 // Presses a button as a click would, without waiting for its handler.
 void Click(const Program& program, kalvex::ControlId id);
 // Replaces text1's content as typing would (the change notification fires).
