@@ -145,17 +145,21 @@ void Program::Kill() {
 
 // ---- controls ----
 
-std::string TextOf(HWND hwnd) {
-    // Wide messages: the ANSI ones lose text on the way between processes.
+// A text read with wide messages: the ANSI ones lose text on the way
+// between processes. `lengthMessage` answers the length in characters,
+// `textMessage` copies the text; `index` is the list entry, if any.
+static std::string WideText(HWND hwnd, UINT lengthMessage, UINT textMessage, WPARAM index) {
     DWORD_PTR length = 0;
-    if (!::SendMessageTimeoutW(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 2000, &length)) return "<no answer>";
+    if (!::SendMessageTimeoutW(hwnd, lengthMessage, index, 0, SMTO_ABORTIFHUNG, 2000, &length)) return "<no answer>";
     std::wstring text(length + 1, L'\0');
     DWORD_PTR copied = 0;
-    ::SendMessageTimeoutW(hwnd, WM_GETTEXT, length + 1, reinterpret_cast<LPARAM>(&text[0]), SMTO_ABORTIFHUNG, 2000,
-                          &copied);
+    ::SendMessageTimeoutW(hwnd, textMessage, textMessage == WM_GETTEXT ? length + 1 : index,
+                          reinterpret_cast<LPARAM>(&text[0]), SMTO_ABORTIFHUNG, 2000, &copied);
     text.resize(copied);
     return Narrow(text);
 }
+
+std::string TextOf(HWND hwnd) { return WideText(hwnd, WM_GETTEXTLENGTH, WM_GETTEXT, 0); }
 
 bool SetTextOf(HWND hwnd, const std::string& text) {
     const std::wstring wide = Widen(text);
@@ -188,25 +192,8 @@ std::vector<std::string> ListItems(HWND list) {
     std::vector<std::string> items;
     DWORD_PTR count = 0;
     if (!::SendMessageTimeoutW(list, LB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, 2000, &count)) return items;
-    for (DWORD_PTR i = 0; i < count; ++i) {
-        DWORD_PTR length = 0;
-        ::SendMessageTimeoutW(list, LB_GETTEXTLEN, i, 0, SMTO_ABORTIFHUNG, 2000, &length);
-        std::wstring text(length + 1, L'\0');
-        DWORD_PTR copied = 0;
-        ::SendMessageTimeoutW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(&text[0]), SMTO_ABORTIFHUNG, 2000, &copied);
-        text.resize(copied);
-        items.push_back(Narrow(text));
-    }
+    for (DWORD_PTR i = 0; i < count; ++i) items.push_back(WideText(list, LB_GETTEXTLEN, LB_GETTEXT, i));
     return items;
-}
-
-void PressKey(WORD virtualKey) {
-    INPUT inputs[2] = {};
-    inputs[0].type = INPUT_KEYBOARD;
-    inputs[0].ki.wVk = virtualKey;
-    inputs[1] = inputs[0];
-    inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    ::SendInput(2, inputs, sizeof(INPUT));
 }
 
 void PressKeys(std::initializer_list<WORD> virtualKeys) {

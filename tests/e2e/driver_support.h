@@ -63,9 +63,9 @@ HWND FocusOf(DWORD threadId);
 std::vector<std::string> ListItems(HWND list);
 // Types text through the keyboard input queue (SendInput).
 void TypeText(const std::string& text);
-void PressKey(WORD virtualKey);
 // Presses the keys in order and releases them in reverse (Shift+Tab).
 void PressKeys(std::initializer_list<WORD> virtualKeys);
+inline void PressKey(WORD virtualKey) { PressKeys({virtualKey}); }
 
 // A readable description of a rectangle, for failure messages.
 std::string Describe(const RECT& r);

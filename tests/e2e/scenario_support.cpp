@@ -34,7 +34,7 @@ bool Visible(const Program& program, ControlId id) {
     return (::GetWindowLongA(ControlOf(program, id), GWL_STYLE) & WS_VISIBLE) != 0;
 }
 
-bool ReadOnly(const Program& program, ControlId id) {
+static bool ReadOnly(const Program& program, ControlId id) {
     return (::GetWindowLongA(ControlOf(program, id), GWL_STYLE) & ES_READONLY) != 0;
 }
 
@@ -44,31 +44,88 @@ void SetText1(const Program& program, const std::string& text) {
     SetTextOf(ControlOf(program, ControlId::text1), text);
 }
 
-bool InConfirmationMode(const Program& program) {
-    return Visible(program, ControlId::cmdProceed) && Visible(program, ControlId::cmdCancel) &&
-           !Visible(program, ControlId::cmdRegister) && !Visible(program, ControlId::cmdUnregister) &&
-           !Visible(program, ControlId::cmdExit) && ReadOnly(program, ControlId::text1);
+// Proceed and Cancel shown, the other three hidden and text1 locked, or
+// the other way round.
+bool InMode(const Program& program, bool confirmation) {
+    for (ControlId id : {ControlId::cmdProceed, ControlId::cmdCancel}) {
+        if (Visible(program, id) != confirmation) return false;
+    }
+    for (ControlId id : {ControlId::cmdRegister, ControlId::cmdUnregister, ControlId::cmdExit}) {
+        if (Visible(program, id) == confirmation) return false;
+    }
+    return ReadOnly(program, ControlId::text1) == confirmation;
 }
 
-bool InNormalMode(const Program& program) {
-    return !Visible(program, ControlId::cmdProceed) && !Visible(program, ControlId::cmdCancel) &&
-           Visible(program, ControlId::cmdRegister) && Visible(program, ControlId::cmdUnregister) &&
-           Visible(program, ControlId::cmdExit) && !ReadOnly(program, ControlId::text1);
+bool InConfirmationMode(const Program& program) { return InMode(program, true); }
+bool InNormalMode(const Program& program) { return InMode(program, false); }
+
+void ExpectMode(const Program& program, bool confirmation, const std::string& what) {
+    const bool reached = WaitFor([&] { return InMode(program, confirmation); }, 3000);
+    Check(reached, what + (confirmation ? ": confirmation mode" : ": normal mode"));
 }
 
-void RunThrough(Program& program, ControlId button, const std::string& path, const std::string& outcome,
-                const std::string& what, DWORD limitMs) {
+DWORD RunThrough(Program& program, ControlId button, const std::string& path, const std::string& outcome,
+                 const std::string& what, DWORD limitMs, const std::string& clockFrom) {
     SetText1(program, path);
     Click(program, button);
     if (!WaitFor([&] { return InConfirmationMode(program); }, 5000)) {
         Check(false, what + ": confirmation mode");
         NoMessageBoxes(program, what);
-        return;
+        return 0;
     }
     Click(program, ControlId::cmdProceed);
     ExpectMessage(program, "WWW", what + ": WWW first");
-    ExpectMessage(program, outcome, what + ": outcome", limitMs);
+    if (!clockFrom.empty()) {
+        WaitFor([&] { return ::GetFileAttributesA(clockFrom.c_str()) != INVALID_FILE_ATTRIBUTES; }, limitMs);
+    }
+    const DWORD start = ::GetTickCount();
+    WaitForMessageBox(program, limitMs);
+    const DWORD elapsed = ::GetTickCount() - start;
+    ExpectMessage(program, outcome, what + ": outcome", 1000);
     Check(WaitFor([&] { return InNormalMode(program); }, 5000), what + ": back in normal mode");
+    return elapsed;
+}
+
+HWND Focus(const Program& program) { return FocusOf(program.ThreadId()); }
+
+void ExpectFocus(const Program& program, ControlId id, const std::string& what) {
+    const bool reached = WaitFor([&] { return Focus(program) == ControlOf(program, id); }, 3000);
+    Check(reached, what,
+          "focus on id " + std::to_string(::GetDlgCtrlID(Focus(program))) + ", foreground " +
+              ClassOf(::GetForegroundWindow()));
+}
+
+void ExpectFocusOnVisible(const Program& program, const std::string& what) {
+    ::Sleep(100);
+    HWND focus = Focus(program);
+    const bool ok = focus != nullptr && ::IsWindowVisible(focus) && ::IsWindowEnabled(focus);
+    Check(ok, what + ": focus on a shown control", "focus on id " + std::to_string(::GetDlgCtrlID(focus)));
+}
+
+void TabTo(const Program& program, ControlId id, const std::string& what, bool backwards) {
+    HWND target = ControlOf(program, id);
+    for (int i = 0; i < 16 && Focus(program) != target; ++i) {
+        if (backwards) {
+            PressKeys({VK_SHIFT, VK_TAB});
+        } else {
+            PressKey(VK_TAB);
+        }
+        ::Sleep(50);
+        Responsive(program);
+    }
+    ExpectFocus(program, id, what);
+}
+
+void ExpectTabOrder(const Program& program, std::initializer_list<ControlId> order, const std::string& what) {
+    std::string walked;
+    bool same = true;
+    HWND current = ControlOf(program, *order.begin());
+    for (auto id = order.begin() + 1; id != order.end(); ++id) {
+        current = ::GetNextDlgTabItem(program.Window(), current, FALSE);
+        walked += std::to_string(::GetDlgCtrlID(current)) + " ";
+        same = same && ::GetDlgCtrlID(current) == kalvex::ToInt(*id);
+    }
+    Check(same, what, "walked " + walked);
 }
 
 HWND WaitForMessageBox(Program& program, DWORD limitMs) {
@@ -129,6 +186,11 @@ bool StartProgram(Program& program, const std::string& scenario, const std::stri
     const bool started = program.Start(exePath.empty() ? g_situation.exe : exePath, arguments);
     Check(started, scenario + ": kalvex.exe starts and shows its window");
     return started;
+}
+
+void CloseAndExpectEnd(Program& program, const std::string& how) {
+    ::PostMessageA(program.Window(), WM_CLOSE, 0, 0);
+    ExpectEndsWithZero(program, how);
 }
 
 void ExpectEndsWithZero(Program& program, const std::string& how) {

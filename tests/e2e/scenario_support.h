@@ -37,7 +37,6 @@ std::string GoodRegistration();
 HWND ControlOf(const Program& program, kalvex::ControlId id);
 std::string Text(const Program& program, kalvex::ControlId id);
 bool Visible(const Program& program, kalvex::ControlId id);
-bool ReadOnly(const Program& program, kalvex::ControlId id);
 // Presses a button as a click would, without waiting for its handler.
 void Click(const Program& program, kalvex::ControlId id);
 // Replaces text1's content as typing would (the change notification fires).
@@ -46,10 +45,27 @@ void SetText1(const Program& program, const std::string& text);
 // The general section's two button modes, as the window shows them.
 bool InNormalMode(const Program& program);
 bool InConfirmationMode(const Program& program);
+// Waits up to 3 s for the mode and checks that it came.
+void ExpectMode(const Program& program, bool confirmation, const std::string& what);
 // Names `path` in text1, presses Register or Unregister, then Proceed, and
-// expects "WWW" and then `outcome`, and normal mode again.
-void RunThrough(Program& program, kalvex::ControlId button, const std::string& path, const std::string& outcome,
-                const std::string& what, DWORD limitMs = 10000);
+// expects "WWW" and then `outcome` within `limitMs`, and normal mode again.
+// Answers the milliseconds until the outcome appeared, counted from the
+// appearance of the file `clockFrom` when one is named, else from the
+// dismissal of "WWW". (Under Wine on a bare X server a dismissed message box
+// can take a further 2 s to return, which would count as engine time.)
+DWORD RunThrough(Program& program, kalvex::ControlId button, const std::string& path, const std::string& outcome,
+                 const std::string& what, DWORD limitMs = 10000, const std::string& clockFrom = std::string());
+
+// ---- focus and keyboard ----
+HWND Focus(const Program& program);
+// Waits until `id` has the focus; names the control that has it otherwise.
+void ExpectFocus(const Program& program, kalvex::ControlId id, const std::string& what);
+// The focus is on a control that is shown and enabled.
+void ExpectFocusOnVisible(const Program& program, const std::string& what);
+// Moves the focus with Tab (or Shift+Tab) until `id` has it, as a user would.
+void TabTo(const Program& program, kalvex::ControlId id, const std::string& what, bool backwards = false);
+// Walking the tab order from `order[0]` meets the rest of `order` in turn.
+void ExpectTabOrder(const Program& program, std::initializer_list<kalvex::ControlId> order, const std::string& what);
 
 // The program's next message box, or null when none came within the limit.
 HWND WaitForMessageBox(Program& program, DWORD limitMs = 10000);
@@ -69,6 +85,8 @@ bool StartProgram(Program& program, const std::string& scenario, const std::stri
                   const std::string& exePath = std::string());
 // Expects the program to end at once with code 0.
 void ExpectEndsWithZero(Program& program, const std::string& how);
+// Sends WM_CLOSE, then expects the same.
+void CloseAndExpectEnd(Program& program, const std::string& how);
 
 // Scenario groups, one file each.
 void RunWindowScenarios();

@@ -41,12 +41,6 @@ std::string PrepareCopy(const std::string& folder) {
     return exe;
 }
 
-DWORD ProcessIdOf(const Program& program) {
-    DWORD pid = 0;
-    ::GetWindowThreadProcessId(program.Window(), &pid);
-    return pid;
-}
-
 // Every process that descends from `root`, parents before their children.
 std::vector<PROCESSENTRY32> DescendantsOf(DWORD root) {
     std::vector<PROCESSENTRY32> all, found;
@@ -97,20 +91,6 @@ void EndDescendants(DWORD root, const std::string& what) {
     Check(DescendantsOf(root).empty(), what + ": every process it started has ended", Names(DescendantsOf(root)));
 }
 
-// Moves the focus with Tab until it rests on the button, then presses Space.
-void PressByKeyboard(const Program& program, ControlId id) {
-    HWND button = ControlOf(program, id);
-    ::SetForegroundWindow(program.Window());
-    WaitFor([&] { return ::GetForegroundWindow() == program.Window(); }, 3000);
-    for (int tabs = 0; tabs < 16 && FocusOf(program.ThreadId()) != button; ++tabs) {
-        const HWND before = FocusOf(program.ThreadId());
-        PressKey(VK_TAB);
-        WaitFor([&] { return FocusOf(program.ThreadId()) != before; }, 2000);
-    }
-    Check(FocusOf(program.ThreadId()) == button, "Tab reaches control " + std::to_string(ToInt(id)));
-    PressKey(VK_SPACE);
-}
-
 struct Press {
     const char* how;
     ControlId button;
@@ -123,12 +103,15 @@ void PressAndExpectLaunch(Program& program, const Press& press, const std::strin
     const std::string what = std::string(press.name) + " by " + press.how;
     const std::string path = folder + "\\" + press.name;
     if (std::string(press.how) == "keyboard") {
-        PressByKeyboard(program, press.button);
+        ::SetForegroundWindow(program.Window());
+        WaitFor([&] { return ::GetForegroundWindow() == program.Window(); }, 3000);
+        TabTo(program, press.button, what + ": Tab reaches the button");
+        PressKey(VK_SPACE);
     } else {
         Click(program, press.button);
     }
     ExpectMessage(program, Hint(path), what + ": hint");
-    const DWORD pid = ProcessIdOf(program);
+    const DWORD pid = ::GetProcessId(program.Process());
     Check(WaitFor([&] { return RunsCmd(pid); }), what + ": the shell runs the file in cmd.exe",
           Names(DescendantsOf(pid)));
     CheckEqual(ReadAll(path), BatchBytes(press.button == ControlId::Command1_0), what + ": file bytes");
@@ -171,7 +154,7 @@ void ScenarioBlocked() {
     Click(program, ControlId::Command1_1);
     ExpectMessage(program, Hint(path), "blocked: hint");
     ExpectMessage(program, path + " " + kalvex::SystemErrorText(error), "blocked: the write's failure");
-    const DWORD pid = ProcessIdOf(program);
+    const DWORD pid = ::GetProcessId(program.Process());
     Check(!WaitFor([&] { return !DescendantsOf(pid).empty(); }, 2000), "blocked: nothing launched",
           Names(DescendantsOf(pid)));
     NoMessageBoxes(program, "blocked");

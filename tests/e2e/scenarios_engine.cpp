@@ -17,30 +17,10 @@ const char kNotSignaled[] = "Process failed in signaled state or time-out.";
 
 bool FileExists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-// Names the component in text1 and runs Register (or Unregister) and
-// Proceed. Expects "WWW", then `outcome` within `limitMs`, then normal mode.
-// Answers the milliseconds until the outcome appeared, counted from the
-// appearance of the file `clockFrom` when one is named, else from the
-// dismissal of "WWW". (Under Wine on a bare X server a dismissed message box
-// can take a further 2 s to return, which would count as engine time.)
 DWORD EngineCall(Program& program, const std::string& component, bool registering, const std::string& outcome,
                  const std::string& what, DWORD limitMs = 10000, const std::string& clockFrom = std::string()) {
-    SetText1(program, Component(component));
-    Click(program, registering ? ControlId::cmdRegister : ControlId::cmdUnregister);
-    if (!WaitFor([&] { return Visible(program, ControlId::cmdProceed); }, 5000)) {
-        Check(false, what + ": confirmation mode", "Proceed did not appear");
-        NoMessageBoxes(program, what);
-        return 0;
-    }
-    Click(program, ControlId::cmdProceed);
-    ExpectMessage(program, "WWW", what + ": notice first");
-    if (!clockFrom.empty()) WaitFor([&] { return FileExists(clockFrom); }, limitMs);
-    const DWORD start = ::GetTickCount();
-    WaitForMessageBox(program, limitMs);
-    const DWORD elapsed = ::GetTickCount() - start;
-    ExpectMessage(program, outcome, what, 1000);
-    Check(WaitFor([&] { return InNormalMode(program); }, 5000), what + ": back in normal mode");
-    return elapsed;
+    return RunThrough(program, registering ? ControlId::cmdRegister : ControlId::cmdUnregister, Component(component),
+                      outcome, what, limitMs, clockFrom);
 }
 
 void ScenarioOutcomes(Program& program) {

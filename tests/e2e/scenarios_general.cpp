@@ -11,7 +11,6 @@
 namespace e2e {
 
 using kalvex::ControlId;
-using kalvex::ToInt;
 
 namespace {
 
@@ -24,31 +23,6 @@ const char* const kTimeOut = "Process failed in signaled state or time-out.";
 const char* const kDenied = "Process failed with error code 0x80070005.";
 const char* const kNoVersion = "(No Product Version available for this file)";
 const char* const kGoodVersion = "Company Name:  Kalvex Test Components\r\nProduct Version:  2.5.0.1";
-
-void ExpectMode(const Program& program, bool confirmation, const std::string& what) {
-    const bool reached =
-        WaitFor([&] { return confirmation ? InConfirmationMode(program) : InNormalMode(program); }, 3000);
-    Check(reached, what + (confirmation ? ": confirmation mode" : ": normal mode"));
-}
-
-HWND Focus(const Program& program) { return FocusOf(program.ThreadId()); }
-
-// Waits until `id` has the focus; names the control that has it otherwise.
-void ExpectFocus(const Program& program, ControlId id, const std::string& what) {
-    const bool reached = WaitFor([&] { return Focus(program) == ControlOf(program, id); }, 3000);
-    char foreground[64] = {};
-    ::GetClassNameA(::GetForegroundWindow(), foreground, sizeof(foreground));
-    Check(reached, what,
-          "focus on id " + std::to_string(::GetDlgCtrlID(Focus(program))) + ", foreground " + foreground);
-}
-
-// The focus is on a control that is shown and enabled.
-void ExpectFocusOnVisible(const Program& program, const std::string& what) {
-    ::Sleep(100);
-    HWND focus = Focus(program);
-    const bool ok = focus != nullptr && ::IsWindowVisible(focus) && ::IsWindowEnabled(focus);
-    Check(ok, what + ": focus on a shown control", "focus on id " + std::to_string(::GetDlgCtrlID(focus)));
-}
 
 // Register, Cancel, Unregister, Proceed, by clicks; the labels and modes of
 // every step of the flow.
@@ -65,18 +39,10 @@ void ScenarioFlowByClicks() {
     Check(Visible(program, ControlId::lblPleaseVerify), "Register shows lblPleaseVerify");
     ExpectFocusOnVisible(program, "after Register");
 
-    // Tab order in confirmation mode.
-    const ControlId order[] = {ControlId::cmdProceed, ControlId::cmdCancel, ControlId::File1, ControlId::Command1_1,
-                               ControlId::Command1_0, ControlId::Command2,  ControlId::text1};
-    std::string walked;
-    bool same = true;
-    HWND current = ControlOf(program, ControlId::text1);
-    for (ControlId id : order) {
-        current = ::GetNextDlgTabItem(program.Window(), current, FALSE);
-        walked += std::to_string(::GetDlgCtrlID(current)) + " ";
-        same = same && ::GetDlgCtrlID(current) == ToInt(id);
-    }
-    Check(same, "tab order in confirmation mode", walked);
+    ExpectTabOrder(program,
+                   {ControlId::text1, ControlId::cmdProceed, ControlId::cmdCancel, ControlId::File1,
+                    ControlId::Command1_1, ControlId::Command1_0, ControlId::Command2, ControlId::text1},
+                   "tab order in confirmation mode");
 
     Click(program, ControlId::cmdCancel);
     ExpectMode(program, false, "Cancel");
@@ -129,21 +95,6 @@ void ScenarioFlowByClicks() {
     NoMessageBoxes(program, "flow");
     Click(program, ControlId::Command2);
     ExpectEndsWithZero(program, "Close in confirmation mode");
-}
-
-// Moves the focus with Tab (or Shift+Tab) until `id` has it, as a user would.
-void TabTo(const Program& program, ControlId id, const std::string& what, bool backwards = false) {
-    HWND target = ControlOf(program, id);
-    for (int i = 0; i < 12 && Focus(program) != target; ++i) {
-        if (backwards) {
-            PressKeys({VK_SHIFT, VK_TAB});
-        } else {
-            PressKey(VK_TAB);
-        }
-        ::Sleep(50);
-        Responsive(program);
-    }
-    ExpectFocus(program, id, what);
 }
 
 // The same flow from the keyboard alone: typing, Tab, Space and Enter.
@@ -252,8 +203,7 @@ void ScenarioWindowFaults() {
     ::Sleep(300);
     NoMessageBoxes(program, "window faults");
     Check(InNormalMode(program), "Space after re-activation presses no hidden button");
-    ::PostMessageA(program.Window(), WM_CLOSE, 0, 0);
-    ExpectEndsWithZero(program, "window faults");
+    CloseAndExpectEnd(program, "window faults");
 }
 
 struct BadInput {
@@ -349,8 +299,7 @@ void ScenarioBadInput() {
         if (!known) added += name + " ";
     }
     CheckEqual(added, "", "bad input wrote nothing into the program's folder");
-    ::PostMessageA(program.Window(), WM_CLOSE, 0, 0);
-    ExpectEndsWithZero(program, "bad input");
+    CloseAndExpectEnd(program, "bad input");
     ::DeleteFileA(nonAscii.c_str());
     ::DeleteFileA(empty.c_str());
 }
@@ -427,8 +376,7 @@ void ScenarioNoHandleLeaks() {
     std::printf("# 100 registrations: %lu ms\n", static_cast<unsigned long>(::GetTickCount() - began));
     CheckEqual(static_cast<long>(HandleCount(program)), static_cast<long>(start), "handles after 100 registrations");
     RunThrough(program, ControlId::cmdUnregister, good, kCompleted, "handles: unregister");
-    ::PostMessageA(program.Window(), WM_CLOSE, 0, 0);
-    ExpectEndsWithZero(program, "handles");
+    CloseAndExpectEnd(program, "handles");
 }
 
 }  // namespace

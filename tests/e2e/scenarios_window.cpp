@@ -9,7 +9,6 @@
 namespace e2e {
 
 using kalvex::ControlId;
-using kalvex::ToInt;
 
 namespace {
 
@@ -124,22 +123,6 @@ void CheckControlsInNormalMode(const Program& program, const std::string& expect
     Check(text1.top >= client.bottom, "text1 lies below the client area");
 }
 
-void CheckTabOrder(const Program& program) {
-    const ControlId order[] = {ControlId::text1,      ControlId::cmdRegister, ControlId::cmdUnregister,
-                               ControlId::cmdExit,    ControlId::File1,       ControlId::Command1_1,
-                               ControlId::Command1_0, ControlId::Command2,    ControlId::text1};
-    std::string walked;
-    bool same = true;
-    HWND current = ControlOf(program, order[0]);
-    for (size_t i = 1; i < sizeof(order) / sizeof(order[0]); ++i) {
-        current = ::GetNextDlgTabItem(program.Window(), current, FALSE);
-        const int id = ::GetDlgCtrlID(current);
-        walked += std::to_string(id) + " ";
-        same = same && id == ToInt(order[i]);
-    }
-    Check(same, "tab order in normal mode", "walked " + walked);
-}
-
 // Start-up, layout, keyboard and file list, closed with "Close".
 void ScenarioWindow() {
     Program program;
@@ -148,9 +131,12 @@ void ScenarioWindow() {
     CheckWindowFrame(program);
     CheckProgramFile();
     CheckControlsInNormalMode(program, "");
-    CheckTabOrder(program);
-    Check(WaitFor([&] { return FocusOf(program.ThreadId()) == ControlOf(program, ControlId::text1); }),
-          "focus on text1 at start");
+    ExpectTabOrder(
+        program,
+        {ControlId::text1, ControlId::cmdRegister, ControlId::cmdUnregister, ControlId::cmdExit, ControlId::File1,
+         ControlId::Command1_1, ControlId::Command1_0, ControlId::Command2, ControlId::text1},
+        "tab order in normal mode");
+    ExpectFocus(program, ControlId::text1, "focus on text1 at start");
 
     // The file list shows the system folder's components, sorted.
     HWND list = ControlOf(program, ControlId::File1);
@@ -180,36 +166,37 @@ void ScenarioWindow() {
 
     // Tab moves on along the tab order.
     PressKey(VK_TAB);
-    Check(WaitFor([&] { return FocusOf(program.ThreadId()) == ControlOf(program, ControlId::cmdRegister); }),
-          "Tab moves the focus from text1 to cmdRegister");
+    ExpectFocus(program, ControlId::cmdRegister, "Tab moves the focus from text1 to cmdRegister");
 
-    // A left press on an entry copies folder\name into text1.
+    // A press on an entry copies folder\name into text1: a left press the
+    // entry under it, a right press the current entry, whichever it is, and
+    // with no current entry folder and separator.
     const LRESULT itemHeight = ::SendMessageA(list, LB_GETITEMHEIGHT, 0, 0);
-    const std::string folder = g_situation.systemDir;
-    if (items.size() >= 2) {
-        const LPARAM second = MAKELPARAM(5, itemHeight + itemHeight / 2);
-        ::PostMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, second);
-        ::PostMessageA(list, WM_LBUTTONUP, 0, second);
-        const std::string want = folder + "\\" + items[1];
+    const struct {
+        const char* what;
+        UINT down, up;
+        WPARAM buttons;
+        int selection;  // set before the press; -2 leaves it
+        LRESULT y;
+        std::string item;
+    } presses[] = {
+        {"left press copies folder\\name into text1", WM_LBUTTONDOWN, WM_LBUTTONUP, MK_LBUTTON, -2,
+         itemHeight + itemHeight / 2, items.size() >= 2 ? items[1] : ""},
+        {"right press copies folder\\name into text1", WM_RBUTTONDOWN, WM_RBUTTONUP, MK_RBUTTON, 0, itemHeight / 2,
+         items.empty() ? "" : items[0]},
+        {"press without a current entry gives folder\\", WM_RBUTTONDOWN, WM_RBUTTONUP, MK_RBUTTON, -1, itemHeight / 2,
+         ""},
+    };
+    for (const auto& press : presses) {
+        if (items.size() < 2) break;
+        if (press.selection != -2) ::SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(press.selection), 0);
+        SetText1(program, "something else");
+        const LPARAM at = MAKELPARAM(5, press.y);
+        ::PostMessageA(list, press.down, press.buttons, at);
+        ::PostMessageA(list, press.up, 0, at);
+        const std::string want = g_situation.systemDir + "\\" + press.item;
         Check(WaitFor([&] { return lstrcmpiA(Text(program, ControlId::text1).c_str(), want.c_str()) == 0; }),
-              "left press copies folder\\name into text1", Text(program, ControlId::text1) + " vs " + want);
-
-        // A right press reads the current entry, whichever it is.
-        ::SendMessageA(list, LB_SETCURSEL, 0, 0);
-        SetTextOf(ControlOf(program, ControlId::text1), "something else");
-        ::PostMessageA(list, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(5, itemHeight / 2));
-        ::PostMessageA(list, WM_RBUTTONUP, 0, MAKELPARAM(5, itemHeight / 2));
-        const std::string wantFirst = folder + "\\" + items[0];
-        Check(WaitFor([&] { return lstrcmpiA(Text(program, ControlId::text1).c_str(), wantFirst.c_str()) == 0; }),
-              "right press copies folder\\name into text1", Text(program, ControlId::text1) + " vs " + wantFirst);
-
-        // With no current entry the press still works: folder and separator.
-        ::SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(-1), 0);
-        ::PostMessageA(list, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(5, itemHeight / 2));
-        ::PostMessageA(list, WM_RBUTTONUP, 0, MAKELPARAM(5, itemHeight / 2));
-        const std::string wantBare = folder + "\\";
-        Check(WaitFor([&] { return lstrcmpiA(Text(program, ControlId::text1).c_str(), wantBare.c_str()) == 0; }),
-              "press without a current entry gives folder\\", Text(program, ControlId::text1));
+              press.what, Text(program, ControlId::text1) + " vs " + want);
     }
 
     NoMessageBoxes(program, "window");
@@ -217,18 +204,19 @@ void ScenarioWindow() {
     ExpectEndsWithZero(program, "Close");
 }
 
-void ScenarioExit() {
-    Program program;
-    if (!StartProgram(program, "exit")) return;
-    ::PostMessageA(ControlOf(program, ControlId::cmdExit), BM_CLICK, 0, 0);
-    ExpectEndsWithZero(program, "Exit");
-}
-
-void ScenarioCloseBox() {
-    Program program;
-    if (!StartProgram(program, "close box")) return;
-    ::PostMessageA(program.Window(), WM_CLOSE, 0, 0);
-    ExpectEndsWithZero(program, "WM_CLOSE");
+// Exit and the close box end the program as Close does.
+void ScenarioOtherWaysToClose() {
+    const struct {
+        const char* how;
+        bool exitButton;
+    } ways[] = {{"Exit", true}, {"WM_CLOSE", false}};
+    for (const auto& way : ways) {
+        Program program;
+        if (!StartProgram(program, way.how)) continue;
+        ::PostMessageA(way.exitButton ? ControlOf(program, ControlId::cmdExit) : program.Window(),
+                       way.exitButton ? BM_CLICK : WM_CLOSE, 0, 0);
+        ExpectEndsWithZero(program, way.how);
+    }
 }
 
 void ScenarioDefaultComponent() {
@@ -244,8 +232,7 @@ void ScenarioDefaultComponent() {
             CheckEqual(Text(program, ControlId::lblFileInfo), "", "lblFileInfo empty after start-up");
             Check(!Visible(program, ControlId::lblPleaseVerify), "lblPleaseVerify hidden after start-up");
             NoMessageBoxes(program, "default component");
-            ::PostMessageA(program.Window(), WM_CLOSE, 0, 0);
-            ExpectEndsWithZero(program, "WM_CLOSE after the proposal");
+            CloseAndExpectEnd(program, "WM_CLOSE after the proposal");
         }
     }
     Check(::GetFileAttributesA(component.c_str()) == INVALID_FILE_ATTRIBUTES, "mscomctl.ocx removed again");
@@ -260,8 +247,7 @@ void RunWindowScenarios() {
         components.push_back(std::make_unique<TempFile>(g_situation.systemDir + "\\" + name));
     }
     ScenarioWindow();
-    ScenarioExit();
-    ScenarioCloseBox();
+    ScenarioOtherWaysToClose();
     ScenarioDefaultComponent();
 }
 
@@ -270,8 +256,7 @@ void RunLayoutOnly() {
     if (StartProgram(program, "layout")) {
         CheckWindowFrame(program);
         CheckControlsInNormalMode(program, "");
-        ::PostMessageA(program.Window(), WM_CLOSE, 0, 0);
-        ExpectEndsWithZero(program, "WM_CLOSE");
+        CloseAndExpectEnd(program, "WM_CLOSE");
     }
 }
 

@@ -1,12 +1,6 @@
 // The numbered buttons: batch files, the administrator hint, the launch and
 // the event points where a second press can run nested.
-#include <gtest/gtest.h>
-
-#include "fake_files.h"
-#include "fake_modules.h"
-#include "fake_version.h"
-#include "fakes.h"
-#include "window/frmKalvex.h"
+#include "form_fixture.h"
 
 namespace kalvex::testing {
 namespace {
@@ -16,9 +10,9 @@ const std::string kUnregister32 = "cd C:\\Windows\\System32\r\nregsvr32 /u mscom
 const std::string kRegister64 = "cd C:\\Windows\\SysWOW64\r\nregsvr32 mscomctl.ocx\r\nregtlib msdatsrc.tlb\r\npause";
 const std::string kRegister32 = "cd C:\\Windows\\System32\r\nregsvr32 mscomctl.ocx\r\nregtlib msdatsrc.tlb\r\npause";
 
-class BatchTest : public ::testing::Test {
+class BatchTest : public FormFixture {
 protected:
-    BatchTest() : form({controls, toolkit, files, system, shell, modules, version}) {
+    BatchTest() {
         form.Form_Load();
         toolkit.doEvents = 0;
         // No event point may come while a file is open.
@@ -28,15 +22,6 @@ protected:
     FakeShell::Launch RunAs(const std::string& path, const std::string& parameters = "/admin") {
         return {"runas", path, parameters, 1};
     }
-
-    FakeControls controls;
-    FakeToolkit toolkit;
-    FakeFiles files;
-    FakeSystem system;
-    FakeShell shell;
-    FakeModules modules;
-    FakeVersion version;
-    frmKalvex form;
 };
 
 TEST_F(BatchTest, WritesEachFileByteForByteAndLaunchesIt) {

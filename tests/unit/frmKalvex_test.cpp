@@ -1,11 +1,4 @@
-#include "window/frmKalvex.h"
-
-#include <gtest/gtest.h>
-
-#include "fake_files.h"
-#include "fake_modules.h"
-#include "fake_version.h"
-#include "fakes.h"
+#include "form_fixture.h"
 
 namespace kalvex::testing {
 namespace {
@@ -13,9 +6,9 @@ namespace {
 const std::string kPath64 = "c:\\windows\\syswow64\\mscomctl.ocx";
 const std::string kPath32 = "c:\\windows\\system32\\mscomctl.ocx";
 
-class FormTest : public ::testing::Test {
+class FormTest : public FormFixture {
 protected:
-    FormTest() : form({controls, toolkit, files, system, shell, modules, version}) {
+    FormTest() {
         controls.onText1Change = [this] {
             ++changes;
             form.text1_Change();
@@ -28,14 +21,6 @@ protected:
         controls.state[ControlId::lblPleaseVerify].visible = true;
     }
 
-    FakeControls controls;
-    FakeToolkit toolkit;
-    FakeFiles files;
-    FakeSystem system;
-    FakeShell shell;
-    FakeModules modules;
-    FakeVersion version;
-    frmKalvex form;
     int changes = 0;
 };
 
@@ -151,60 +136,44 @@ TEST_F(FormTest, ButtonModesSwitchFiveButtonsAndTheLock) {
     }
 }
 
-struct PressCase {
-    const char* name;
-    std::string folder;
-    std::vector<std::string> items;
-    int index;
-    int button;
-    std::string text1;
-};
-
-void PrintTo(const PressCase& c, std::ostream* os) { *os << c.name; }
-
-class FileListPressTest : public FormTest, public ::testing::WithParamInterface<PressCase> {};
-
-TEST_P(FileListPressTest, CopiesFolderAndNameIntoTheTextBox) {
-    const PressCase& c = GetParam();
-    controls.listFolder = c.folder;
-    controls.listItems = c.items;
-    controls.listIndex = c.index;
-    ShowVersionLabels();
-
-    form.File1_MouseDown(c.button, 0, 10.0f, 20.0f);
-
-    EXPECT_EQ(controls.TextOf(ControlId::text1), c.text1);
-    EXPECT_EQ(changes, 1);
-    EXPECT_FALSE(controls.Visible(ControlId::lblPleaseVerify));
-    EXPECT_EQ(controls.TextOf(ControlId::lblFileInfo), "");
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Press, FileListPressTest,
-    ::testing::Values(
-        PressCase{"left", "C:\\Windows\\system32", {"a.ocx", "b.ocx"}, 1, 1, "C:\\Windows\\system32\\b.ocx"},
-        PressCase{"right", "C:\\Windows\\system32", {"a.ocx", "b.ocx"}, 0, 2, "C:\\Windows\\system32\\a.ocx"},
-        PressCase{"middle", "D:\\x", {"a.ocx"}, 0, 4, "D:\\x\\a.ocx"},
-        PressCase{"no_current_entry", "C:\\Windows\\system32", {"a.ocx"}, -1, 1, "C:\\Windows\\system32\\"},
-        PressCase{"empty_list", "C:\\Empty", {}, -1, 2, "C:\\Empty\\"},
+TEST_F(FormTest, FileListPressCopiesFolderAndNameIntoTheTextBox) {
+    const struct {
+        const char* name;
+        std::string folder;
+        std::vector<std::string> items;
+        int index;
+        int button;
+        std::string text1;
+        bool confirmation;  // pressed in confirmation mode, with text1 locked
+    } cases[] = {
+        {"left", "C:\\Windows\\system32", {"a.ocx", "b.ocx"}, 1, 1, "C:\\Windows\\system32\\b.ocx", false},
+        {"right", "C:\\Windows\\system32", {"a.ocx", "b.ocx"}, 0, 2, "C:\\Windows\\system32\\a.ocx", false},
+        {"middle", "D:\\x", {"a.ocx"}, 0, 4, "D:\\x\\a.ocx", false},
+        {"no_current_entry", "C:\\Windows\\system32", {"a.ocx"}, -1, 1, "C:\\Windows\\system32\\", false},
+        {"empty_list", "C:\\Empty", {}, -1, 2, "C:\\Empty\\", false},
         // The separator is added even after a root's own.
-        PressCase{"root_folder", "C:\\", {"root.ocx"}, 0, 1, "C:\\\\root.ocx"}),
-    [](const ::testing::TestParamInfo<PressCase>& info) { return std::string(info.param.name); });
+        {"root_folder", "C:\\", {"root.ocx"}, 0, 1, "C:\\\\root.ocx", false},
+        // The locked text is replaced all the same; the mode stays.
+        {"confirmation_mode", "C:\\W", {"x.ocx"}, 0, 1, "C:\\W\\x.ocx", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        form.SetButtonMode(c.confirmation ? kFalse : kTrue);
+        controls.listFolder = c.folder;
+        controls.listItems = c.items;
+        controls.listIndex = c.index;
+        ShowVersionLabels();
+        changes = 0;
 
-TEST_F(FormTest, PressInConfirmationModeStillReplacesTheLockedText) {
-    form.SetButtonMode(kFalse);
-    controls.listFolder = "C:\\W";
-    controls.listItems = {"x.ocx"};
-    controls.listIndex = 0;
-    ShowVersionLabels();
+        form.File1_MouseDown(c.button, 0, 10.0f, 20.0f);
 
-    form.File1_MouseDown(1, 0, 0, 0);
-
-    EXPECT_EQ(controls.TextOf(ControlId::text1), "C:\\W\\x.ocx");
-    EXPECT_FALSE(controls.Visible(ControlId::lblPleaseVerify));
-    EXPECT_EQ(controls.TextOf(ControlId::lblFileInfo), "");
-    EXPECT_TRUE(controls.Visible(ControlId::cmdProceed));
-    EXPECT_TRUE(controls.Locked(ControlId::text1));
+        EXPECT_EQ(controls.TextOf(ControlId::text1), c.text1);
+        EXPECT_EQ(changes, 1);
+        EXPECT_FALSE(controls.Visible(ControlId::lblPleaseVerify));
+        EXPECT_EQ(controls.TextOf(ControlId::lblFileInfo), "");
+        EXPECT_EQ(controls.Visible(ControlId::cmdProceed), c.confirmation);
+        EXPECT_EQ(controls.Locked(ControlId::text1), c.confirmation);
+    }
 }
 
 TEST_F(FormTest, ClosingButtonsUnloadAndUnloadEnds) {
@@ -306,36 +275,28 @@ protected:
     }
 };
 
-TEST_F(ProceedTest, RegisterProceedShowsWwwRunsRegistrationAndClearsTheLabels) {
+TEST_F(ProceedTest, ProceedShowsWwwRunsTheEntryPointAndOnlyRegisterClearsTheLabels) {
     form.Form_Load();
-    Open(Press::Register, "C:\\a.ocx");
-    ShowVersionLabels();
-    toolkit.messages.clear();
+    for (const Press press : {Press::Register, Press::Unregister}) {
+        const bool reg = press == Press::Register;
+        SCOPED_TRACE(reg ? "register" : "unregister");
+        modules.journal.clear();
+        Open(press, "C:\\a.ocx");
+        ShowVersionLabels();
+        toolkit.messages.clear();
 
-    form.cmdProceed_Click();
+        form.cmdProceed_Click();
 
-    ASSERT_FALSE(toolkit.messages.empty());
-    EXPECT_EQ(toolkit.messages.front(), "WWW");
-    EXPECT_EQ(Loaded(), "C:\\a.ocx");
-    EXPECT_EQ(EntryPointRun(), "DllRegisterServer");
-    EXPECT_FALSE(controls.Visible(ControlId::lblPleaseVerify));
-    EXPECT_EQ(controls.TextOf(ControlId::lblFileInfo), "");
-    EXPECT_TRUE(controls.Visible(ControlId::cmdRegister));
-    EXPECT_FALSE(controls.Locked(ControlId::text1));
-}
-
-TEST_F(ProceedTest, UnregisterProceedLeavesTheLabels) {
-    form.Form_Load();
-    Open(Press::Unregister, "C:\\a.ocx");
-    ShowVersionLabels();
-
-    form.cmdProceed_Click();
-
-    EXPECT_EQ(toolkit.messages.front(), "WWW");
-    EXPECT_EQ(EntryPointRun(), "DllUnregisterServer");
-    EXPECT_TRUE(controls.Visible(ControlId::lblPleaseVerify));
-    EXPECT_EQ(controls.TextOf(ControlId::lblFileInfo), "Company Name:  X");
-    EXPECT_TRUE(controls.Visible(ControlId::cmdExit));
+        ASSERT_FALSE(toolkit.messages.empty());
+        EXPECT_EQ(toolkit.messages.front(), "WWW");
+        EXPECT_EQ(Loaded(), "C:\\a.ocx");
+        EXPECT_EQ(EntryPointRun(), reg ? "DllRegisterServer" : "DllUnregisterServer");
+        EXPECT_EQ(controls.Visible(ControlId::lblPleaseVerify), !reg);
+        EXPECT_EQ(controls.TextOf(ControlId::lblFileInfo), reg ? "" : "Company Name:  X");
+        EXPECT_TRUE(controls.Visible(ControlId::cmdRegister));
+        EXPECT_TRUE(controls.Visible(ControlId::cmdExit));
+        EXPECT_FALSE(controls.Locked(ControlId::text1));
+    }
 }
 
 TEST_F(ProceedTest, TheLatestConfirmedPressDecidesAcrossCancels) {

@@ -19,12 +19,6 @@ TEST(Is64, ArchitectureCodes) {
     }
 }
 
-TEST(Is64, ErrorsGoToTheCaller) {
-    FakeSystem system;
-    system.architectureFails = true;
-    EXPECT_THROW(Is64(system), Error);
-}
-
 TEST(SystemPath, CutAtTheFirstNul) {
     const struct {
         const char* name;
@@ -50,9 +44,11 @@ TEST(SystemPath, CutAtTheFirstNul) {
     }
 }
 
-TEST(SystemPath, ErrorsGoToTheCaller) {
+TEST(Probes, ErrorsGoToTheCaller) {
     FakeSystem system;
+    system.architectureFails = true;
     system.systemDirectoryFails = true;
+    EXPECT_THROW(Is64(system), Error);
     EXPECT_THROW(SystemPath(system), Error);
 }
 

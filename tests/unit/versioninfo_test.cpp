@@ -4,13 +4,9 @@
 
 #include <gtest/gtest.h>
 
-#include "fake_files.h"
-#include "fake_modules.h"
-#include "fake_version.h"
-#include "fakes.h"
+#include "form_fixture.h"
 #include "versioninfo/pe_version.h"
 #include "versioninfo/version_scan.h"
-#include "window/frmKalvex.h"
 
 namespace kalvex::testing {
 namespace {
@@ -170,23 +166,12 @@ INSTANTIATE_TEST_SUITE_P(
 
 // ---- the window ----
 
-class VersionFormTest : public ::testing::Test {
+class VersionFormTest : public FormFixture {
 protected:
-    VersionFormTest() : form({controls, toolkit, files, system, shell, modules, version}) {}
-
     void ReadOnce(const std::string& company, const std::string& product) {
         version.block = Block().Narrow("CompanyName", company).Narrow("ProductVersion", product).bytes;
         ASSERT_EQ(form.GetVersionInfo("old.ocx"), kTrue);
     }
-
-    FakeControls controls;
-    FakeToolkit toolkit;
-    FakeFiles files;
-    FakeSystem system;
-    FakeShell shell;
-    FakeModules modules;
-    FakeVersion version;
-    frmKalvex form;
 };
 
 TEST_F(VersionFormTest, ShowsNameAndVersionFromAZeroFilledBufferOfTheQueriedSize) {
