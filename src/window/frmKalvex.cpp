@@ -66,9 +66,10 @@ void frmKalvex::Form_Unload() {
 // lies there is not ours to run with administrator rights.
 void frmKalvex::Command1_Click(std::int16_t index) {
     const std::string name = BatchFileName(index);
-    if (AdminAnswerIsYes(shell_.IsUserAnAdmin())) toolkit_.MsgBox(AdminHint(toolkit_.AppPath(), name, mNewLine));
+    const std::string folder = toolkit_.AppPath();
+    if (AdminAnswerIsYes(shell_.IsUserAnAdmin())) toolkit_.MsgBox(AdminHint(folder, name, mNewLine));
     const std::string text = BatchText(index, is64() != kFalse, mNewLine);
-    const std::string path = BatchFilePath(toolkit_.AppPath(), name);
+    const std::string path = BatchFilePath(folder, name);
     const bool written = WriteTextFile(path, text);
     toolkit_.DoEvents();
     toolkit_.DoEvents();

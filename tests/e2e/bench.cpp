@@ -65,6 +65,18 @@ double StartUpTime(const std::string& exe, const std::string& arguments, const c
     return shown ? elapsed : -1;
 }
 
+// Polls every millisecond for a message box of the program other than
+// `other`; null when none came within 20 s of `start`.
+HWND NextMessageBox(Program& program, double start, HWND other = nullptr) {
+    while (NowMs() - start < 20000) {
+        for (HWND box : program.MessageBoxes()) {
+            if (box != other && ::GetDlgItem(box, IDOK) != nullptr) return box;
+        }
+        ::Sleep(1);
+    }
+    return nullptr;
+}
+
 // From dismissing "WWW" to the engine's message, registering `path`.
 double EngineTime(Program& program, const std::string& path) {
     SetText1(program, path);
@@ -75,13 +87,7 @@ double EngineTime(Program& program, const std::string& path) {
     if (notice == nullptr) return -1;
     const double start = NowMs();
     ::PostMessageA(::GetDlgItem(notice, IDOK), BM_CLICK, 0, 0);
-    HWND result = nullptr;
-    while (result == nullptr && NowMs() - start < 20000) {
-        for (HWND box : program.MessageBoxes()) {
-            if (box != notice && ::GetDlgItem(box, IDOK) != nullptr) result = box;
-        }
-        if (result == nullptr) ::Sleep(1);
-    }
+    HWND result = NextMessageBox(program, start, notice);
     const double elapsed = NowMs() - start;
     if (result == nullptr) return -1;
     const std::string text = MessageText(result);
@@ -96,13 +102,7 @@ double MessageBoxTime(Program& program) {
     SetText1(program, g_situation.exeDir + "\\no-such-component.ocx");
     const double start = NowMs();
     Click(program, ControlId::cmdRegister);
-    HWND box = nullptr;
-    while (box == nullptr && NowMs() - start < 20000) {
-        for (HWND candidate : program.MessageBoxes()) {
-            if (::GetDlgItem(candidate, IDOK) != nullptr) box = candidate;
-        }
-        if (box == nullptr) ::Sleep(1);
-    }
+    HWND box = NextMessageBox(program, start);
     const double elapsed = NowMs() - start;
     if (box == nullptr) return -1;
     Dismiss(box);
