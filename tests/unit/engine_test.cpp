@@ -25,6 +25,7 @@ TEST(Engine, CallsPointerAndMessageOnEveryPath) {
          {"", {{"exitcode", 0x7FFFFFFF}}, false, reg + ended + "completed", 0},
          {"", {{"exitcode", 0x80070005}}, false, reg + ended + "failed with error code 0x80070005.", 0},
          {"", {{"exitcode", 0x80000000}}, false, reg + ended + "failed with error code 0x80000000.", 0},
+         {"", {{"exitcode", 0x8002801C}}, false, reg + ended + "failed with error code 0x8002801C.", 0},
          {"", {}, true, lost, 0x102},
          {"", {{"wait", 0xFFFFFFFF}}, true, lost, -1}};
     for (const auto& [command, answers, outlives, journal, apiResult] : cases) {

@@ -99,7 +99,7 @@ struct Fake : Controls, Toolkit, FileLayer, SystemApi, ShellApi, ModuleApi, Vers
     std::string journal;
     std::vector<std::string> fails;
     std::map<std::string, std::uint32_t> answers;
-    std::string text1, folder, appPath = "C:\\K", commandLine, sysdir = "C:\\Windows\\system32";
+    std::string text1, folder, appPath = "C:\\K", commandLine, sysdir = std::string("C:\\Windows\\system32\0junk", 24);
     int index = -1;
     std::map<int, std::string> items;
     std::set<std::string> files;  // the files that exist

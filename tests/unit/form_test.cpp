@@ -14,31 +14,33 @@ TEST_F(FormTest, StartUpProposesTheComponentInThe32BitSystemFolder) {
     const std::string w64 = "c:\\windows\\syswow64\\mscomctl.ocx", w32 = "c:\\windows\\system32\\mscomctl.ocx";
     const std::string spec =
         "lblOCXFileSpec=File specification of OCX/DLL\r\n    e.g. c:\\Windows\\System\\mswinsck.ocx";
-    const std::string calls = "sysdir 260 | list C:\\Windows\\system32 | arch | dir ";
-    const std::string list = spec + " | hide lblPleaseVerify | " + kNormal + " | " + calls;
+    const std::string head = spec + " | hide lblPleaseVerify | " + kNormal + " | sysdir 260 | ";
+    const std::string list = "list C:\\Windows\\system32 | arch | dir ";
     const std::string set64 = w64 + " 0 | text1=" + w64 + " | " + kChange,
                       set32 = w32 + " 0 | text1=" + w32 + " | " + kChange;
-    // Architecture, failing calls, the file that exists, calls.
-    const std::tuple<std::uint32_t, std::vector<std::string>, std::string, std::string> cases[] = {
-        {9, {}, w64, list + set64},
-        {6, {}, "", list + w64 + " 0"},
-        {0, {}, w32, list + set32},
-        {12, {}, w64, list + w32 + " 0"},
-        // A test that raises leaves start-up in its choice's first branch.
-        {0, {"arch"}, w64, list + set64},
-        {0, {"dir"}, "", list + set32},
-        {9, {"sysdir"}, "", spec + " | hide lblPleaseVerify | " + kNormal + " | sysdir 260 | arch | dir " + w64 + " 0"},
-        {9,
-         {"lblOCXFileSpec", "show cmdRegister"},
-         w64,
-         spec + " | hide lblPleaseVerify | show cmdRegister | " + calls + set64}};
-    for (const auto& [arch, fails, file, journal] : cases) {
-        f.answers = {{"arch", arch}};
+    // Answers, failing calls, the file that exists, calls.
+    const std::tuple<std::map<std::string, std::uint32_t>, std::vector<std::string>, std::string, std::string> cases[] =
+        {{{}, {}, w64, head + list + set64},
+         {{{"arch", 6}}, {}, "", head + list + w64 + " 0"},
+         {{{"arch", 0}}, {}, w32, head + list + set32},
+         {{{"arch", 12}}, {}, w64, head + list + w32 + " 0"},
+         // A test that raises leaves start-up in its choice's first branch.
+         {{{"arch", 0}}, {"arch"}, w64, head + list + set64},
+         {{{"arch", 0}}, {"dir"}, "", head + list + set32},
+         {{}, {"sysdir"}, "", head + "arch | dir " + w64 + " 0"},
+         {{{"sysdir", 0}}, {}, "", head + "list  | arch | dir " + w64 + " 0"},
+         {{},
+          {"lblOCXFileSpec", "show cmdRegister"},
+          w64,
+          spec + " | hide lblPleaseVerify | show cmdRegister | sysdir 260 | " + list + set64}};
+    for (const auto& [answers, fails, file, journal] : cases) {
+        f.answers = answers;
         f.fails = fails;
         f.files = {file};
         form.Form_Load();
         EXPECT_EQ(f.Take(), journal);
     }
+    EXPECT_EQ(form.RegisterMode(), kFalse);
 }
 
 TEST_F(FormTest, FileListPressCopiesTheCurrentEntry) {
@@ -95,21 +97,22 @@ TEST_F(FormTest, ProceedRunsTheLatestConfirmedPressOnText1) {
     f.files = {"a"};
     f.answers = {{"entry", 0}};
     f.text1 = "a";
-    form.cmdRegister_Click();
+    form.cmdUnregister_Click();
     f.Take();
     form.cmdCancel_Click();
     EXPECT_EQ(f.Take(), kChange + " | " + kNormal);
-    form.cmdUnregister_Click();
-    f.Take();
-    form.cmdProceed_Click();
-    EXPECT_EQ(f.Take(), "msg WWW | load a | entry 101 DllUnregisterServer" + failed + "101 | " + kNormal);
-    // A text replaced while confirming is taken as it is.
+    EXPECT_EQ(form.RegisterMode(), kFalse);
     form.cmdRegister_Click();
-    f.SetText(ControlId::text1, "b");
     f.Take();
     form.cmdProceed_Click();
     EXPECT_EQ(f.Take(),
-              "msg WWW | load b | entry 102 DllRegisterServer" + failed + "102 | " + kChange + " | " + kNormal);
+              "msg WWW | load a | entry 101 DllRegisterServer" + failed + "101 | " + kChange + " | " + kNormal);
+    // A text replaced while confirming is taken as it is.
+    form.cmdUnregister_Click();
+    f.SetText(ControlId::text1, "b");
+    f.Take();
+    form.cmdProceed_Click();
+    EXPECT_EQ(f.Take(), "msg WWW | load b | entry 102 DllUnregisterServer" + failed + "102 | " + kNormal);
 }
 
 TEST_F(FormTest, NumberedButtonsWriteTheirBatchFileAndLaunchIt) {

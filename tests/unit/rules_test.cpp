@@ -1,19 +1,10 @@
-// The probes and the plain text and pixel rules.
+// The file probe and the plain text and pixel rules.
 #include "fake.h"
 #include "probes/probes.h"
 #include "window/toolkit_text.h"
 
 namespace kalvex::testing {
 namespace {
-
-TEST(Probes, SystemPathEndsAtTheFirstNulAndIsEmptyOnFailure) {
-    Fake f;
-    f.sysdir = std::string("C:\\WINNT\0junk", 13);
-    EXPECT_EQ(SystemPath(f), "C:\\WINNT");
-    f.answers["sysdir"] = 0;
-    EXPECT_EQ(SystemPath(f), "");
-    EXPECT_EQ(f.Take(), "sysdir 260 | sysdir 260");
-}
 
 TEST(Probes, FileIsThereAsksForTheNameAsGiven) {
     Fake f;

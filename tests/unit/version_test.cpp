@@ -120,10 +120,11 @@ TEST(PeReader, FindsTheBlockOnlyInASoundImageAndReadsItFromAFile) {
         EXPECT_FALSE(FindVersionResource(image.data(), image.size())) << at << " " << value;
     };
     const std::size_t o = kOptional, r = kRsrc;
-    // No MZ, PE header outside, unknown magic, two data directories, section
-    // table outside, resources in no section, section data outside.
-    spoiled(0, 0), spoiled(0x3c, 0xfffffffe), spoiled(o, 0x107), spoiled(o + 92, 2), spoiled(kPe + 6, 0xffff),
-        spoiled(o + 112, 0x9000), spoiled(o + 0xf4, 0xfffffff0);
+    // No MZ, PE header outside, no PE signature, unknown magic, two data
+    // directories, section table outside, resources in no section, section
+    // data outside.
+    spoiled(0, 0), spoiled(0x3c, 0xfffffffe), spoiled(kPe, 0), spoiled(o, 0x107), spoiled(o + 92, 2),
+        spoiled(kPe + 6, 0xffff), spoiled(o + 112, 0x9000), spoiled(o + 0xf4, 0xfffffff0);
     // Subdirectory outside, block outside, too long, empty, named type, and
     // a language level that loops back to the name level.
     spoiled(r + 20, 0xfffffff0), spoiled(r + 0x48, 0x7ffffff0), spoiled(r + 0x4c, 0xffffffff), spoiled(r + 0x4c, 0),
