@@ -24,6 +24,7 @@ TEST(Probes, FileIsThereAsksForTheNameAsGiven) {
 TEST(ToolkitText, CommandLinesFoldersAndPatterns) {
     const std::tuple<std::string (*)(const std::string&), const char*, const char*> cases[] = {
         {ArgumentsOfCommandLine, "\"C:\\a b\\kalvex.exe\"x y", "x y"},
+        {ArgumentsOfCommandLine, "\"C:\\a b\\kalvex.exe\" /s \"x\"", "/s \"x\""},
         {ArgumentsOfCommandLine, "kalvex.exe   a  b ", "a  b "},
         {ArgumentsOfCommandLine, "\"C:\\a b\\kalvex.exe x", ""},
         {ArgumentsOfCommandLine, " \tkalvex.exe\targ", "arg"},
@@ -34,6 +35,7 @@ TEST(ToolkitText, CommandLinesFoldersAndPatterns) {
         {NormaliseListFolder, "C:", "C:\\"}};
     for (const auto& [rule, given, wanted] : cases) EXPECT_EQ(rule(given), wanted) << given;
     EXPECT_TRUE(MatchesFilePattern("MSCOMCTL.OCX", "*.ocx"));
+    EXPECT_TRUE(MatchesFilePattern(".ocx", "*.ocx"));
     EXPECT_FALSE(MatchesFilePattern("a.ocx.bak", "*.ocx"));
     EXPECT_TRUE(MatchesFilePattern("abc", "a?c"));
     EXPECT_FALSE(MatchesFilePattern("ac", "a?c"));

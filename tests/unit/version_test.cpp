@@ -41,11 +41,13 @@ TEST(VersionScan, FindsCompanyAndVersionByTheirKeys) {
         {Block().N("companyName", "Acme").W("PRODUCTVERSION", "1").b, "||0"},
         {Block().N("ProductVersion", "").b, "||0"},
         {Block().N("ProductVersion", "   ").b, "|   |0"},
+        {Block().N("ProductVersion", "1.2.3").Cut(3).b, "|1.2|1"},
         {Block().W("ProductVersion", "1.2.3").Cut(5).b, "|~1.|1"},
         {Block().N("ProductVersion", "1.0").Cut(-1).b, "||0"},
         {Block().Fill(33000).N("CompanyName", "Acme").Fill(40000).W("ProductVersion", "7.0").b, "Acme|~7.0|1"},
         // The first occurrence wins, even inside another value.
-        {Block().N("FileDescription", "ProductVersion  beta").N("ProductVersion", "1.0").b, "|beta|1"},
+        {Block().N("X", "CompanyName Acme").N("CompanyName", "B").b, "Acme||0"},
+        {Block().W("X", "ProductVersion  2").W("ProductVersion", "1").b, "|~2|1"},
         // UTF-16 at an odd offset is not text; single bytes are looked for first.
         {Block().Fill(1).Text("ProductVersion", true).W("ProductVersion", "3.1").b, "|~3.1|1"},
         {Block().W("ProductVersion", "1.0").N("ProductVersion", "9.9").b, "|9.9|1"}};
