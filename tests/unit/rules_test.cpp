@@ -1,0 +1,53 @@
+// The file probe and the plain text and pixel rules.
+#include "fake.h"
+#include "probes/probes.h"
+#include "window/toolkit_text.h"
+
+namespace kalvex::testing {
+namespace {
+
+TEST(Probes, FileIsThereAsksForTheNameAsGiven) {
+    Fake f;
+    f.files = {"a"};
+    const std::tuple<std::string, VbBool, std::string> cases[] = {{"", kFalse, ""},
+                                                                  {std::string("a\0b", 3), kFalse, ""},
+                                                                  {" a ", kFalse, "can open  a "},
+                                                                  {"a", kTrue, "can open a"}};
+    for (const auto& [name, there, asked] : cases) {
+        EXPECT_EQ(FileIsThere(f, name), there) << asked;
+        EXPECT_EQ(f.Take(), asked);
+    }
+    f.fails = {"can"};
+    EXPECT_EQ(FileIsThere(f, "a"), kFalse);
+}
+
+TEST(ToolkitText, CommandLinesFoldersAndPatterns) {
+    const std::tuple<std::string (*)(const std::string&), const char*, const char*> cases[] = {
+        {ArgumentsOfCommandLine, "\"C:\\a b\\kalvex.exe\"x y", "x y"},
+        {ArgumentsOfCommandLine, "\"C:\\a b\\kalvex.exe\" /s \"x\"", "/s \"x\""},
+        {ArgumentsOfCommandLine, "kalvex.exe   a  b ", "a  b "},
+        {ArgumentsOfCommandLine, "\"C:\\a b\\kalvex.exe x", ""},
+        {ArgumentsOfCommandLine, " \tkalvex.exe\targ", "arg"},
+        {FolderOfModulePath, "C:\\kalvex.exe", "C:\\"},
+        {FolderOfModulePath, "\\\\server\\share\\kalvex.exe", "\\\\server\\share"},
+        {NormaliseListFolder, "C:\\Windows\\", "C:\\Windows"},
+        {NormaliseListFolder, "C:\\", "C:\\"},
+        {NormaliseListFolder, "C:", "C:\\"}};
+    for (const auto& [rule, given, wanted] : cases) EXPECT_EQ(rule(given), wanted) << given;
+    EXPECT_TRUE(MatchesFilePattern("MSCOMCTL.OCX", "*.ocx"));
+    EXPECT_TRUE(MatchesFilePattern(".ocx", "*.ocx"));
+    EXPECT_FALSE(MatchesFilePattern("a.ocx.bak", "*.ocx"));
+    EXPECT_TRUE(MatchesFilePattern("abc", "a?c"));
+    EXPECT_FALSE(MatchesFilePattern("ac", "a?c"));
+}
+
+TEST(Layout, PixelsRoundToTheNearest) {
+    const std::tuple<int (*)(int, int), int, int, int> cases[] = {
+        {TwipsToPixels, 6192, 120, 516},    {TwipsToPixels, 6192, 96, 413}, {TwipsToPixels, 3816, 96, 254},
+        {TwipsToPixels, 15, 96, 1},         {TwipsToPixels, 12, 120, 1},    {PointSizeToPixels, 78000, 96, 10},
+        {PointSizeToPixels, 192000, 96, 26}};
+    for (const auto& [rule, size, dpi, pixels] : cases) EXPECT_EQ(rule(size, dpi), pixels) << size << "@" << dpi;
+}
+
+}  // namespace
+}  // namespace kalvex::testing
