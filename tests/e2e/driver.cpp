@@ -1,16 +1,18 @@
-// End-to-end driver: starts kalvex.exe in the same Windows (prefix), drives
-// its window through real messages and input, and prints TAP lines.
+// End-to-end driver: starts kalvex.exe in the same Windows (prefix), drives its window through
+// real messages and input and prints TAP lines; exit code 0 when every check passed.
 //   kalvex_e2e.exe <kalvex.exe> [layout-only | window | batch | bench]
-// Exit code 0 when every check passed.
 #include <windows.h>
 
 #include <tlhelp32.h>
+#include <winternl.h>
 
 #include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <numeric>
 #include <optional>
+#include <set>
 
 #include "support.h"
 #include "window/win32_handles.h"
@@ -53,44 +55,43 @@ const Expected kControls[] = {
 
 long Px(long twips) { return (twips * g_situation.dpi + 720) / 1440; }  // 1440 twips make an inch
 std::string Describe(const RECT& r) {
-    return "(" + std::to_string(r.left) + "," + std::to_string(r.top) + ")-(" + std::to_string(r.right) + "," +
-           std::to_string(r.bottom) + ")";
-}
-std::string Client(const Program& p) {
-    RECT client = {};
-    ::GetClientRect(p.Window(), &client);
-    return Describe(client);
+    return std::to_string(r.left) + "," + std::to_string(r.top) + "-" + std::to_string(r.right) + "," +
+           std::to_string(r.bottom);
 }
 std::string Upper(std::string text) { return ::CharUpperA(&text[0]) != nullptr ? text : ""; }
+std::string Looks(const std::string& kind, const std::string& caption, const RECT& r, bool shown, bool drawn) {
+    return kind + " \"" + caption + "\" " + Describe(r) + (shown ? " shown" : " hidden") +
+           (drawn ? " owner-drawn" : "");
+}
 
 void CheckLayout(const Program& p) {
     char title[64] = {};
-    ::GetWindowTextA(p.Window(), title, sizeof(title));
+    RECT client = {};
+    ::GetClientRect(p.window, &client);
+    ::GetWindowTextA(p.window, title, sizeof(title));
     const LONG frame =
-        ::GetWindowLongA(p.Window(), GWL_STYLE) & (WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME);
-    CheckEqual(title + std::string(frame == WS_SYSMENU ? " fixed, system menu only " : " other frame ") + Client(p),
-               "Kalvex fixed, system menu only " + Describe({0, 0, Px(6192), Px(3816)}), "title, frame, client size");
-    for (const Expected& want : kControls) {
-        HWND control = ::GetDlgItem(p.Window(), want.id);
+        ::GetWindowLongA(p.window, GWL_STYLE) & (WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME);
+    CheckEqual(
+        title + std::string(frame == WS_SYSMENU ? " fixed, system menu only " : " other frame ") + Describe(client),
+        "Kalvex fixed, system menu only " + Describe({0, 0, Px(6192), Px(3816)}), "title, frame, client size");
+    for (const Expected& w : kControls) {
+        HWND control = ::GetDlgItem(p.window, w.id);
         char kind[64] = {};
         ::GetClassNameA(control, kind, sizeof(kind));
         const LONG style = ::GetWindowLongA(control, GWL_STYLE);
         RECT r = {};
         ::GetWindowRect(control, &r);
-        ::MapWindowPoints(nullptr, p.Window(), reinterpret_cast<POINT*>(&r), 2);
-        const bool drawn = Upper(kind) == "BUTTON" && (style & BS_TYPEMASK) == BS_OWNERDRAW;
-        CheckEqual(Upper(kind) + " \"" + WideText(control) + "\" " + Describe(r) +
-                       ((style & WS_VISIBLE) != 0 ? " shown" : " hidden") + (drawn ? " owner-drawn" : ""),
-                   std::string(want.className) + " \"" + want.caption + "\" " +
-                       Describe({Px(want.left), Px(want.top), Px(want.left) + Px(want.width),
-                                 Px(want.top) + Px(want.height)}) +
-                       (want.shown ? " shown" : " hidden") + (want.ownerDrawn ? " owner-drawn" : ""),
-                   std::string(want.name) + " (id " + std::to_string(want.id) + ")");
-        if (want.id == 1000) Check(r.top >= Px(3816), "text1 lies below the client area");
+        ::MapWindowPoints(nullptr, p.window, reinterpret_cast<POINT*>(&r), 2);
+        CheckEqual(
+            Looks(Upper(kind), WideText(control), r, (style & WS_VISIBLE) != 0,
+                  Upper(kind) == "BUTTON" && (style & BS_TYPEMASK) == BS_OWNERDRAW),
+            Looks(w.className, w.caption, {Px(w.left), Px(w.top), Px(w.left) + Px(w.width), Px(w.top) + Px(w.height)},
+                  w.shown, w.ownerDrawn),
+            w.name + std::string(" (id ") + std::to_string(w.id) + ")");
+        if (w.id == 1000) Check(r.top >= Px(3816), "text1 lies below the client area");
     }
 }
 
-// ---- input, and what the window shows ----
 void Key(WORD key, wchar_t unicode = 0, DWORD up = 0) {
     INPUT input = {INPUT_KEYBOARD};
     input.ki = {key, unicode, (unicode != 0 ? static_cast<DWORD>(KEYEVENTF_UNICODE) : 0) | up, 0, 0};
@@ -100,7 +101,7 @@ void Tap(WORD key, wchar_t unicode = 0) { Key(key, unicode), Key(key, unicode, K
 
 HWND Focus(const Program& p) {
     GUITHREADINFO info = {sizeof(info)};
-    return ::GetGUIThreadInfo(::GetWindowThreadProcessId(p.Window(), nullptr), &info) ? info.hwndFocus : nullptr;
+    return ::GetGUIThreadInfo(::GetWindowThreadProcessId(p.window, nullptr), &info) ? info.hwndFocus : nullptr;
 }
 
 // Tab (or Shift+Tab) until `id` has the focus, as a user would.
@@ -115,24 +116,23 @@ bool TabTo(const Program& p, C id, bool back = false) {
     return Focus(p) == p.Control(id);
 }
 
-// "normal": Register, Unregister and Exit shown, Proceed and Cancel hidden,
-// text1 editable, the program answering (after a long handler Wine counts it
-// as hung until its loop runs); "confirmation": the other way round. In full,
-// lblFileInfo's text follows in brackets, and "please verify" when shown.
+// "normal": Register, Unregister and Exit shown, Proceed and Cancel hidden, text1 editable, and
+// the program answering (after a long handler Wine counts it as hung until its loop runs);
+// "confirmation": the other way round. In full, lblFileInfo's text in brackets follows, and
+// "please verify" when that label shows.
 std::string State(const Program& p, bool full) {
     std::string mode = (::GetWindowLongA(p.Control(C::text1), GWL_STYLE) & ES_READONLY) != 0 ? "locked " : "";
     for (C id : {C::cmdRegister, C::cmdUnregister, C::cmdExit, C::cmdProceed, C::cmdCancel})
         mode += Visible(p, id) ? "1" : "0";
     DWORD_PTR answered = 0;
-    if (!::SendMessageTimeoutA(p.Window(), WM_NULL, 0, 0, SMTO_NORMAL, 15000, &answered)) mode = "not answering";
+    if (!::SendMessageTimeoutA(p.window, WM_NULL, 0, 0, SMTO_NORMAL, 15000, &answered)) mode = "not answering";
     mode = mode == "11100" ? "normal" : mode == "locked 00011" ? "confirmation" : mode;
     return !full ? mode
                  : mode + " [" + WideText(p.Control(C::lblFileInfo)) + "]" +
                        (Visible(p, C::lblPleaseVerify) ? " please verify" : "");
 }
 
-// The next message box's text, and its caption when that is not "Kalvex";
-// the box closed with OK or Enter. "" when none came.
+// The next box's text (and caption, when not "Kalvex"), closed with OK or Enter; "" for none.
 std::string Answer(const Program& p, DWORD limitMs = 15000, bool enter = false) {
     HWND box = WaitForMessageBox(p, limitMs);
     if (box == nullptr || State(p, false) == "not answering") return "";
@@ -144,8 +144,7 @@ std::string Answer(const Program& p, DWORD limitMs = 15000, bool enter = false) 
     return (enter ? WaitFor([&] { return !::IsWindowVisible(box); }, 3000) : Dismiss(box)) ? text : text + " <open>";
 }
 
-// The component that kvx_good's class names as its server, "" for none. The
-// driver has the program's bitness: it sees the same registry view.
+// The server kvx_good's class names, "" for none (the driver has the program's registry view).
 std::string GoodRegistration() {
     char value[MAX_PATH * 2] = {};
     DWORD size = sizeof(value);
@@ -155,42 +154,32 @@ std::string GoodRegistration() {
     return Upper(value);
 }
 
-// ---- files and processes ----
 std::string Component(const std::string& name) { return g_situation.exeDir + "\\" + name; }
 bool Exists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 void Place(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
-// The component the program proposes, in the 32-bit system folder whatever the build.
-std::string Proposal() {
-    return std::string(g_situation.windows64 ? "c:\\windows\\syswow64" : "c:\\windows\\system32") + "\\mscomctl.ocx";
-}
 
-// The names matching `pattern`, upper case, sorted, in one string.
+// The names matching `pattern`, upper case and sorted.
 std::string Listing(const std::string& pattern) {
     std::vector<std::string> names;
     WIN32_FIND_DATAA found;
     HANDLE find = ::FindFirstFileA(pattern.c_str(), &found);
     for (BOOL more = find != INVALID_HANDLE_VALUE; more; more = ::FindNextFileA(find, &found))
-        names.push_back(Upper(found.cFileName));
+        names.push_back(Upper(found.cFileName) + " ");
     ::FindClose(find);
     std::sort(names.begin(), names.end());
-    std::string all;
-    for (const std::string& name : names) all += name + " ";
-    return all;
+    return std::accumulate(names.begin(), names.end(), std::string());
 }
 
 // The processes that descend from `root`, by name; with `end`, they are ended.
 std::string Descendants(DWORD root, bool end = false) {
-    std::vector<DWORD> tree = {root};
+    std::set<DWORD> tree = {root};
     std::string names;
     HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
     PROCESSENTRY32 e = {sizeof(e)};
     for (size_t known = 0; known != tree.size();) {  // until no process joins
         known = tree.size();
         for (BOOL more = ::Process32First(snapshot, &e); more; more = ::Process32Next(snapshot, &e)) {
-            if (std::count(tree.begin(), tree.end(), e.th32ParentProcessID) == 0 ||
-                std::count(tree.begin(), tree.end(), e.th32ProcessID) != 0)
-                continue;
-            tree.push_back(e.th32ProcessID);
+            if (tree.count(e.th32ParentProcessID) == 0 || !tree.insert(e.th32ProcessID).second) continue;
             names += Upper(e.szExeFile) + " ";
             HANDLE process = end ? ::OpenProcess(PROCESS_TERMINATE, FALSE, e.th32ProcessID) : nullptr;
             if (process != nullptr) ::TerminateProcess(process, 1), ::CloseHandle(process);
@@ -204,18 +193,18 @@ std::string Hint(const std::string& path) {
     return "If not successful then \r\n\r\nrightclick on '" + path + "\r\n\r\n and select 'Run as Adminstrator'";
 }
 
-// ---- steps, one a line, run in order against one window ----
-// Actions: set T (text1, or the control named, which is also shown), press (BM_CLICK), type T
+// Steps, one a line, run in order against one window.
+// Actions: set T (text1, or the control named, which is then shown), press (BM_CLICK), type T
 // (SendInput), tab [back] (Tab or Shift+Tab to the control), keys K (virtual keys, after Tab to
 // the control if named), pick N (left press on list entry N; "-": right press, no current entry),
-// away and back (another window takes the foreground, then the program's), message T or enter T
-// (the next box says T, "" for none within 1 s; closed by OK or Enter), close [how] (the control,
-// WM_CLOSE or SC_CLOSE: no box open, exit code 0), expect (nothing), order O (the tab order from
-// text1), registered T (kvx_good's class names T). Then, when given and polled up to 5 s: the State
-// in `want` (in full with brackets), text1's text, the focus (kShown: a shown, enabled control).
-// Compound steps: refuse T M (set T, press: message M, normal mode); engine T M (the same with
-// Proceed and "WWW" first); launch F B (the hint for F; cmd.exe runs F, whose bytes are B; every
-// process the program started is ended. Without F: the program starts nothing within 2 s).
+// away, back (another window takes the foreground, then the program's), message T, enter T (the
+// next box says T, "" for none within 1 s; closed by OK or Enter), close [how] (the control,
+// WM_CLOSE or SC_CLOSE: no box open, exit code 0), expect, order O (the tab order from text1).
+// Then, when given and polled up to 5 s: the State in `want` (in full with brackets), text1's
+// text, the focus (kShown: a shown, enabled control), the server kvx_good's class names.
+// Compound steps: refuse T M (set T, press: message M, normal mode), engine T M (the same with
+// Proceed and "WWW" first), launch F B (the hint for F, cmd.exe runs F whose bytes are B, every
+// process the program started is ended; without F: the program starts nothing within 2 s).
 const C kShown = static_cast<C>(1);
 struct Step {
     std::string op;
@@ -223,9 +212,9 @@ struct Step {
     std::string text{}, want{};
     std::optional<std::string> text1{};
     C focus{};
+    std::optional<std::string> registered{};
 };
 
-// Polls `seen` until it gives `want`, then checks.
 void Expect(const std::function<std::string()>& seen, const std::string& want, const std::string& what) {
     WaitFor([&] { return seen() == want; }, 5000);
     CheckEqual(seen(), want, what);
@@ -236,30 +225,26 @@ void Run(const Program& p, const std::string& group, const std::vector<Step>& st
     HWND other = nullptr;
     for (const Step& s : steps) {
         HWND c = p.Control(s.id);
-        const std::string what = group + " " + std::to_string(++n) + ": " + s.op + " " +
-                                 (c != nullptr ? std::to_string(kalvex::ToInt(s.id)) + " " : "") + "\"" +
-                                 s.text.substr(0, 60) + "\"";
-        if (s.op == "set") SetText(c != nullptr ? c : p.Control(C::text1), s.text);
-        if (s.op == "set" && c != nullptr)
-            ::ShowWindowAsync(c, SW_SHOWNA), WaitFor([&] { return ::IsWindowVisible(c) != 0; });
+        const std::string what = group + " " + std::to_string(++n) + ": " + s.op + " " + s.text.substr(0, 60);
+        if (s.op == "set") SetText(c != nullptr ? c : p.Control(C::text1), s.text), ::ShowWindowAsync(c, SW_SHOWNA);
+        if (s.op == "set") WaitFor([&] { return c == nullptr || ::IsWindowVisible(c); });
         if (s.op == "press") Click(p, s.id);
-        if ((s.op == "tab" || s.op == "keys") && c != nullptr)
-            Check(TabTo(p, s.id, s.text == "back"), what + ": Tab there");
+        if ((s.op == "tab" || s.op == "keys") && c != nullptr) Check(TabTo(p, s.id, s.text == "back"), what + ": Tab");
         for (const char key : s.op == "keys" || s.op == "type" ? s.text : "")
             s.op == "keys" ? Tap(static_cast<WORD>(key)) : Tap(0, static_cast<unsigned char>(key));
         if (s.op == "pick") {
             HWND list = p.Control(C::File1);
             const bool none = s.text == "-";
-            const LRESULT height = ::SendMessageA(list, LB_GETITEMHEIGHT, 0, 0);
             if (none) ::SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(-1), 0);
-            const LPARAM at = MAKELPARAM(5, height / 2 + (none ? 0 : height * std::stoi(s.text)));
+            const LPARAM at =
+                MAKELPARAM(5, (std::atoi(s.text.c_str()) * 2 + 1) * ::SendMessageA(list, LB_GETITEMHEIGHT, 0, 0) / 2);
             ::PostMessageA(list, none ? WM_RBUTTONDOWN : WM_LBUTTONDOWN, none ? MK_RBUTTON : MK_LBUTTON, at);
             ::PostMessageA(list, none ? WM_RBUTTONUP : WM_LBUTTONUP, 0, at);
         }
         if (s.op == "away")
             other = ::CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, 99, 99, nullptr, nullptr, nullptr,
                                       nullptr);
-        HWND front = s.op == "away" ? other : s.op == "back" ? p.Window() : nullptr;
+        HWND front = s.op == "away" ? other : s.op == "back" ? p.window : nullptr;
         if (front != nullptr)
             ::SetForegroundWindow(front), Check(WaitFor([&] { return ::GetForegroundWindow() == front; }, 3000), what);
         if (s.op == "message" || s.op == "enter")
@@ -267,19 +252,18 @@ void Run(const Program& p, const std::string& group, const std::vector<Step>& st
         if (s.op == "close") {
             Check(p.MessageBoxes().empty(), what + ": no message box open");
             const UINT message = c != nullptr ? BM_CLICK : s.text == "WM_CLOSE" ? WM_CLOSE : WM_SYSCOMMAND;
-            ::PostMessageA(c != nullptr ? c : p.Window(), message, message == WM_SYSCOMMAND ? SC_CLOSE : 0, 0);
+            ::PostMessageA(c != nullptr ? c : p.window, message, message == WM_SYSCOMMAND ? SC_CLOSE : 0, 0);
             DWORD code = 12345;
-            Check(::WaitForSingleObject(p.Process(), 5000) == WAIT_OBJECT_0 &&
-                      ::GetExitCodeProcess(p.Process(), &code) && code == 0,
+            Check(::WaitForSingleObject(p.info.hProcess, 5000) == WAIT_OBJECT_0 &&
+                      ::GetExitCodeProcess(p.info.hProcess, &code) && code == 0,
                   what + ": the program ends with exit code 0", std::to_string(code));
         }
         if (s.op == "order") {
             std::string walked = "1000";
             for (HWND at = p.Control(C::text1); walked.size() < s.text.size();)
-                walked += " " + std::to_string(::GetDlgCtrlID(at = ::GetNextDlgTabItem(p.Window(), at, FALSE)));
+                walked += " " + std::to_string(::GetDlgCtrlID(at = ::GetNextDlgTabItem(p.window, at, FALSE)));
             CheckEqual(walked, s.text, what);
         }
-        if (s.op == "registered") Expect(GoodRegistration, Upper(s.text), what);
         if (s.op == "refuse" || s.op == "engine") {
             SetText(p.Control(C::text1), s.text);
             Click(p, s.id);
@@ -289,63 +273,55 @@ void Run(const Program& p, const std::string& group, const std::vector<Step>& st
                 CheckEqual(Answer(p), "WWW", what + ": WWW first");
             }
             CheckEqual(Answer(p), s.want, what);
-            Expect([&] { return State(p, false); }, "normal", what + ": normal mode");
         }
-        if (s.op == "launch" && s.text.empty()) {
-            Check(!WaitFor([&] { return !Descendants(p.Pid()).empty(); }, 2000), what + ": nothing",
-                  Descendants(p.Pid()));
-        } else if (s.op == "launch") {
+        const DWORD pid = p.info.dwProcessId;
+        if (s.op == "launch" && s.text.empty())
+            Check(!WaitFor([&] { return !Descendants(pid).empty(); }, 2000), what + ": nothing", Descendants(pid));
+        if (s.op == "launch" && !s.text.empty()) {
             CheckEqual(Answer(p), Hint(s.text), what + ": hint");
-            Check(WaitFor([&] { return Descendants(p.Pid()).find("CMD.EXE") != std::string::npos; }),
-                  what + ": cmd.exe runs it", Descendants(p.Pid()));
+            Check(WaitFor([&] { return Descendants(pid).find("CMD.EXE") != std::string::npos; }),
+                  what + ": cmd.exe runs it", Descendants(pid));
             std::ifstream in(s.text, std::ios::binary);
             CheckEqual(std::string(std::istreambuf_iterator<char>(in), {}), s.want, what + ": its bytes");
-            Check(WaitFor([&] { return Descendants(p.Pid(), true).empty(); }, 5000),
-                  what + ": every process it started has ended", Descendants(p.Pid()));
+            Check(WaitFor([&] { return Descendants(pid, true).empty(); }, 5000),
+                  what + ": every process it started has ended", Descendants(pid));
         }
-        if (s.op == "refuse" || s.op == "engine" || s.op == "launch") continue;
-        if (!s.want.empty())
-            Expect([&] { return State(p, s.want.find('[') != std::string::npos); }, s.want, what + ": state");
+        const std::string state = s.op == "refuse" || s.op == "engine" || s.op == "launch" ? "normal" : s.want;
+        if (!state.empty())
+            Expect([&] { return State(p, state.find('[') != std::string::npos); }, state, what + ": state");
+        if (s.registered) Expect(GoodRegistration, Upper(*s.registered), what + ": registered");
         if (s.text1) Expect([&] { return WideText(p.Control(C::text1)); }, *s.text1, what + ": text1");
         const std::string focus = s.focus == kShown ? "a shown control" : std::to_string(kalvex::ToInt(s.focus));
-        if (s.focus != C{})
-            Expect(
-                [&] {
-                    HWND f = Focus(p);
-                    return s.focus == kShown && ::IsWindowVisible(f) && ::IsWindowEnabled(f)
-                               ? focus
-                               : std::to_string(::GetDlgCtrlID(f));
-                },
-                focus, what + ": focus");
+        const auto focused = [&] {
+            HWND f = Focus(p);
+            return s.focus == kShown && ::IsWindowVisible(f) && ::IsWindowEnabled(f)
+                       ? focus
+                       : std::to_string(::GetDlgCtrlID(f));
+        };
+        if (s.focus != C{}) Expect(focused, focus, what + ": focus");
     }
 }
 
-// ---- what the tables do not hold ----
-
-// The program's open handles. Wine answers GetProcessHandleCount with 0; then
-// they are counted in the system's handle table (SystemHandleInformation),
-// whose entries begin with the owner's process id.
+// The program's open handles. Wine answers GetProcessHandleCount with 0; then they are counted
+// in the system's handle table, whose entries begin with the owner's process id.
 DWORD HandleCount(const Program& p) {
     DWORD count = 0;
-    if (::GetProcessHandleCount(p.Process(), &count) && count != 0) return count;
-    using Query = LONG(WINAPI*)(ULONG, PVOID, ULONG, PULONG);
-    const auto query = reinterpret_cast<Query>(
-        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "NtQuerySystemInformation")));
+    if (::GetProcessHandleCount(p.info.hProcess, &count) && count != 0) return count;
     std::vector<char> table(1 << 22);
     ULONG size = 0, entries = 0, pid = 0;
-    if (query == nullptr || query(16, table.data(), static_cast<ULONG>(table.size()), &size) != 0) return 0;
+    if (::NtQuerySystemInformation(SystemHandleInformation, table.data(), static_cast<ULONG>(table.size()), &size) != 0)
+        return 0;
     std::memcpy(&entries, table.data(), sizeof(entries));
     for (ULONG i = 0; i < entries; ++i) {
         std::memcpy(&pid, table.data() + sizeof(void*) + i * (2 * sizeof(void*) + 8), sizeof(pid));
-        count += pid == p.Pid() ? 1 : 0;
+        count += pid == p.info.dwProcessId ? 1 : 0;
     }
     return count;
 }
 
-// Many file checks, version reads and registrations leave the program's
-// handle count where it was. The checks run the buttons' handlers through
-// WM_COMMAND and return when they have run: the buttons' own mouse handling
-// costs more under Wine than the handlers.
+// Many file checks, version reads and registrations leave the program's handle count where it
+// was. The checks run the buttons' handlers through WM_COMMAND and return when they have run: the
+// buttons' own mouse handling costs more under Wine than the handlers.
 void CheckHandles(const Program& p) {
     const Step registration = {"engine", C::cmdRegister, Component("kvx_good.ocx"), kCompleted};
     Run(p, "handles, first", {registration});
@@ -353,54 +329,48 @@ void CheckHandles(const Program& p) {
     for (int i = 0; i < 20200; ++i) {
         const C id = i % 2 != 0 ? C::cmdCancel : i < 20000 ? C::cmdUnregister : C::cmdRegister;
         DWORD_PTR result = 0;
-        ::SendMessageTimeoutA(p.Window(), WM_COMMAND, MAKEWPARAM(kalvex::ToInt(id), BN_CLICKED),
+        ::SendMessageTimeoutA(p.window, WM_COMMAND, MAKEWPARAM(kalvex::ToInt(id), BN_CLICKED),
                               reinterpret_cast<LPARAM>(p.Control(id)), SMTO_NORMAL, 5000, &result);
     }
-    CheckEqual(State(p, false) + " " + std::to_string(HandleCount(p)), "normal " + std::to_string(start),
+    CheckEqual(State(p, false) + " " + std::to_string(HandleCount(p)),
+               start > 0 ? "normal " + std::to_string(start) : "a count",
                "handles after 10000 file checks and 100 version reads");
-    Check(start > 0, "handles: the count is readable");
     for (int i = 0; i < 100; ++i) Run(p, "handles", {registration});
     CheckEqual(std::to_string(HandleCount(p)), std::to_string(start), "handles after 100 registrations");
     Run(p, "handles, last", {{"engine", C::cmdUnregister, Component("kvx_good.ocx"), kCompleted}});
 }
 
-// kvx_slow outlasts the program's 10 s wait. It stays loaded while its worker
-// runs and after it has finished, until the next engine call.
+// kvx_slow outlasts the program's 10 s wait. It stays loaded while its worker runs and after it
+// has finished, until the next engine call.
 void CheckSlowComponent(const Program& p) {
-    const std::string slow = Component("kvx_slow."), started = slow + "started", unloaded = slow + "unloaded";
+    const std::string slow = Component("kvx_slow.");
     Run(p, "slow",
         {{"set", {}, slow + "ocx"},
          {"press", C::cmdRegister, "", "confirmation"},
          {"press", C::cmdProceed},
          {"message", {}, "WWW"}});
-    WaitFor([&] { return Exists(started); }, 5000);
-    const DWORD start = ::GetTickCount();
-    WaitForMessageBox(p, 15000);
-    const DWORD elapsed = ::GetTickCount() - start;
-    Check(Exists(started) && elapsed >= 9500 && elapsed <= 12000, "slow: its message 10 s after its worker started",
-          std::to_string(elapsed) + " ms");
-    Check(!Exists(unloaded), "slow: still loaded while its worker runs");
+    WaitFor([&] { return Exists(slow + "started"); }, 5000);
+    const DWORD start = ::GetTickCount(),
+                elapsed = WaitForMessageBox(p, 15000) != nullptr ? ::GetTickCount() - start : 0;
+    Check(Exists(slow + "started") && !Exists(slow + "unloaded") && elapsed >= 9500 && elapsed <= 12000,
+          "slow: its message 10 s after its worker started, which still runs in it", std::to_string(elapsed) + " ms");
     Run(p, "slow", {{"message", {}, "Process failed in signaled state or time-out.", "normal"}});
-    Check(WaitFor([&] { return Exists(slow + "finished"); }, 6000), "slow: its worker finishes");
-    Check(!WaitFor([&] { return Exists(unloaded); }, 1000), "slow: still loaded until the next engine call");
+    Check(WaitFor([&] { return Exists(slow + "finished"); }, 6000) &&
+              !WaitFor([&] { return Exists(slow + "unloaded"); }, 1000),
+          "slow: its worker finishes; the component stays loaded until the next engine call");
     Run(p, "slow", {{"engine", C::cmdRegister, Component("kvx_denied.ocx"), kDenied}});
-    Check(WaitFor([&] { return Exists(unloaded); }, 3000), "slow: the next engine call unloads it");
+    Check(WaitFor([&] { return Exists(slow + "unloaded"); }, 3000), "slow: the next engine call unloads it");
     for (const char* marker : {"started", "finished", "unloaded"}) ::DeleteFileA((slow + marker).c_str());
 }
 
-bool Started(Program& p, const std::string& what, const std::string& exe = g_situation.exe) {
-    return Check(p.Start(exe), what + ": kalvex.exe starts and shows its window");
-}
-
-// ---- groups ----
-
 void RunLayoutOnly() {
     Program p;
-    if (Started(p, "layout")) CheckLayout(p), Run(p, "layout", {{"close", {}, "WM_CLOSE"}});
+    if (Check(p.Start(g_situation.exe), "layout: kalvex.exe starts"))
+        CheckLayout(p), Run(p, "layout", {{"close", {}, "WM_CLOSE"}});
 }
 
-// The window, the general section and the engine, in one window closed with
-// Close; then the other ways to close, with mscomctl.ocx proposed.
+// The window, the general section and the engine in one window, closed with Close; then the other
+// ways to close, with mscomctl.ocx proposed.
 void RunWindow() {
     const std::string dir = g_situation.exeDir, sys = g_situation.systemDir, good = Component("kvx_good.ocx"),
                       text = Component("kvx_text.ocx");
@@ -410,16 +380,18 @@ void RunWindow() {
     ::CopyFileA(good.c_str(), nonAscii.c_str(), FALSE);
     const std::string before = Listing(dir + "\\*");
     Program p;
-    if (Started(p, "window")) {
+    if (Check(p.Start(g_situation.exe), "window: kalvex.exe starts")) {
         CheckLayout(p);
         HMODULE image = ::LoadLibraryExA(g_situation.exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-        Check(::FindResourceA(image, MAKEINTRESOURCEA(1), RT_GROUP_ICON) != nullptr, "the program carries its icon");
-        ::FreeLibrary(image);
         char block[16384] = {}, *company = nullptr;
         UINT length = 0;
         ::GetFileVersionInfoA(g_situation.exe.c_str(), 0, sizeof(block), block);
         ::VerQueryValueA(block, "\\StringFileInfo\\040904B0\\CompanyName", reinterpret_cast<void**>(&company), &length);
-        CheckEqual(company != nullptr ? company : "", "The Kalvex developers", "CompanyName in the version block");
+        CheckEqual(std::string(::FindResourceA(image, MAKEINTRESOURCEA(1), RT_GROUP_ICON) != nullptr ? "icon, "
+                                                                                                     : "no icon, ") +
+                       (company != nullptr ? company : ""),
+                   "icon, The Kalvex developers", "the program file's icon and CompanyName");
+        ::FreeLibrary(image);
         HWND list = p.Control(C::File1);
         std::string listed;
         for (LRESULT i = 0; i < ::SendMessageA(list, LB_GETCOUNT, 0, 0); ++i)
@@ -431,27 +403,23 @@ void RunWindow() {
              {"set", C::lblFileInfo, "Company Name:  Someone"},
              {"set", C::lblPleaseVerify, "Please verify"},
              {"type", {}, good, "normal []", good},
-             // Register pressed from the keyboard is gone: the focus moves on.
+             // Register pressed from the keyboard hides itself: the focus moves on.
              {"keys", C::cmdRegister, {VK_SPACE}, version, {}, C::cmdProceed},
              {"order", {}, "1000 1007 1008 1009 1010 1012 1014 1000"},
              {"tab", C::text1, "back"},
              {"type", {}, "x"},
-             {"keys", {}, {VK_TAB}, "", good, C::cmdProceed},  // once the focus has moved on, x was handled
+             {"keys", {}, {VK_TAB}, "", good, C::cmdProceed},  // the focus moved on: x was handled
              {"keys", {}, {VK_SPACE}},
              {"enter", {}, "WWW"},
-             {"message", {}, kCompleted, "normal []", {}, kShown},
-             {"registered", {}, good},
+             {"message", {}, kCompleted, "normal []", {}, kShown, good},
              // Enter presses Unregister: no version; Proceed leaves lblFileInfo as it was.
              {"keys", C::cmdUnregister, {VK_RETURN}, "confirmation []"},
              {"set", C::lblFileInfo, "kept"},
              {"keys", C::cmdProceed, {VK_SPACE}},
              {"message", {}, "WWW"},
-             {"message", {}, kCompleted, "normal [kept]", {}, kShown},
-             {"registered", {}, ""},
-             // Cancel withdraws everything.
+             {"message", {}, kCompleted, "normal [kept]", {}, kShown, ""},
              {"press", C::cmdRegister, "", version},
-             {"keys", C::cmdCancel, {VK_SPACE}, "normal []", {}, kShown},
-             {"registered", {}, ""},
+             {"keys", C::cmdCancel, {VK_SPACE}, "normal []", {}, kShown, ""},
              // No version block; a list press in confirmation mode replaces text1.
              {"set", {}, text},
              {"press", C::cmdRegister, "", "confirmation [(No Product Version available for this file)]"},
@@ -467,16 +435,13 @@ void RunWindow() {
              {"pick", {}, "1", "", sys + "\\" + WideText(list, LB_GETTEXT, 1)},
              {"pick", {}, "-", "", sys + "\\"},
              {"keys", C::File1, {VK_DOWN, VK_DOWN, VK_TAB}, "", sys + "\\", C::Command1_1},
-             // The engine's outcomes.
              {"engine", C::cmdRegister, text, "Failure loading control DLL"},
              {"engine", C::cmdRegister, Component("kvx_noexports.dll"), kNoEntry},
              {"engine", C::cmdRegister, Component("kalvex_e2e.exe"), kNoEntry},
              {"engine", C::cmdRegister, dir + "/kvx_denied.ocx", kDenied},
-             {"engine", C::cmdRegister, nonAscii, kCompleted},
-             {"registered", {}, nonAscii},
-             {"engine", C::cmdUnregister, nonAscii, kCompleted},
-             {"registered", {}, ""}});
-        // Input the program refuses, among it names the file test must not take for a file.
+             {"engine", C::cmdRegister, nonAscii, kCompleted, {}, {}, nonAscii},
+             {"engine", C::cmdUnregister, nonAscii, kCompleted, {}, {}, ""}});
+        // Refused input, among it names the file test must not take for a file.
         for (const char* blank : {"", "    "})
             Run(p, "blank", {{"refuse", C::cmdRegister, blank, "No path and filename yet"}});
         for (const std::string& odd :
@@ -486,26 +451,27 @@ void RunWindow() {
         }
         CheckEqual(Listing(dir + "\\*"), before, "nothing new in the program's folder");
         CheckSlowComponent(p);
-        ::SendMessageA(p.Window(), WM_SYSCOMMAND, SC_MAXIMIZE, 0);
-        ::ShowWindow(p.Window(), SW_MAXIMIZE);
-        CheckEqual(Client(p), Describe({0, 0, Px(6192), Px(3816)}), "maximizing keeps the client size");
+        ::SendMessageA(p.window, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+        ::ShowWindow(p.window, SW_MAXIMIZE);
+        RECT client = {};
+        ::GetClientRect(p.window, &client);
+        CheckEqual(Describe(client), Describe({0, 0, Px(6192), Px(3816)}), "maximizing keeps the client size");
         CheckHandles(p);
         Run(p, "window", {{"close", C::Command2}});
     }
     ::DeleteFileA(nonAscii.c_str());
-    Place(Proposal(), "not a real component");
+    Place(g_situation.proposal, "not a real component");
     for (const Step& last : {Step{"close", C::cmdExit}, Step{"close", {}, "WM_CLOSE"}, Step{"close", {}, "SC_CLOSE"}}) {
         Program closing;
-        if (!Started(closing, "closing")) continue;
-        if (last.text == "SC_CLOSE") Run(closing, "closing", {{"press", C::cmdRegister, "", "confirmation"}});
-        Run(closing, "closing", {{"expect", {}, "", "", Proposal()}, last});
+        if (Check(closing.Start(g_situation.exe), "closing: kalvex.exe starts") && last.text == "SC_CLOSE")
+            Run(closing, "closing", {{"press", C::cmdRegister, "", "confirmation"}});
+        Run(closing, "closing", {{"expect", {}, "", "", g_situation.proposal}, last});
     }
-    ::DeleteFileA(Proposal().c_str());
+    ::DeleteFileA(g_situation.proposal.c_str());
 }
 
-// The numbered buttons on a copy of the program in a folder of its own: a
-// press writes its batch file next to the program and the shell runs it in
-// cmd.exe, which waits at "pause".
+// The numbered buttons on a copy of the program in a folder of its own: a press writes its batch
+// file next to the program and the shell runs it in cmd.exe, which waits at "pause".
 void RunBatch() {
     const std::string folder = "C:\\kalvex-batch", reg = folder + "\\register.bat", unreg = folder + "\\unregister.bat";
     const std::string cd = g_situation.windows64 ? "cd C:\\Windows\\SysWOW64\r\n" : "cd C:\\Windows\\System32\r\n";
@@ -513,15 +479,14 @@ void RunBatch() {
     ::CopyFileA(g_situation.exe.c_str(), (folder + "\\kalvex.exe").c_str(), FALSE);
     Place(reg, std::string(5000, 'x'));  // an older, much longer one
     Program p;
-    if (!Started(p, "batch", folder + "\\kalvex.exe")) return;
+    if (!Check(p.Start(folder + "\\kalvex.exe"), "batch: its copy starts")) return;
     Run(p, "batch",
         {{"press", C::Command1_1},
          {"launch", {}, reg, cd + "regsvr32 mscomctl.ocx\r\nregtlib msdatsrc.tlb\r\npause"},
          {"back"},
          {"keys", C::Command1_0, {VK_SPACE}},
          {"launch", {}, unreg, cd + "regsvr32 /u mscomctl.ocx\r\npause"}});
-    // A folder named register.bat in the way; the window stays usable.
-    ::DeleteFileA(reg.c_str());
+    ::DeleteFileA(reg.c_str());  // a folder named register.bat in the way; the window stays usable
     ::CreateDirectoryA(reg.c_str(), nullptr);
     Run(p, "batch, blocked",
         {{"press", C::Command1_1},
@@ -547,11 +512,12 @@ int main(int argc, char** argv) {
     SYSTEM_INFO info = {};
     ::GetNativeSystemInfo(&info);
     s.windows64 = info.wProcessorArchitecture == PROCESSOR_ARCHITECTURE_AMD64;
+    s.proposal = s.windows64 ? "c:\\windows\\syswow64\\mscomctl.ocx" : "c:\\windows\\system32\\mscomctl.ocx";
     char folder[MAX_PATH] = {};
     s.systemDir.assign(folder, ::GetSystemDirectoryA(folder, MAX_PATH));
     std::printf("# %d dpi, %d-bit Windows, %d-bit program %s\n", s.dpi, s.windows64 ? 64 : 32,
                 static_cast<int>(sizeof(void*) * 8), s.exe.c_str());
-    ::DeleteFileA(Proposal().c_str());  // no default component to start with
+    ::DeleteFileA(s.proposal.c_str());  // no default component to start with
     if (mode == "bench") return RunBenchmarks(), 0;
     const std::string listed[] = {s.systemDir + "\\kalvex-e2e-a.ocx", s.systemDir + "\\kalvex-e2e-b.ocx"};
     for (const std::string& file : listed) Place(file, "not a real component");  // for the file list

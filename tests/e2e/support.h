@@ -1,6 +1,5 @@
-// What the end-to-end driver and the benchmark share: the situation they run
-// in, TAP lines, polling with a time limit, and ways to start kalvex.exe,
-// read and press its controls and answer its message boxes. Windows only.
+// Shared by the end-to-end driver and the benchmark: the situation, TAP lines, polling with a
+// time limit, and ways to start kalvex.exe, read and press its controls and answer its boxes.
 #pragma once
 
 #include <windows.h>
@@ -17,8 +16,9 @@ namespace e2e {
 using kalvex::ControlId;
 
 struct Situation {
-    std::string exe, exeDir;  // kalvex.exe under test; its folder holds the test components
-    std::string systemDir;    // as the program sees it: the driver has its bitness
+    // kalvex.exe and its folder, which holds the test components; the system folder as the
+    // program sees it (the driver has its bitness); mscomctl.ocx in the 32-bit system folder.
+    std::string exe, exeDir, systemDir, proposal;
     int dpi = 96;
     bool windows64 = false;  // the Windows we run on
 };
@@ -26,9 +26,9 @@ inline Situation g_situation;
 inline int g_checks = 0, g_failures = 0;
 
 inline bool Check(bool ok, const std::string& what, const std::string& detail = std::string()) {
-    std::string line;  // one TAP line
-    for (char c : what + (ok || detail.empty() ? "" : ": " + detail)) {
-        line += c == '\r' ? "\\r" : c == '\n' ? "\\n" : std::string(1, c);
+    std::string line = ok || detail.empty() ? what : what + ": " + detail;  // one TAP line
+    for (size_t at = 0; (at = line.find_first_of("\r\n", at)) != std::string::npos; at += 2) {
+        line.replace(at, 1, line[at] == '\r' ? "\\r" : "\\n");
     }
     g_failures += ok ? 0 : 1;
     std::printf("%s %d - %s\n", ok ? "ok" : "not ok", ++g_checks, line.c_str());
@@ -47,19 +47,16 @@ inline bool WaitFor(const std::function<bool()>& condition, DWORD limitMs = 1000
     return true;
 }
 
-// The text of a window (WM_GETTEXT) or of a list entry (LB_GETTEXT), read
-// with wide messages: the ANSI ones lose text between processes.
+// A window's text, or a list entry's (LB_GETTEXT), by wide messages: ANSI ones lose text.
 inline std::string WideText(HWND hwnd, UINT message = WM_GETTEXT, WPARAM index = 0) {
-    std::wstring wide(32768, L'\0');
+    wchar_t wide[32768] = {};
+    char text[65536] = {};
     DWORD_PTR length = 0;
-    if (!::SendMessageTimeoutW(hwnd, message, message == WM_GETTEXT ? wide.size() : index,
-                               reinterpret_cast<LPARAM>(&wide[0]), SMTO_ABORTIFHUNG, 2000, &length)) {
+    if (!::SendMessageTimeoutW(hwnd, message, message == WM_GETTEXT ? 32768 : index, reinterpret_cast<LPARAM>(wide),
+                               SMTO_ABORTIFHUNG, 2000, &length))
         return "<no answer>";
-    }
-    std::string text(length * 2, '\0');
-    text.resize(static_cast<size_t>(::WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(length), &text[0],
-                                                          static_cast<int>(text.size()), nullptr, nullptr)));
-    return text;
+    return std::string(text, static_cast<size_t>(::WideCharToMultiByte(CP_ACP, 0, wide, static_cast<int>(length), text,
+                                                                       sizeof(text), nullptr, nullptr)));
 }
 
 // Visible top-level windows of process `pid` with class `className`.
@@ -75,33 +72,23 @@ inline std::vector<HWND> WindowsOf(DWORD pid, const char* className) {
 inline HWND First(const std::vector<HWND>& windows) { return windows.empty() ? nullptr : windows.front(); }
 
 // kalvex.exe while it runs; ended when the object goes away.
-class Program {
-public:
-    Program() = default;
-    Program(const Program&) = delete;
-    Program& operator=(const Program&) = delete;
+struct Program {
+    PROCESS_INFORMATION info = {};
+    HWND window = nullptr;
     ~Program() {
-        if (info_.hProcess == nullptr) return;
-        ::TerminateProcess(info_.hProcess, 99);  // when it still runs
-        ::WaitForSingleObject(info_.hProcess, 5000);
-        ::CloseHandle(info_.hProcess);
-        ::CloseHandle(info_.hThread);
+        if (info.hProcess == nullptr) return;
+        ::TerminateProcess(info.hProcess, 99);  // when it still runs
+        ::WaitForSingleObject(info.hProcess, 5000);
+        ::CloseHandle(info.hProcess);
+        ::CloseHandle(info.hThread);
     }
-    // Starts the program and waits for its main window.
     bool Start(const std::string& exe) {
         STARTUPINFOA startup = {sizeof(startup)};
-        return ::CreateProcessA(exe.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info_) &&
-               WaitFor([&] { return (window_ = First(WindowsOf(info_.dwProcessId, "KalvexMainWindow"))) != nullptr; });
+        return ::CreateProcessA(exe.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info) &&
+               WaitFor([&] { return (window = First(WindowsOf(info.dwProcessId, "KalvexMainWindow"))) != nullptr; });
     }
-    HWND Window() const { return window_; }
-    HWND Control(ControlId id) const { return ::GetDlgItem(window_, kalvex::ToInt(id)); }
-    HANDLE Process() const { return info_.hProcess; }
-    DWORD Pid() const { return info_.dwProcessId; }
-    std::vector<HWND> MessageBoxes() const { return WindowsOf(info_.dwProcessId, "#32770"); }
-
-private:
-    PROCESS_INFORMATION info_ = {};
-    HWND window_ = nullptr;
+    HWND Control(ControlId id) const { return ::GetDlgItem(window, kalvex::ToInt(id)); }
+    std::vector<HWND> MessageBoxes() const { return WindowsOf(info.dwProcessId, "#32770"); }
 };
 
 inline bool Visible(const Program& p, ControlId id) {
