@@ -16,8 +16,8 @@ namespace e2e {
 using kalvex::ControlId;
 
 struct Situation {
-    // kalvex.exe and its folder, which holds the test components; the system folder as the
-    // program sees it (the driver has its bitness); mscomctl.ocx in the 32-bit system folder.
+    // kalvex.exe, its folder (with the test components), the system folder as the program (of the
+    // driver's bitness) sees it, and mscomctl.ocx in the 32-bit system folder.
     std::string exe, exeDir, systemDir, proposal;
     int dpi = 96;
     bool windows64 = false;  // the Windows we run on
@@ -91,16 +91,13 @@ struct Program {
     std::vector<HWND> MessageBoxes() const { return WindowsOf(info.dwProcessId, "#32770"); }
 };
 
-inline bool Visible(const Program& p, ControlId id) {
-    return (::GetWindowLongA(p.Control(id), GWL_STYLE) & WS_VISIBLE) != 0;
-}
+inline bool Visible(const Program& p, ControlId id) { return ::IsWindowVisible(p.Control(id)) != FALSE; }
 // Presses a button as a click would, without waiting for its handler.
 inline void Click(const Program& p, ControlId id) { ::PostMessageA(p.Control(id), BM_CLICK, 0, 0); }
 // Replaces a text as typing would: the change notification fires.
 inline void SetText(HWND control, const std::string& text) {
-    DWORD_PTR result = 0;
     ::SendMessageTimeoutA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_ABORTIFHUNG, 2000,
-                          &result);
+                          nullptr);
 }
 
 // The program's next message box, or null when none came within the limit.
@@ -110,7 +107,6 @@ inline HWND WaitForMessageBox(const Program& p, DWORD limitMs = 10000) {
     return box;
 }
 inline std::string MessageText(HWND box) { return WideText(::GetDlgItem(box, 0xFFFF)); }
-// Presses OK and waits until the box has gone.
 inline bool Dismiss(HWND box) {
     ::PostMessageA(::GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
     return WaitFor([&] { return !::IsWindowVisible(box); }, 5000);
