@@ -32,7 +32,8 @@ tidy() {
 native=$(git ls-files 'src/*.cpp' 'tests/unit/*.cpp' 'tests/fuzz/*.cpp' | grep -v -E '(^|/)win32_|src/main.cpp|tests/fuzz/')
 extra=""
 tidy "$BUILD" $native
-windows=$(git ls-files 'src/*.cpp' 'tests/e2e/*.cpp' 'tests/components/*.c' | grep -E '(^|/)win32_|src/main.cpp|tests/e2e/|tests/components/')
+windows=$(git ls-files 'src/*.cpp' 'tests/e2e/*.cpp' 'bench/*.cpp' 'tests/components/*.c' |
+    grep -E '(^|/)win32_|src/main.cpp|tests/e2e/|bench/|tests/components/')
 extra="$mingw_args --extra-arg=--target=i686-w64-mingw32"
 tidy "$BUILD/windows-i686" $windows
 

@@ -6,11 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "scenario_support.h"
+#include "support.h"
 
 namespace e2e {
-
-using kalvex::ControlId;
 
 namespace {
 
@@ -79,7 +77,7 @@ HWND NextMessageBox(Program& program, double start, HWND other = nullptr) {
 
 // From dismissing "WWW" to the engine's message, registering `path`.
 double EngineTime(Program& program, const std::string& path) {
-    SetText1(program, path);
+    SetText(program.Control(ControlId::text1), path);
     Click(program, ControlId::cmdRegister);
     if (!WaitFor([&] { return Visible(program, ControlId::cmdProceed); }, 5000)) return -1;
     Click(program, ControlId::cmdProceed);
@@ -99,7 +97,7 @@ double EngineTime(Program& program, const std::string& path) {
 // From pressing Register on a missing file to the "File not found" box: what
 // a message box alone costs, for comparison with the engine's figures.
 double MessageBoxTime(Program& program) {
-    SetText1(program, g_situation.exeDir + "\\no-such-component.ocx");
+    SetText(program.Control(ControlId::text1), g_situation.exeDir + "\\no-such-component.ocx");
     const double start = NowMs();
     Click(program, ControlId::cmdRegister);
     HWND box = NextMessageBox(program, start);
@@ -136,7 +134,8 @@ std::vector<double> Samples(Measure&& measure, double minus = 0) {
 }  // namespace
 
 void RunBenchmarks() {
-    const std::string notepad = g_situation.windowsDir + "\\notepad.exe";
+    char windows[MAX_PATH] = {};
+    const std::string notepad = std::string(windows, ::GetWindowsDirectoryA(windows, MAX_PATH)) + "\\notepad.exe";
     // One start of each first, so that neither pays for a cold prefix.
     StartUpTime(g_situation.exe, "", "KalvexMainWindow");
     StartUpTime(notepad, "", "Notepad");
