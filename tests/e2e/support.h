@@ -1,5 +1,4 @@
-// Shared by the end-to-end driver and the benchmark: the situation, TAP lines, polling with a
-// time limit, and ways to start kalvex.exe, read and press its controls and answer its boxes.
+// What the end-to-end driver and the benchmark share: TAP lines, polling, driving kalvex.exe.
 #pragma once
 
 #include <windows.h>
@@ -75,6 +74,7 @@ inline HWND First(const std::vector<HWND>& windows) { return windows.empty() ? n
 struct Program {
     PROCESS_INFORMATION info = {};
     HWND window = nullptr;
+    bool lost = false;  // it stopped answering: what remains fails at once
     ~Program() {
         if (info.hProcess == nullptr) return;
         ::TerminateProcess(info.hProcess, 99);  // when it still runs
