@@ -244,7 +244,7 @@ void Run(Program& p, const std::string& group, const std::vector<Step>& steps) {
         if (front != nullptr)
             ::SetForegroundWindow(front), Check(WaitFor([&] { return ::GetForegroundWindow() == front; }, 3000), what);
         if (s.op == "message" || s.op == "enter")
-            CheckEqual(Answer(p, s.text.empty() ? 1000 : 15000, s.op == "enter"), s.text, what);
+            CheckEqual(Answer(p, s.text.empty() ? 1000 : 15000, s.op == "enter"), s.text, what + ": the box");
         if (s.op == "close") {
             Check(p.MessageBoxes().empty(), what + ": no message box open");
             const UINT message = c != nullptr ? BM_CLICK : s.text == "WM_CLOSE" ? WM_CLOSE : WM_SYSCOMMAND;
