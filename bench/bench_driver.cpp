@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "support.h"
+#include "timing.h"
 
 namespace e2e {
 
@@ -14,28 +15,8 @@ namespace {
 
 constexpr int kRuns = 10;
 
-double NowMs() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        ::QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER now;
-    ::QueryPerformanceCounter(&now);
-    return static_cast<double>(now.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
-
-void Report(const char* name, std::vector<double> samples) {
-    if (samples.empty()) {
-        std::printf("bench %s none\n", name);
-        return;
-    }
-    std::sort(samples.begin(), samples.end());
-    const size_t n = samples.size();
-    const double median = n % 2 != 0 ? samples[n / 2] : (samples[n / 2 - 1] + samples[n / 2]) / 2;
-    std::printf("bench %s %.1f %.1f %.1f\n", name, median, samples.front(), samples.back());
-    std::fflush(stdout);
-}
+using bench::NowMs;
+using bench::Report;
 
 // From process creation to its window being visible and the program idle;
 // the process is ended afterwards. Negative when the window never came.

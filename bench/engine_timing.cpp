@@ -8,7 +8,6 @@
 // Prints one "bench <name> <median> <min> <max>" line (ms) and the result.
 #include <windows.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
@@ -17,16 +16,11 @@
 
 #include "registration/engine.h"
 #include "registration/win32_modules.h"
+#include "timing.h"
 
 namespace {
 
-double NowMs() {
-    LARGE_INTEGER frequency;
-    LARGE_INTEGER now;
-    ::QueryPerformanceFrequency(&frequency);
-    ::QueryPerformanceCounter(&now);
-    return static_cast<double>(now.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
+using bench::NowMs;
 
 // Notes when and what the engine reports; the pointer changes as the
 // window's does.
@@ -71,13 +65,10 @@ int main(int argc, char** argv) {
         engine.RegisterServer(component, "", apiResult);
         if (i > 0) samples.push_back(toolkit.shownAt - start);
     }
-    if (samples.empty() || toolkit.shown != "Process completed") {
+    if (toolkit.shown != "Process completed") {
         std::printf("bench %s none (%s)\n", argv[3], toolkit.shown.c_str());
         return 1;
     }
-    std::sort(samples.begin(), samples.end());
-    const size_t n = samples.size();
-    const double median = n % 2 != 0 ? samples[n / 2] : (samples[n / 2 - 1] + samples[n / 2]) / 2;
-    std::printf("bench %s %.2f %.2f %.2f\n", argv[3], median, samples.front(), samples.back());
+    bench::Report(argv[3], samples, 2);
     return 0;
 }
