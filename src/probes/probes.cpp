@@ -27,4 +27,16 @@ VbBool FileIsThere(SystemApi& system, const std::string& path) {
     }
 }
 
+std::string ComponentPath(SystemApi& system, const std::string& fileSpec) {
+    const std::string absolute = system.FullPathName(fileSpec);
+    return WithExplicitExtension(absolute.empty() ? fileSpec : absolute);
+}
+
+std::string WithExplicitExtension(const std::string& path) {
+    const std::string::size_type slash = path.find_last_of("\\/");
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    if (name.empty() || name.find('.') != std::string::npos) return path;
+    return path + ".";
+}
+
 }  // namespace kalvex

@@ -27,4 +27,14 @@ std::string SystemPath(SystemApi& system);
 // counts as False.
 VbBool FileIsThere(SystemApi& system, const std::string& path);
 
+// The name a checked component is read and loaded by: the name as the file
+// check resolved it (absolute, against the current folder), so that neither
+// the version read nor the load looks for it anywhere else. The name as
+// given when it cannot be made absolute.
+std::string ComponentPath(SystemApi& system, const std::string& fileSpec);
+
+// A path whose last part has no extension gets a trailing "." (which names
+// the same file), so that a library loader does not add ".dll" to it.
+std::string WithExplicitExtension(const std::string& path);
+
 }  // namespace kalvex

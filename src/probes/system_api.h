@@ -24,6 +24,10 @@ public:
     // open succeeded; false (or an error) when it did not. Never leaves the
     // file open.
     virtual bool CanOpenForReading(const std::string& path) = 0;
+
+    // GetFullPathNameA: the path made absolute against the current folder,
+    // as opening it would resolve it. "" when it cannot be.
+    virtual std::string FullPathName(const std::string& path) = 0;
 };
 
 }  // namespace kalvex

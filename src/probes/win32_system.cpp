@@ -36,4 +36,16 @@ bool Win32System::CanOpenForReading(const std::string& path) {
     return (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
+std::string Win32System::FullPathName(const std::string& path) {
+    std::string full(MAX_PATH, '\0');
+    DWORD length = ::GetFullPathNameA(path.c_str(), static_cast<DWORD>(full.size()), &full[0], nullptr);
+    if (length >= full.size()) {
+        full.resize(length);
+        length = ::GetFullPathNameA(path.c_str(), static_cast<DWORD>(full.size()), &full[0], nullptr);
+    }
+    if (length == 0 || length >= full.size()) return std::string();
+    full.resize(length);
+    return full;
+}
+
 }  // namespace kalvex

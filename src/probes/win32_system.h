@@ -10,6 +10,7 @@ public:
     std::uint16_t NativeProcessorArchitecture() override;
     std::uint32_t SystemDirectory(char* buffer, std::uint32_t size) override;
     bool CanOpenForReading(const std::string& path) override;
+    std::string FullPathName(const std::string& path) override;
 };
 
 }  // namespace kalvex

@@ -51,7 +51,7 @@ void RegistrationEngine::RegisterServer(const std::string& fileSpec, const std::
     // Workers left behind by earlier calls may have ended by now.
     ReleaseFinishedWorkers();
 
-    const ModuleHandle module = modules_.LoadLibraryA(fileSpec);
+    const ModuleHandle module = modules_.LoadLibraryExA(fileSpec);
     if (module == 0) {
         Show(kLoadFailed);
         return;
@@ -93,19 +93,22 @@ void RegistrationEngine::RegisterServer(const std::string& fileSpec, const std::
         return;
     }
 
-    // The worker's exit code is the entry point's result.
-    const std::uint32_t result = modules_.GetExitCodeThread(thread);
+    // The worker's exit code is the entry point's result, or the code of the
+    // exception that ended it. After an exception the component's state is
+    // unknown: it stays loaded for the program's life.
+    const WorkerEnd end = modules_.GetExitCodeThread(thread);
     modules_.CloseHandle(thread);
-    modules_.FreeLibrary(module);
+    if (end.returned) modules_.FreeLibrary(module);
     SetPointer(kPointerDefault);
-    Show(IsFailureResult(result) ? FailedWithCode(result) : std::string(kCompleted));
+    Show(!end.returned || IsFailureResult(end.code) ? FailedWithCode(end.code) : std::string(kCompleted));
 }
 
 void RegistrationEngine::ReleaseFinishedWorkers() {
     for (auto it = lingering_.begin(); it != lingering_.end();) {
         if (modules_.WaitForSingleObject(it->thread, 0) == kWaitObject0) {
+            const bool returned = modules_.GetExitCodeThread(it->thread).returned;
             modules_.CloseHandle(it->thread);
-            modules_.FreeLibrary(it->module);
+            if (returned) modules_.FreeLibrary(it->module);
             it = lingering_.erase(it);
         } else {
             ++it;

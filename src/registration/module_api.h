@@ -18,22 +18,34 @@ constexpr std::uint32_t kWaitObject0 = 0;
 // Result of a wait whose limit passed first.
 constexpr std::uint32_t kWaitTimeout = 0x102;
 
+// How a worker that has ended ended: its exit code, and whether the entry
+// point returned. A worker whose entry point did not return was ended by an
+// exception that left it; its code is that exception's code.
+struct WorkerEnd {
+    std::uint32_t code;
+    bool returned;
+};
+
 class ModuleApi {
 public:
     virtual ~ModuleApi() = default;
 
-    // LoadLibraryA; 0 when the file cannot be loaded.
-    virtual ModuleHandle LoadLibraryA(const std::string& path) = 0;
+    // LoadLibraryExA of a full path with LOAD_WITH_ALTERED_SEARCH_PATH: the
+    // component's own dependencies are looked for in its folder first. 0
+    // when the file cannot be loaded.
+    virtual ModuleHandle LoadLibraryExA(const std::string& path) = 0;
     // GetProcAddress; 0 when the module has no such export.
     virtual EntryPoint GetProcAddress(ModuleHandle module, const std::string& name) = 0;
-    // Starts a thread that does nothing but call the entry point (a function
-    // without arguments that returns a 32-bit result) and ends with that
-    // result as its exit code. 0 when no thread could be created.
+    // Starts a worker thread that calls the entry point (a function without
+    // arguments that returns a 32-bit result) with COM initialised, and ends
+    // with that result as its exit code. An exception that leaves the entry
+    // point ends the worker, not the program. 0 when no thread could be
+    // created.
     virtual ThreadHandle CreateThread(EntryPoint entry) = 0;
     // WaitForSingleObject on the thread: kWaitObject0 when it has ended.
     virtual std::uint32_t WaitForSingleObject(ThreadHandle thread, std::uint32_t milliseconds) = 0;
-    // The exit code of a thread that has ended.
-    virtual std::uint32_t GetExitCodeThread(ThreadHandle thread) = 0;
+    // How a worker that has ended ended.
+    virtual WorkerEnd GetExitCodeThread(ThreadHandle thread) = 0;
     virtual void CloseHandle(ThreadHandle thread) = 0;
     virtual void FreeLibrary(ModuleHandle module) = 0;
 };

@@ -2,7 +2,10 @@
 
 #include <windows.h>
 
+#include <ole2.h>
+
 #include "window/win32_handles.h"
+#include "worker.h"
 
 namespace kalvex {
 
@@ -11,29 +14,44 @@ namespace {
 // A component's DllRegisterServer and DllUnregisterServer.
 using SelfRegistration = HRESULT(STDAPICALLTYPE*)();
 
-// The worker's start routine: calls the entry point and ends with its result.
-//
-// The entry point itself is not used as the start routine. On 32-bit x86 a
-// start routine is `DWORD __stdcall (void*)`: the caller pushes the thread
-// parameter and the routine removes it with `ret 4`. An entry point is
-// `HRESULT __stdcall (void)` and returns with a plain `ret`, so started
-// directly it would leave its caller's stack four bytes off. The thread start
-// code of Windows and of Wine ends the thread right after the call and so
-// appears to tolerate that, but neither documents it. This routine
-// has the exact start-routine type; it makes the argumentless call itself,
-// so both sides of both calls agree. On x86-64 there is one calling
-// convention and the question does not arise; the same routine serves.
-DWORD WINAPI RunEntryPoint(LPVOID entry) {
-    return static_cast<DWORD>(reinterpret_cast<SelfRegistration>(reinterpret_cast<std::uintptr_t>(entry))());
-}
+// One worker: its thread and what its start routine reads. The engine's
+// thread handle points here. The start routine is a `DWORD WINAPI (void*)`
+// that makes the argumentless call itself, so both sides of both calls agree
+// also on 32-bit x86, where an entry point used directly as a start routine
+// would leave the four-byte thread parameter on the stack.
+struct Worker {
+    UniqueKernelObject thread;
+    KalvexWorker start{};
+};
 
+Worker* AsWorker(ThreadHandle thread) { return reinterpret_cast<Worker*>(thread); }
 HMODULE AsModule(ModuleHandle module) { return reinterpret_cast<HMODULE>(module); }
-HANDLE AsHandle(ThreadHandle thread) { return reinterpret_cast<HANDLE>(thread); }
+
+// OLE's set-up calls, from the system folder's ole32.dll, loaded when the
+// first worker starts. The library stays for the program's life: a worker
+// that outlived its wait still uninitialises with it.
+struct OleCalls {
+    decltype(&::OleInitialize) initialize = nullptr;
+    decltype(&::OleUninitialize) uninitialize = nullptr;
+};
+
+const OleCalls& Ole() {
+    static const OleCalls calls = [] {
+        OleCalls found;
+        HMODULE ole32 = LoadSystemLibrary("ole32.dll");
+        if (ole32 == nullptr) return found;
+        found.initialize = ProcAddress<decltype(&::OleInitialize)>(ole32, "OleInitialize");
+        found.uninitialize = ProcAddress<decltype(&::OleUninitialize)>(ole32, "OleUninitialize");
+        if (found.initialize == nullptr || found.uninitialize == nullptr) found = OleCalls{};
+        return found;
+    }();
+    return calls;
+}
 
 }  // namespace
 
-ModuleHandle Win32Modules::LoadLibraryA(const std::string& path) {
-    return reinterpret_cast<ModuleHandle>(::LoadLibraryA(path.c_str()));
+ModuleHandle Win32Modules::LoadLibraryExA(const std::string& path) {
+    return reinterpret_cast<ModuleHandle>(::LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
 }
 
 EntryPoint Win32Modules::GetProcAddress(ModuleHandle module, const std::string& name) {
@@ -41,23 +59,32 @@ EntryPoint Win32Modules::GetProcAddress(ModuleHandle module, const std::string& 
 }
 
 ThreadHandle Win32Modules::CreateThread(EntryPoint entry) {
+    auto* worker = new Worker;
+    worker->start.entry = reinterpret_cast<SelfRegistration>(entry);
+    worker->start.oleInitialize = Ole().initialize;
+    worker->start.oleUninitialize = Ole().uninitialize;
     DWORD threadId = 0;
-    return reinterpret_cast<ThreadHandle>(
-        ::CreateThread(nullptr, 0, RunEntryPoint, reinterpret_cast<LPVOID>(entry), 0, &threadId));
+    worker->thread.reset(::CreateThread(nullptr, 0, KalvexRunWorker, &worker->start, 0, &threadId));
+    if (!worker->thread) {
+        delete worker;
+        return 0;
+    }
+    return reinterpret_cast<ThreadHandle>(worker);
 }
 
 std::uint32_t Win32Modules::WaitForSingleObject(ThreadHandle thread, std::uint32_t milliseconds) {
-    return ::WaitForSingleObject(AsHandle(thread), milliseconds);
+    return ::WaitForSingleObject(AsWorker(thread)->thread.get(), milliseconds);
 }
 
-std::uint32_t Win32Modules::GetExitCodeThread(ThreadHandle thread) {
+WorkerEnd Win32Modules::GetExitCodeThread(ThreadHandle thread) {
+    Worker* worker = AsWorker(thread);
     DWORD code = 0;
-    // An exit code that cannot be read counts as success.
-    if (!::GetExitCodeThread(AsHandle(thread), &code)) return 0;
-    return code;
+    // Asked only after a wait saw the thread end, so the code is there.
+    ::GetExitCodeThread(worker->thread.get(), &code);
+    return WorkerEnd{code, worker->start.returned != 0};
 }
 
-void Win32Modules::CloseHandle(ThreadHandle thread) { ::CloseHandle(AsHandle(thread)); }
+void Win32Modules::CloseHandle(ThreadHandle thread) { delete AsWorker(thread); }
 
 void Win32Modules::FreeLibrary(ModuleHandle module) { ::FreeLibrary(AsModule(module)); }
 

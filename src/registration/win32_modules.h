@@ -7,11 +7,11 @@ namespace kalvex {
 
 class Win32Modules final : public ModuleApi {
 public:
-    ModuleHandle LoadLibraryA(const std::string& path) override;
+    ModuleHandle LoadLibraryExA(const std::string& path) override;
     EntryPoint GetProcAddress(ModuleHandle module, const std::string& name) override;
     ThreadHandle CreateThread(EntryPoint entry) override;
     std::uint32_t WaitForSingleObject(ThreadHandle thread, std::uint32_t milliseconds) override;
-    std::uint32_t GetExitCodeThread(ThreadHandle thread) override;
+    WorkerEnd GetExitCodeThread(ThreadHandle thread) override;
     void CloseHandle(ThreadHandle thread) override;
     void FreeLibrary(ModuleHandle module) override;
 };

@@ -13,7 +13,7 @@ std::uint32_t Win32Shell::IsUserAnAdmin() {
     // Taken by its ordinal, 680, and at run time: a Shell32 without it makes
     // this call fail, not the program's start.
     HMODULE shell32 = ::GetModuleHandleA("shell32.dll");
-    if (shell32 == nullptr) shell32 = ::LoadLibraryA("shell32.dll");
+    if (shell32 == nullptr) shell32 = LoadSystemLibrary("shell32.dll");
     if (shell32 == nullptr) throw Error(SystemErrorText(::GetLastError()));
     auto isUserAnAdmin = ProcAddress<BOOL(WINAPI*)()>(shell32, MAKEINTRESOURCEA(680));
     if (isUserAnAdmin == nullptr) throw Error("Can't find DLL entry point #680 in shell32");

@@ -2,15 +2,44 @@
 
 #include <windows.h>
 
+#include "window/basic_types.h"
+#include "window/win32_handles.h"
+
 namespace kalvex {
+
+namespace {
+
+// The version library is not one of the libraries Windows always takes from
+// its system folder: imported, it would be looked for beside the program
+// first. It is loaded from the system folder by its full path instead, when
+// first needed, and stays for the program's life.
+struct VersionCalls {
+    decltype(&::GetFileVersionInfoSizeA) sizeOf = nullptr;
+    decltype(&::GetFileVersionInfoA) read = nullptr;
+};
+
+const VersionCalls& Version() {
+    static const VersionCalls calls = [] {
+        VersionCalls found;
+        HMODULE library = LoadSystemLibrary("version.dll");
+        if (library == nullptr) return found;
+        found.sizeOf = ProcAddress<decltype(&::GetFileVersionInfoSizeA)>(library, "GetFileVersionInfoSizeA");
+        found.read = ProcAddress<decltype(&::GetFileVersionInfoA)>(library, "GetFileVersionInfoA");
+        return found;
+    }();
+    if (calls.sizeOf == nullptr || calls.read == nullptr) throw Error("Can't find DLL entry point in version.dll");
+    return calls;
+}
+
+}  // namespace
 
 std::uint32_t Win32Version::GetFileVersionInfoSizeA(const std::string& path) {
     DWORD handle = 0;
-    return ::GetFileVersionInfoSizeA(path.c_str(), &handle);
+    return Version().sizeOf(path.c_str(), &handle);
 }
 
 std::int32_t Win32Version::GetFileVersionInfoA(const std::string& path, std::vector<std::uint8_t>& block) {
-    return ::GetFileVersionInfoA(path.c_str(), 0, static_cast<DWORD>(block.size()), block.data());
+    return Version().read(path.c_str(), 0, static_cast<DWORD>(block.size()), block.data());
 }
 
 std::string Win32Version::AnsiFromUtf16(const std::u16string& text) {

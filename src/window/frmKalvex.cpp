@@ -129,10 +129,12 @@ bool frmKalvex::CheckFileSpec(std::string& fileSpec) {
     return true;
 }
 
+// The version read and the load get the name as the check resolved it (see
+// ComponentPath); text1 keeps what the user wrote.
 void frmKalvex::cmdRegister_Click() {
     std::string fileSpec;
     if (!CheckFileSpec(fileSpec)) return;
-    ShowFileInfo(fileSpec);
+    ShowFileInfo(ComponentPath(system_, fileSpec));
     mRegisterMode = kTrue;
     SetButtonMode(kFalse);
 }
@@ -146,12 +148,13 @@ void frmKalvex::cmdUnregister_Click() {
 
 void frmKalvex::cmdProceed_Click() {
     toolkit_.MsgBox(kProceedNotice);
+    const std::string component = ComponentPath(system_, controls_.Text(ControlId::text1));
     if (mRegisterMode != kFalse) {
-        RegisterServer(controls_.Text(ControlId::text1), "");
+        RegisterServer(component, "");
         controls_.SetVisible(ControlId::lblPleaseVerify, false);
         controls_.SetText(ControlId::lblFileInfo, "");
     } else {
-        RegisterServer(controls_.Text(ControlId::text1), "u");
+        RegisterServer(component, "u");
     }
     SetButtonMode(kTrue);
 }

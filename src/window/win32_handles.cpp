@@ -2,6 +2,20 @@
 
 namespace kalvex {
 
+HMODULE LoadSystemLibrary(const char* name) {
+    std::string path(MAX_PATH, '\0');
+    UINT length = ::GetSystemDirectoryA(&path[0], static_cast<UINT>(path.size()));
+    if (length >= path.size()) {
+        path.resize(length);
+        length = ::GetSystemDirectoryA(&path[0], static_cast<UINT>(path.size()));
+    }
+    if (length == 0 || length >= path.size()) return nullptr;
+    path.resize(length);
+    path += '\\';
+    path += name;
+    return ::LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+}
+
 std::string SystemErrorText(DWORD code) {
     char* text = nullptr;
     const DWORD length =

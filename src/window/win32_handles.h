@@ -57,6 +57,13 @@ struct FindHandleTraits {
     static void Close(Type h) { ::FindClose(h); }
 };
 
+// Kernel objects whose "none" is null, as CreateThread answers.
+struct KernelObjectTraits {
+    using Type = HANDLE;
+    static Type None() { return nullptr; }
+    static void Close(Type h) { ::CloseHandle(h); }
+};
+
 struct GdiObjectTraits {
     using Type = HGDIOBJ;
     static Type None() { return nullptr; }
@@ -65,6 +72,7 @@ struct GdiObjectTraits {
 
 using UniqueFile = UniqueHandle<FileHandleTraits>;
 using UniqueFind = UniqueHandle<FindHandleTraits>;
+using UniqueKernelObject = UniqueHandle<KernelObjectTraits>;
 using UniqueGdiObject = UniqueHandle<GdiObjectTraits>;
 
 // GetProcAddress with the entry point's type, e.g.
@@ -73,6 +81,11 @@ template <typename Function>
 Function ProcAddress(HMODULE module, const char* name) {
     return reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
 }
+
+// Loads a library that comes with Windows by its full path in the system
+// folder, never from the program's folder or the current one. Null when it
+// cannot be loaded.
+HMODULE LoadSystemLibrary(const char* name);
 
 // The system's description of a Win32 error code, without the trailing
 // line break.

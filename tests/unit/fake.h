@@ -65,6 +65,11 @@ struct Fake : Controls, Toolkit, FileLayer, SystemApi, ShellApi, ModuleApi, Vers
         return sysdir.copy(buffer, size), Call("sysdir " + N(size), 1);
     }
     bool CanOpenForReading(const std::string& path) override { return Call("can open " + path, files.count(path)); }
+    // Relative names are taken as lying in C:\D; answering 0 fails.
+    std::string FullPathName(const std::string& path) override {
+        if (Call("full " + path, 1) == 0) return "";
+        return path.rfind("C:", 0) == 0 ? path : "C:\\D\\" + path;
+    }
 
     std::uint32_t IsUserAnAdmin() override { return Call("admin"); }
     void ShellExecuteA(const std::string& verb, const std::string& file, const std::string& args, int show) override {
@@ -72,8 +77,9 @@ struct Fake : Controls, Toolkit, FileLayer, SystemApi, ShellApi, ModuleApi, Vers
     }
 
     // Modules count from 101, threads from 1; an entry point tells its
-    // module. A thread in `running` has not ended.
-    ModuleHandle LoadLibraryA(const std::string& path) override { return Call("load " + path, 101 + modules++); }
+    // module. A thread in `running` has not ended; one in `raised` was ended
+    // by an exception.
+    ModuleHandle LoadLibraryExA(const std::string& path) override { return Call("load " + path, 101 + modules++); }
     EntryPoint GetProcAddress(ModuleHandle module, const std::string& name) override {
         return Call("entry " + N(module) + " " + name, module * 16 + 1);
     }
@@ -81,7 +87,9 @@ struct Fake : Controls, Toolkit, FileLayer, SystemApi, ShellApi, ModuleApi, Vers
     std::uint32_t WaitForSingleObject(ThreadHandle thread, std::uint32_t ms) override {
         return Call("wait " + N(thread) + " " + N(ms), running.count(thread) != 0 ? kWaitTimeout : 0);
     }
-    std::uint32_t GetExitCodeThread(ThreadHandle thread) override { return Call("exitcode " + N(thread)); }
+    WorkerEnd GetExitCodeThread(ThreadHandle thread) override {
+        return {Call("exitcode " + N(thread)), raised.count(thread) == 0};
+    }
     void CloseHandle(ThreadHandle thread) override { Call("closehandle " + N(thread)); }
     void FreeLibrary(ModuleHandle module) override { Call("free " + N(module)); }
 
@@ -103,7 +111,7 @@ struct Fake : Controls, Toolkit, FileLayer, SystemApi, ShellApi, ModuleApi, Vers
     int index = -1;
     std::map<int, std::string> items;
     std::set<std::string> files;  // the files that exist
-    std::set<ThreadHandle> running;
+    std::set<ThreadHandle> running, raised;
     Bytes block, given;
     std::function<void()> onChange = [] {}, onEvents = [] {};
     std::uint32_t modules = 0, threads = 0;

@@ -72,8 +72,10 @@ TEST_F(FormTest, CloseAndExitUnloadAndUnloadEnds) {
 
 TEST_F(FormTest, RegisterAndUnregisterCheckTheNameFirst) {
     const std::string found = "can open  a  | ", noPath = "msg No path and filename yet";
+    // The version is read from the name as the check resolved it.
     const std::string version =
-        "size  a  | hide lblPleaseVerify | lblFileInfo=(No Product Version available for this file)";
+        "full  a  | size C:\\D\\ a . | hide lblPleaseVerify | "
+        "lblFileInfo=(No Product Version available for this file)";
     const auto reg = &frmKalvex::cmdRegister_Click, unreg = &frmKalvex::cmdUnregister_Click;
     // Press, text1, calls, RegisterMode after.
     const std::tuple<void (frmKalvex::*)(), const char*, std::string, VbBool> cases[] = {
@@ -105,14 +107,22 @@ TEST_F(FormTest, ProceedRunsTheLatestConfirmedPressOnText1) {
     form.cmdRegister_Click();
     f.Take();
     form.cmdProceed_Click();
-    EXPECT_EQ(f.Take(),
-              "msg WWW | load a | entry 101 DllRegisterServer" + failed + "101 | " + kChange + " | " + kNormal);
+    EXPECT_EQ(f.Take(), "msg WWW | full a | load C:\\D\\a. | entry 101 DllRegisterServer" + failed + "101 | " +
+                            kChange + " | " + kNormal);
     // A text replaced while confirming is taken as it is.
     form.cmdUnregister_Click();
-    f.SetText(ControlId::text1, "b");
+    f.SetText(ControlId::text1, "C:\\b.ocx");
     f.Take();
     form.cmdProceed_Click();
-    EXPECT_EQ(f.Take(), "msg WWW | load b | entry 102 DllUnregisterServer" + failed + "102 | " + kNormal);
+    EXPECT_EQ(f.Take(), "msg WWW | full C:\\b.ocx | load C:\\b.ocx | entry 102 DllUnregisterServer" + failed +
+                            "102 | " + kNormal);
+    // A name that cannot be made absolute is loaded as given.
+    f.text1 = "a";
+    form.cmdRegister_Click();
+    f.answers["full"] = 0;
+    f.Take();
+    form.cmdProceed_Click();
+    EXPECT_EQ(f.Take().substr(0, 40), "msg WWW | full a | load a. | entry 103 D");
 }
 
 TEST_F(FormTest, NumberedButtonsWriteTheirBatchFileAndLaunchIt) {

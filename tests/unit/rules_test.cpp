@@ -21,6 +21,23 @@ TEST(Probes, FileIsThereAsksForTheNameAsGiven) {
     EXPECT_EQ(FileIsThere(f, "a"), kFalse);
 }
 
+TEST(Probes, ComponentsAreLoadedByTheNameTheCheckResolved) {
+    struct Case {
+        std::string given, loaded;
+    };
+    const Case cases[] = {{"kvx.ocx", "C:\\D\\kvx.ocx"},
+                          {"C:\\x\\twin", "C:\\x\\twin."},      // the loader would look for twin.dll
+                          {"C:\\x\\twin.", "C:\\x\\twin."},     // already says "no extension"
+                          {"C:\\x.d\\twin", "C:\\x.d\\twin."},  // a dot in a folder's name is no extension
+                          {"C:/x.d/twin", "C:/x.d/twin."},      // nor with forward slashes
+                          {"C:\\x\\.ocx", "C:\\x\\.ocx"},       // all extension
+                          {"C:\\x\\", "C:\\x\\"}};              // no name: nothing to add
+    for (const Case& c : cases) {
+        Fake f;
+        EXPECT_EQ(ComponentPath(f, c.given), c.loaded) << c.given;
+    }
+}
+
 TEST(ToolkitText, CommandLinesFoldersAndPatterns) {
     const std::tuple<std::string (*)(const std::string&), const char*, const char*> cases[] = {
         {ArgumentsOfCommandLine, "\"C:\\a b\\kalvex.exe\"x y", "x y"},
