@@ -25,4 +25,33 @@ static inline void kvx_write_marker(const char* name) {
     if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
 }
 
+/* Creates HKCU\<key>\InprocServer32 with this file's path as its default
+   value, ThreadingModel "Apartment" and, when `name` is given, `name` =
+   `value`. */
+static inline HRESULT kvx_register_class(const char* key, const char* name, const char* value) {
+    char path[MAX_PATH];
+    char server[300];
+    DWORD length = kvx_own_path(path, MAX_PATH);
+    HKEY handle;
+    LONG status;
+    if (length == 0) return E_FAIL;
+    lstrcpyA(server, key);
+    lstrcatA(server, "\\InprocServer32");
+    status = RegCreateKeyExA(HKEY_CURRENT_USER, server, 0, NULL, 0, KEY_SET_VALUE, NULL, &handle, NULL);
+    if (status != ERROR_SUCCESS) return HRESULT_FROM_WIN32(status);
+    status = RegSetValueExA(handle, NULL, 0, REG_SZ, (const BYTE*)path, length + 1);
+    if (status == ERROR_SUCCESS)
+        status = RegSetValueExA(handle, "ThreadingModel", 0, REG_SZ, (const BYTE*)"Apartment", sizeof("Apartment"));
+    if (status == ERROR_SUCCESS && name != NULL)
+        status = RegSetValueExA(handle, name, 0, REG_SZ, (const BYTE*)value, (DWORD)lstrlenA(value) + 1);
+    RegCloseKey(handle);
+    return HRESULT_FROM_WIN32(status);
+}
+
+/* Removes HKCU\<key> with everything below it; a missing key is no error. */
+static inline HRESULT kvx_unregister_class(const char* key) {
+    LONG status = RegDeleteTreeA(HKEY_CURRENT_USER, key);
+    return status == ERROR_FILE_NOT_FOUND ? S_OK : HRESULT_FROM_WIN32(status);
+}
+
 #endif

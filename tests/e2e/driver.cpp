@@ -1,6 +1,6 @@
 // End-to-end driver: starts kalvex.exe in the same Windows (prefix), drives its window through
 // real messages and input and prints TAP lines; exit code 0 when every check passed.
-//   kalvex_e2e.exe <kalvex.exe> [layout-only | window | batch | bench]
+//   kalvex_e2e.exe <kalvex.exe> [layout-only | window | batch | components | bench]
 #include <windows.h>
 
 #include <tlhelp32.h>
@@ -149,6 +149,31 @@ std::string GoodRegistration() {
                    "Software\\Classes\\CLSID\\{4B9E2C61-7D3A-4F15-9A8E-2C6D0B5F7E13}\\InprocServer32", nullptr,
                    RRF_RT_REG_SZ, nullptr, value, &size);
     return Upper(value);
+}
+
+// What the other test components have registered, as "name=value" words; "" for nothing. Paths in
+// upper case.
+std::string Registered() {
+    const std::string category = "{5A71E0C3-9B24-4D86-A15F-3C8E27D064B9}";
+    std::string seen;
+    const auto value = [&](const char* name, HKEY root, const std::string& key, const char* entry) {
+        char text[MAX_PATH * 2] = {};
+        DWORD size = sizeof(text);
+        if (::RegGetValueA(root, key.c_str(), entry, RRF_RT_REG_SZ, nullptr, text, &size) == ERROR_SUCCESS)
+            seen += std::string(name) + "=" + Upper(text) + " ";
+    };
+    value("category", HKEY_CLASSES_ROOT, "Component Categories\\" + category, "409");
+    HKEY implemented = nullptr;
+    if (::RegOpenKeyExA(HKEY_CLASSES_ROOT,
+                        ("CLSID\\{8D0C52A4-3E61-4B9F-8C2A-61F0D4E7B935}\\Implemented Categories\\" + category).c_str(),
+                        0, KEY_READ, &implemented) == ERROR_SUCCESS)
+        seen += "implements ", ::RegCloseKey(implemented);
+    value("com", HKEY_CURRENT_USER, "Software\\Classes\\CLSID\\{8D0C52A4-3E61-4B9F-8C2A-61F0D4E7B935}\\InprocServer32",
+          nullptr);
+    const std::string helped = "Software\\Classes\\CLSID\\{2F6B8E17-C4D0-4A53-9E71-B8A3D2C5F064}\\InprocServer32";
+    value("helped", HKEY_CURRENT_USER, helped, nullptr);
+    value("helper", HKEY_CURRENT_USER, helped, "Helper");
+    return seen;
 }
 
 std::string Component(const std::string& name) { return g_situation.exeDir + "\\" + name; }
@@ -451,6 +476,82 @@ void RunWindow() {
     ::DeleteFileA(g_situation.proposal.c_str());
 }
 
+// Components built the way real ones are, in a folder that is neither the program's nor the current
+// one: one that uses COM while it registers, one that imports a helper beside it, one whose entry
+// points fault. Then names that the check and the load could take for different files: a relative
+// name with a decoy of that name beside the program, and a name without extension beside name.dll.
+void RunComponents() {
+    const std::string there = "C:\\Components", current = "C:\\kvx-current", good = Component("kvx_good.ocx");
+    const std::string kFailed = "Process failed with error code ";
+    ::CreateDirectoryA(current.c_str(), nullptr);
+    ::CopyFileA(good.c_str(), (current + "\\kvx_twin.ocx").c_str(), FALSE);
+    ::CopyFileA(Component("kvx_denied.ocx").c_str(), Component("kvx_twin.ocx").c_str(), FALSE);
+    ::CopyFileA(good.c_str(), (there + "\\twin.dll").c_str(), FALSE);
+    Place(there + "\\twin", "a text file beside twin.dll");
+    Program p;
+    if (!Check(p.Start(g_situation.exe, current), "components: kalvex.exe starts in a folder of its own")) return;
+    const std::string com = there + "\\kvx_com.ocx", helped = there + "\\kvx_helped.ocx";
+    Run(p, "components", {{"engine", C::cmdRegister, com, kCompleted}});
+    CheckEqual(Registered(), "category=KALVEX TEST CONTROLS implements com=" + Upper(com) + " ",
+               "components: the COM component recorded its category and class");
+    Run(p, "components", {{"engine", C::cmdUnregister, com, kCompleted}});
+    CheckEqual(Registered(), "", "components: the COM component removed them again");
+    Run(p, "components", {{"engine", C::cmdRegister, helped, kCompleted}});
+    CheckEqual(Registered(), "helped=" + Upper(helped) + " helper=HELPED ",
+               "components: the component found its helper beside it");
+    Run(p, "components",
+        {{"engine", C::cmdUnregister, helped, kCompleted},
+         // A faulting entry point ends its worker; the window goes on.
+         {"engine", C::cmdRegister, there + "\\kvx_fault.ocx", kFailed + "0xC0000005."},
+         {"engine", C::cmdUnregister, there + "\\kvx_fault.ocx", kFailed + "0xE0564B58."},
+         {"engine", C::cmdRegister, good, kCompleted, {}, {}, good},
+         {"engine", C::cmdUnregister, good, kCompleted, {}, {}, ""},
+         // The current folder's kvx_twin.ocx is the one checked, shown and registered.
+         {"set", {}, "kvx_twin.ocx"},
+         {"press", C::cmdRegister, "",
+          "confirmation [Company Name:  Kalvex Test Components\r\nProduct Version:  2.5.0.1] please verify"},
+         {"press", C::cmdProceed},
+         {"message", {}, "WWW"},
+         {"message", {}, kCompleted, "normal []", {}, {}, current + "\\kvx_twin.ocx"},
+         {"engine", C::cmdUnregister, "kvx_twin.ocx", kCompleted, {}, {}, ""},
+         // "twin" is a text file: nothing is shown and nothing is loaded, twin.dll included.
+         {"set", {}, there + "\\twin"},
+         {"press", C::cmdRegister, "", "confirmation [(No Product Version available for this file)]"},
+         {"press", C::cmdProceed},
+         {"message", {}, "WWW"},
+         {"message", {}, "Failure loading control DLL", "normal []", {}, {}, ""},
+         {"close", {}, "WM_CLOSE"}});
+    CheckEqual(Registered(), "", "components: nothing left registered");
+    ::DeleteFileA(Component("kvx_twin.ocx").c_str());
+}
+
+// A version.dll left beside the program does not serve the program's version read, also where the
+// system looks in the program's folder first for libraries that it does not always take from its
+// own folder; Wine does so when told, per program. The stand-in answers every call with nothing: a
+// program that imported version.dll would show no version. Wine's own user32 imports version.dll
+// (Windows' does not), so under that setting the stand-in is loaded into the process anyway: its
+// marker shows that the setting took effect.
+void RunPlanted() {
+    const std::string folder = "C:\\kvx-planted", marker = folder + "\\planted.loaded";
+    const char* const overrides = "Software\\Wine\\AppDefaults\\kalvex.exe";
+    ::CreateDirectoryA(folder.c_str(), nullptr);
+    ::CopyFileA(Component("planted\\version.dll").c_str(), (folder + "\\version.dll").c_str(), FALSE);
+    ::CopyFileA(g_situation.exe.c_str(), (folder + "\\kalvex.exe").c_str(), FALSE);
+    ::RegSetKeyValueA(HKEY_CURRENT_USER, (std::string(overrides) + "\\DllOverrides").c_str(), "version", REG_SZ,
+                      "native,builtin", sizeof("native,builtin"));
+    Program p;
+    if (Check(p.Start(folder + "\\kalvex.exe", folder), "planted: kalvex.exe starts beside a planted version.dll")) {
+        Run(p, "planted",
+            {{"set", {}, Component("kvx_good.ocx")},
+             {"press", C::cmdRegister, "",
+              "confirmation [Company Name:  Kalvex Test Components\r\nProduct Version:  2.5.0.1] please verify"},
+             {"press", C::cmdCancel, "", "normal []"},
+             {"close", {}, "WM_CLOSE"}});
+    }
+    ::RegDeleteTreeA(HKEY_CURRENT_USER, overrides);
+    Check(Exists(marker), "planted: the setting took effect (Wine's own user32 loaded the stand-in)");
+}
+
 // The numbered buttons on a copy of the program in a folder of its own: a press writes its batch
 // file next to the program and the shell runs it in cmd.exe, which waits at "pause".
 void RunBatch() {
@@ -505,6 +606,7 @@ int main(int argc, char** argv) {
     if (mode == "layout-only") RunLayoutOnly();
     if (mode.empty() || mode == "window") RunWindow();
     if (mode.empty() || mode == "batch") RunBatch();
+    if (mode.empty() || mode == "components") RunComponents(), RunPlanted();
     for (const std::string& file : listed) ::DeleteFileA(file.c_str());
     std::printf("1..%d\n# %d failed\n", g_checks, g_failures);
     return g_failures == 0 ? 0 : 1;

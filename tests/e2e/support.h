@@ -82,9 +82,11 @@ struct Program {
         ::CloseHandle(info.hProcess);
         ::CloseHandle(info.hThread);
     }
-    bool Start(const std::string& exe) {
+    // Starts `exe` in `folder` (the driver's own current folder when empty).
+    bool Start(const std::string& exe, const std::string& folder = std::string()) {
         STARTUPINFOA startup = {sizeof(startup)};
-        return ::CreateProcessA(exe.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info) &&
+        return ::CreateProcessA(exe.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr,
+                                folder.empty() ? nullptr : folder.c_str(), &startup, &info) &&
                WaitFor([&] { return (window = First(WindowsOf(info.dwProcessId, "KalvexMainWindow"))) != nullptr; });
     }
     HWND Control(ControlId id) const { return ::GetDlgItem(window, kalvex::ToInt(id)); }

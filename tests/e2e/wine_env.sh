@@ -81,14 +81,18 @@ kalvex_make_prefix() {
 }
 
 # Copies kalvex.exe, the driver and the test components of a Windows build
-# into C:\kalvex of the prefix.
+# into C:\kalvex of the prefix; the planted version.dll into
+# C:\kalvex\planted; and the components that must lie in a folder of their
+# own, neither the program's nor the current one, into C:\Components.
 kalvex_install_app() {
     _app="$WINEPREFIX/drive_c/kalvex"
-    mkdir -p "$_app"
+    mkdir -p "$_app/planted" "$WINEPREFIX/drive_c/Components"
     cp "$1/kalvex.exe" "$1/tests/e2e/kalvex_e2e.exe" "$_app/"
     for _f in "$1"/tests/components/*.ocx "$1"/tests/components/*.dll; do
         [ -f "$_f" ] && cp "$_f" "$_app/"
     done
+    cp "$1"/tests/components/planted/* "$_app/planted/"
+    cp "$1"/tests/components/elsewhere/* "$WINEPREFIX/drive_c/Components/"
     return 0
 }
 
@@ -125,6 +129,9 @@ kalvex_fresh_prefix() {
     # No window manager runs in Xvfb: unmanaged windows spare each closing
     # top-level window (every message box) Wine's wait for one.
     "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+    # A program that crashes just ends: no debugger starts and waits on it.
+    "$WINE" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /t REG_SZ \
+        /d false /f >/dev/null 2>&1
     return 0
 }
 
