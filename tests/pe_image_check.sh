@@ -43,10 +43,11 @@ for dll in $imports; do
     esac
 done
 
-# The embedded manifest asks for no elevation and declares DPI awareness.
+# The embedded manifest asks for no elevation, declares DPI awareness and
+# chooses UTF-8 as the program's ANSI code page.
 STRINGS=${STRINGS:-strings}
 manifest=$("$STRINGS" -a "$EXE")
-for want in 'level="asInvoker"' '>true</dpiAware>'; do
+for want in 'level="asInvoker"' '>true</dpiAware>' '>UTF-8</activeCodePage>'; do
     if echo "$manifest" | grep -qF "$want"; then
         echo "ok - manifest has $want"
     else

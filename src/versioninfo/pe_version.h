@@ -34,6 +34,7 @@ public:
     std::uint32_t GetFileVersionInfoSizeA(const std::string& path) override;
     std::int32_t GetFileVersionInfoA(const std::string& path, std::vector<std::uint8_t>& block) override;
     std::string AnsiFromUtf16(const std::u16string& text) override { return Latin1FromUtf16(text); }
+    std::string AnsiFromLegacyCodePage(const std::string& text) override { return text; }
 };
 
 }  // namespace kalvex

@@ -22,6 +22,10 @@ public:
     virtual std::int32_t GetFileVersionInfoA(const std::string& path, std::vector<std::uint8_t>& block) = 0;
     // UTF-16 text converted to the ANSI code page.
     virtual std::string AnsiFromUtf16(const std::u16string& text) = 0;
+    // Single-byte text of an old (16-bit) block, which is in the system's
+    // legacy code page, converted to the ANSI code page; the bytes as they
+    // are where the two are the same.
+    virtual std::string AnsiFromLegacyCodePage(const std::string& text) = 0;
 };
 
 }  // namespace kalvex

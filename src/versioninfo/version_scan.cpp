@@ -48,7 +48,7 @@ bool FindValue(const Bytes& block, const VersionKey& row, VersionApi& api, std::
     const Bytes narrowKey(row.key, row.key + keyLength);
     std::size_t at = FindFrom(block, narrowKey, 0);
     if (at != kNotFound) {
-        value = SingleByteValue(block, at + row.valueOffset);
+        value = api.AnsiFromLegacyCodePage(SingleByteValue(block, at + row.valueOffset));
         return true;
     }
     at = FindUtf16(block, row.key);

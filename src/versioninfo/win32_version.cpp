@@ -53,4 +53,19 @@ std::string Win32Version::AnsiFromUtf16(const std::u16string& text) {
     return ansi;
 }
 
+std::string Win32Version::AnsiFromLegacyCodePage(const std::string& text) {
+    // The code page the system's locale gives programs that do not choose
+    // UTF-8; where this program has it too, nothing needs converting.
+    DWORD legacy = 0;
+    ::GetLocaleInfoW(LOCALE_SYSTEM_DEFAULT, LOCALE_IDEFAULTANSICODEPAGE | LOCALE_RETURN_NUMBER,
+                     reinterpret_cast<LPWSTR>(&legacy), sizeof(legacy) / sizeof(WCHAR));
+    if (text.empty() || legacy == 0 || legacy == ::GetACP()) return text;
+    const int length = static_cast<int>(text.size());
+    const int units = ::MultiByteToWideChar(legacy, 0, text.data(), length, nullptr, 0);
+    if (units <= 0) return text;
+    std::u16string wide(static_cast<std::size_t>(units), u'\0');
+    ::MultiByteToWideChar(legacy, 0, text.data(), length, reinterpret_cast<wchar_t*>(&wide[0]), units);
+    return AnsiFromUtf16(wide);
+}
+
 }  // namespace kalvex

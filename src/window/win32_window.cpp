@@ -132,10 +132,17 @@ bool Win32Window::Create() {
                 exStyle |= WS_EX_CLIENTEDGE;
                 break;
         }
-        HWND child = ::CreateWindowExA(
-            exStyle, className, spec.caption, style, TwipsToPixels(spec.left, dpi_), TwipsToPixels(spec.top, dpi_),
-            TwipsToPixels(spec.width, dpi_), TwipsToPixels(spec.height, dpi_), hwnd_,
-            reinterpret_cast<HMENU>(static_cast<INT_PTR>(ToInt(spec.id))), instance_, nullptr);
+        const int left = TwipsToPixels(spec.left, dpi_), top = TwipsToPixels(spec.top, dpi_);
+        const int width = TwipsToPixels(spec.width, dpi_), height = TwipsToPixels(spec.height, dpi_);
+        const auto menu = reinterpret_cast<HMENU>(static_cast<INT_PTR>(ToInt(spec.id)));
+        // The text box is a Unicode window: typed characters reach it as
+        // they are, whatever the keyboard's code page. The program reads
+        // and writes its text through the ANSI calls all the same.
+        HWND child = spec.kind == ControlKind::TextBox
+                         ? ::CreateWindowExW(exStyle, L"EDIT", L"", style, left, top, width, height, hwnd_, menu,
+                                             instance_, nullptr)
+                         : ::CreateWindowExA(exStyle, className, spec.caption, style, left, top, width, height, hwnd_,
+                                             menu, instance_, nullptr);
         if (child == nullptr) return false;
         ::SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(spec.font)), FALSE);
         if (spec.kind == ControlKind::TextBox) ::SendMessageA(child, EM_LIMITTEXT, 0, 0);
@@ -167,16 +174,18 @@ void Win32Window::Show(int showCommand) {
 
 bool Win32Window::DispatchToWindow(MSG& msg) {
     if (msg.message == WM_QUIT) return false;
-    if (hwnd_ == nullptr || !::IsDialogMessageA(hwnd_, &msg)) {
+    // Wide messages: a typed character stays UTF-16 on its way to the text
+    // box instead of passing through the keyboard's single-byte code page.
+    if (hwnd_ == nullptr || !::IsDialogMessageW(hwnd_, &msg)) {
         ::TranslateMessage(&msg);
-        ::DispatchMessageA(&msg);
+        ::DispatchMessageW(&msg);
     }
     return true;
 }
 
 int Win32Window::Run() {
     MSG msg;
-    while (::GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchToWindow(msg);
+    while (::GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchToWindow(msg);
     return 0;
 }
 
@@ -525,7 +534,7 @@ void Win32Window::MsgBox(const std::string& text) { ::MessageBoxA(hwnd_, text.c_
 
 void Win32Window::DoEvents() {
     MSG msg;
-    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
         if (msg.message == WM_QUIT) {
             // Leave it for the main loop.
             ::PostQuitMessage(static_cast<int>(msg.wParam));

@@ -103,6 +103,18 @@ struct Fake : Controls, Toolkit, FileLayer, SystemApi, ShellApi, ModuleApi, Vers
     }
     // "~" marks what went through the conversion.
     std::string AnsiFromUtf16(const std::u16string& text) override { return "~" + Latin1FromUtf16(text); }
+    // As from a Latin-1 legacy code page to UTF-8.
+    std::string AnsiFromLegacyCodePage(const std::string& text) override {
+        std::string utf8;
+        for (const char c : text) {
+            const auto byte = static_cast<unsigned char>(c);
+            if (byte < 0x80)
+                utf8 += c;
+            else
+                utf8 += {static_cast<char>(0xC0 | byte >> 6), static_cast<char>(0x80 | (byte & 0x3F))};
+        }
+        return utf8;
+    }
 
     std::string journal;
     std::vector<std::string> fails;

@@ -37,6 +37,8 @@ TEST(VersionScan, FindsCompanyAndVersionByTheirKeys) {
         {Block().N("CompanyName", name).N("ProductVersion", "1.2").b, name + "|1.2|1"},
         {Block().W("CompanyName", name).W("ProductVersion", "2.0").b, "~" + name + "|~2.0|1"},
         {Block().N("ProductVersion", "5.0").b, "|5.0|1"},
+        // Single bytes are in the legacy code page, not in the program's.
+        {Block().N("CompanyName", "Soci\xE9t\xE9").N("ProductVersion", "1.6").b, "Soci\u00E9t\u00E9|1.6|1"},
         {Block().W("CompanyName", "Acme").b, "~Acme||0"},
         {Block().N("companyName", "Acme").W("PRODUCTVERSION", "1").b, "||0"},
         {Block().N("ProductVersion", "").b, "||0"},
