@@ -24,7 +24,7 @@ using bench::NowMs;
 
 // Notes when and what the engine reports; the pointer changes as the
 // window's does.
-class TimingToolkit final : public kalvex::Toolkit {
+class TimingUi final : public kalvex::EngineUi {
 public:
     void MsgBox(const std::string& text) override {
         shownAt = NowMs();
@@ -34,12 +34,6 @@ public:
         ::SetCursor(::LoadCursorA(
             nullptr, reinterpret_cast<LPCSTR>(pointer == kalvex::kPointerHourglass ? IDC_WAIT : IDC_ARROW)));
     }
-    void DoEvents() override {}
-    std::string AppPath() override { return std::string(); }
-    std::string CommandLine() override { return std::string(); }
-    std::string Dir(const std::string&, int) override { return std::string(); }
-    void UnloadWindow() override {}
-    void EndProgram() override {}
 
     double shownAt = 0;
     std::string shown;
@@ -55,18 +49,18 @@ int main(int argc, char** argv) {
     const std::string component = argv[1];
     const int runs = std::atoi(argv[2]);
     kalvex::Win32Modules modules;
-    TimingToolkit toolkit;
-    kalvex::RegistrationEngine engine(modules, toolkit);
+    TimingUi ui;
+    kalvex::RegistrationEngine engine(modules, ui);
     std::vector<double> samples;
     // One warm-up call first, as in the end-to-end figures.
     for (int i = 0; i <= runs; ++i) {
         std::optional<std::int32_t> apiResult;
         const double start = NowMs();
         engine.RegisterServer(component, "", apiResult);
-        if (i > 0) samples.push_back(toolkit.shownAt - start);
+        if (i > 0) samples.push_back(ui.shownAt - start);
     }
-    if (toolkit.shown != "Process completed") {
-        std::printf("bench %s none (%s)\n", argv[3], toolkit.shown.c_str());
+    if (ui.shown != "Process completed") {
+        std::printf("bench %s none (%s)\n", argv[3], ui.shown.c_str());
         return 1;
     }
     bench::Report(argv[3], samples, 2);

@@ -23,7 +23,7 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE /*hPrevInstance*/, LPSTR /*lpC
         ::MessageBoxA(nullptr, "The main window could not be created.", kalvex::kTitle, MB_OK);
         return 1;
     }
-    kalvex::frmKalvex form({window, window, files, system, shell, modules, version});
+    kalvex::frmKalvex form({window.controls(), window.toolkit(), files, system, shell, modules, version});
     window.Attach(&form);
     form.Form_Load();
     window.Show(nShowCmd);

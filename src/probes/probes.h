@@ -3,8 +3,8 @@
 
 #include <string>
 
+#include "shared/basic_types.h"
 #include "system_api.h"
-#include "window/basic_types.h"
 
 namespace kalvex {
 

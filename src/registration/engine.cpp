@@ -1,6 +1,7 @@
 #include "engine.h"
 
 #include <exception>
+#include <utility>
 
 namespace kalvex {
 
@@ -25,25 +26,78 @@ std::string FailedWithCode(std::uint32_t code) {
     return text;
 }
 
-// A result with the high bit set reports a failure.
-bool IsFailureResult(std::uint32_t result) { return (result & 0x80000000u) != 0; }
+// A result with the high bit set reports a failure; an exception that ended
+// the worker is one whatever its code.
+bool IsFailure(const WorkerEnd& end) { return !end.returned || (end.code & 0x80000000u) != 0; }
 
 }  // namespace
 
-RegistrationEngine::RegistrationEngine(ModuleApi& modules, Toolkit& toolkit) : modules_(modules), toolkit_(toolkit) {}
+LoadedModule& LoadedModule::operator=(LoadedModule&& other) noexcept {
+    if (this != &other) {
+        Free();
+        api_ = other.api_;
+        handle_ = other.Keep();
+    }
+    return *this;
+}
+
+void LoadedModule::Free() {
+    if (handle_ != 0) api_->FreeLibrary(std::exchange(handle_, 0));
+}
+
+ModuleHandle LoadedModule::Keep() { return std::exchange(handle_, 0); }
+
+WorkerThread& WorkerThread::operator=(WorkerThread&& other) noexcept {
+    if (this != &other) {
+        Close();
+        api_ = other.api_;
+        handle_ = other.Release();
+    }
+    return *this;
+}
+
+void WorkerThread::Close() {
+    if (handle_ != 0) api_->CloseHandle(std::exchange(handle_, 0));
+}
+
+ThreadHandle WorkerThread::Release() { return std::exchange(handle_, 0); }
+
+RegistrationEngine::RegistrationEngine(ModuleApi& modules, EngineUi& ui) : modules_(modules), ui_(ui) {}
+
+RegistrationEngine::~RegistrationEngine() {
+    ReleaseFinishedWorkers();
+    for (Lingering& worker : lingering_) {
+        worker.module.Keep();
+        worker.thread.Release();
+    }
+}
 
 void RegistrationEngine::Show(const std::string& text) {
     try {
-        toolkit_.MsgBox(text);
+        ui_.MsgBox(text);
     } catch (const std::exception&) {
     }
 }
 
 void RegistrationEngine::SetPointer(int pointer) {
     try {
-        toolkit_.SetMousePointer(pointer);
+        ui_.SetMousePointer(pointer);
     } catch (const std::exception&) {
     }
+}
+
+WorkerEnd RegistrationEngine::Finish(WorkerThread& thread, LoadedModule& module) {
+    // The worker's exit code is the entry point's result, or the code of the
+    // exception that ended it. After an exception the component's state is
+    // unknown: it stays loaded for the program's life.
+    const WorkerEnd end = modules_.GetExitCodeThread(thread.get());
+    thread.Close();
+    if (end.returned) {
+        module.Free();
+    } else {
+        module.Keep();
+    }
+    return end;
 }
 
 void RegistrationEngine::RegisterServer(const std::string& fileSpec, const std::string& command,
@@ -51,8 +105,8 @@ void RegistrationEngine::RegisterServer(const std::string& fileSpec, const std::
     // Workers left behind by earlier calls may have ended by now.
     ReleaseFinishedWorkers();
 
-    const ModuleHandle module = modules_.LoadLibraryExA(fileSpec);
-    if (module == 0) {
+    LoadedModule module(modules_, modules_.LoadLibraryExA(fileSpec));
+    if (module.get() == 0) {
         Show(kLoadFailed);
         return;
     }
@@ -64,51 +118,42 @@ void RegistrationEngine::RegisterServer(const std::string& fileSpec, const std::
         entryName = kUnregisterEntry;
     } else {
         Show(kUnknownCommand);
-        modules_.FreeLibrary(module);
-        return;
+        return;  // the component is freed after the message
     }
 
-    ThreadHandle thread = 0;
-    const EntryPoint entry = modules_.GetProcAddress(module, entryName);
+    WorkerThread thread(modules_, 0);
+    const EntryPoint entry = modules_.GetProcAddress(module.get(), entryName);
     if (entry != 0) {
         SetPointer(kPointerHourglass);
-        thread = modules_.CreateThread(entry);
+        thread = WorkerThread(modules_, modules_.CreateThread(entry));
     }
-    if (thread == 0) {
+    if (thread.get() == 0) {
         // The pointer goes back to the default even when no entry point was
         // found and it never showed the hourglass.
         SetPointer(kPointerDefault);
         Show(kNoEntryOrThread);
-        modules_.FreeLibrary(module);
-        return;
+        return;  // the component is freed after the message
     }
 
-    apiResult = static_cast<std::int32_t>(modules_.WaitForSingleObject(thread, kWorkerWaitLimitMs));
+    apiResult = static_cast<std::int32_t>(modules_.WaitForSingleObject(thread.get(), kWorkerWaitLimitMs));
     if (*apiResult != 0) {
         // The worker may still run inside the component: both stay until it
         // is seen to have ended.
-        lingering_.push_back({thread, module});
+        lingering_.push_back({std::move(module), std::move(thread)});
         SetPointer(kPointerDefault);
         Show(kNotSignaled);
         return;
     }
 
-    // The worker's exit code is the entry point's result, or the code of the
-    // exception that ended it. After an exception the component's state is
-    // unknown: it stays loaded for the program's life.
-    const WorkerEnd end = modules_.GetExitCodeThread(thread);
-    modules_.CloseHandle(thread);
-    if (end.returned) modules_.FreeLibrary(module);
+    const WorkerEnd end = Finish(thread, module);
     SetPointer(kPointerDefault);
-    Show(!end.returned || IsFailureResult(end.code) ? FailedWithCode(end.code) : std::string(kCompleted));
+    Show(IsFailure(end) ? FailedWithCode(end.code) : std::string(kCompleted));
 }
 
 void RegistrationEngine::ReleaseFinishedWorkers() {
     for (auto it = lingering_.begin(); it != lingering_.end();) {
-        if (modules_.WaitForSingleObject(it->thread, 0) == kWaitObject0) {
-            const bool returned = modules_.GetExitCodeThread(it->thread).returned;
-            modules_.CloseHandle(it->thread);
-            if (returned) modules_.FreeLibrary(it->module);
+        if (modules_.WaitForSingleObject(it->thread.get(), 0) == kWaitObject0) {
+            Finish(it->thread, it->module);
             it = lingering_.erase(it);
         } else {
             ++it;

@@ -8,16 +8,59 @@
 #include <string>
 #include <vector>
 
+#include "engine_ui.h"
 #include "module_api.h"
-#include "window/toolkit.h"
 
 namespace kalvex {
 
 constexpr std::uint32_t kWorkerWaitLimitMs = 10000;
 
+// A loaded component: freed when it goes, unless kept loaded for good.
+class LoadedModule {
+public:
+    LoadedModule(ModuleApi& api, ModuleHandle handle) : api_(&api), handle_(handle) {}
+    LoadedModule(LoadedModule&& other) noexcept : api_(other.api_), handle_(other.Keep()) {}
+    LoadedModule& operator=(LoadedModule&& other) noexcept;
+    LoadedModule(const LoadedModule&) = delete;
+    LoadedModule& operator=(const LoadedModule&) = delete;
+    ~LoadedModule() { Free(); }
+
+    ModuleHandle get() const { return handle_; }
+    void Free();
+    // Leaves the component loaded for the program's life.
+    ModuleHandle Keep();
+
+private:
+    ModuleApi* api_;
+    ModuleHandle handle_;
+};
+
+// A worker thread's handle: closed when it goes.
+class WorkerThread {
+public:
+    WorkerThread(ModuleApi& api, ThreadHandle handle) : api_(&api), handle_(handle) {}
+    WorkerThread(WorkerThread&& other) noexcept : api_(other.api_), handle_(other.Release()) {}
+    WorkerThread& operator=(WorkerThread&& other) noexcept;
+    WorkerThread(const WorkerThread&) = delete;
+    WorkerThread& operator=(const WorkerThread&) = delete;
+    ~WorkerThread() { Close(); }
+
+    ThreadHandle get() const { return handle_; }
+    void Close();
+    ThreadHandle Release();
+
+private:
+    ModuleApi* api_;
+    ThreadHandle handle_;
+};
+
 class RegistrationEngine {
 public:
-    RegistrationEngine(ModuleApi& modules, Toolkit& toolkit);
+    RegistrationEngine(ModuleApi& modules, EngineUi& ui);
+    RegistrationEngine(const RegistrationEngine&) = delete;
+    RegistrationEngine& operator=(const RegistrationEngine&) = delete;
+    // Workers still running keep their component and thread for good.
+    ~RegistrationEngine();
 
     // Registers (command "") or unregisters ("U" or "u") the component.
     // Stores the wait's result in `apiResult` when the call gets that far.
@@ -31,18 +74,24 @@ public:
     std::size_t LingeringWorkers() const { return lingering_.size(); }
 
 private:
+    // A worker that outlived its wait, with the component it may still run
+    // in. The thread's handle is closed before the component is freed.
     struct Lingering {
-        ThreadHandle thread;
-        ModuleHandle module;
+        LoadedModule module;
+        WorkerThread thread;
     };
 
-    // Toolkit calls whose errors the engine ignores: it carries on with the
-    // next step.
+    // Called once the worker has ended: closes its handle, frees its
+    // component unless an exception ended it, and says how it ended.
+    WorkerEnd Finish(WorkerThread& thread, LoadedModule& module);
+
+    // UI calls whose errors the engine ignores: it carries on with the next
+    // step.
     void Show(const std::string& text);
     void SetPointer(int pointer);
 
     ModuleApi& modules_;
-    Toolkit& toolkit_;
+    EngineUi& ui_;
     std::vector<Lingering> lingering_;
 };
 

@@ -4,7 +4,7 @@
 
 #include <ole2.h>
 
-#include "window/win32_handles.h"
+#include "shared/win32_handles.h"
 #include "worker.h"
 
 namespace kalvex {

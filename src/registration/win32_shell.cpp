@@ -4,8 +4,8 @@
 
 #include <shellapi.h>
 
-#include "window/basic_types.h"
-#include "window/win32_handles.h"
+#include "shared/basic_types.h"
+#include "shared/win32_handles.h"
 
 namespace kalvex {
 

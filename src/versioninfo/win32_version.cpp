@@ -2,8 +2,8 @@
 
 #include <windows.h>
 
-#include "window/basic_types.h"
-#include "window/win32_handles.h"
+#include "shared/basic_types.h"
+#include "shared/win32_handles.h"
 
 namespace kalvex {
 

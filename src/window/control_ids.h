@@ -25,4 +25,7 @@ enum class ControlId : int {
 
 constexpr int ToInt(ControlId id) { return static_cast<int>(id); }
 
+// The main window's class name, by which the test driver finds the window.
+constexpr const char* kWindowClass = "KalvexMainWindow";
+
 }  // namespace kalvex

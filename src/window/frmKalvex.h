@@ -7,12 +7,12 @@
 #include <optional>
 #include <string>
 
-#include "basic_types.h"
 #include "control_ids.h"
 #include "probes/system_api.h"
 #include "registration/engine.h"
 #include "registration/module_api.h"
 #include "registration/shell_api.h"
+#include "shared/basic_types.h"
 #include "toolkit.h"
 #include "versioninfo/version_api.h"
 

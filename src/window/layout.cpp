@@ -1,7 +1,6 @@
 #include "layout.h"
 
 #include <algorithm>
-#include <cstdint>
 
 namespace kalvex {
 
@@ -50,19 +49,5 @@ const ControlSpec* FindControl(int id) {
     }
     return nullptr;
 }
-
-namespace {
-// a * b / c rounded half away from zero, without overflow for screen values.
-int MulDivRounded(std::int64_t a, std::int64_t b, std::int64_t c) {
-    const std::int64_t product = a * b;
-    const std::int64_t half = c / 2;
-    return static_cast<int>(product >= 0 ? (product + half) / c : (product - half) / c);
-}
-}  // namespace
-
-int TwipsToPixels(int twips, int dpi) { return MulDivRounded(twips, dpi, 1440); }
-
-// 72 points make an inch; sizes are held in 1/10000 point.
-int PointSizeToPixels(int size, int dpi) { return MulDivRounded(size, dpi, 720000); }
 
 }  // namespace kalvex

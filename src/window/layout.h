@@ -1,5 +1,6 @@
 // The window's layout: one table of controls with positions and sizes in
-// twips, and the conversions from twips and points to display pixels.
+// twips (1/1440 inch; the Win32 window turns them into pixels at the
+// screen's dpi).
 #pragma once
 
 #include <array>
@@ -52,11 +53,5 @@ std::vector<ControlSpec> ControlsInTabOrder();
 
 // The control with the given id, or null when no control has it.
 const ControlSpec* FindControl(int id);
-
-// twips * dpi / 1440, rounded to the nearest pixel.
-int TwipsToPixels(int twips, int dpi);
-
-// Character height in pixels of a font of `size` 1/10000 points, rounded.
-int PointSizeToPixels(int size, int dpi);
 
 }  // namespace kalvex

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "control_ids.h"
+#include "registration/engine_ui.h"
 
 namespace kalvex {
 
@@ -34,16 +35,10 @@ public:
 // File attribute mask of the file search: 0 asks for ordinary files only.
 constexpr int kNormalFiles = 0;
 
-// Application mouse pointers.
-constexpr int kPointerDefault = 0;
-constexpr int kPointerHourglass = 11;
-
-class Toolkit {
+// The toolkit's run-time services. The message box and the mouse pointer
+// are those the registration engine uses too.
+class Toolkit : public EngineUi {
 public:
-    virtual ~Toolkit() = default;
-
-    // Modal box with the text, an OK button, no icon, "Kalvex" as caption.
-    virtual void MsgBox(const std::string& text) = 0;
     // Lets the window handle the events already waiting, then returns.
     virtual void DoEvents() = 0;
     // Folder of the program's executable; ends in "\" only at a drive root.
@@ -52,7 +47,6 @@ public:
     virtual std::string CommandLine() = 0;
     // Name of the first file matching `path` with the attribute mask, or "".
     virtual std::string Dir(const std::string& path, int attributes) = 0;
-    virtual void SetMousePointer(int pointer) = 0;
     // Raises the window's unload notification.
     virtual void UnloadWindow() = 0;
     // Stops the program at once with exit code 0; does not return.

@@ -1,6 +1,8 @@
 /* A stand-in for a version.dll left beside the program: the version calls
-   as stubs, and a marker file, "planted.loaded" in its own folder, written
-   as soon as anything loads it. */
+   (exported under their names by planted.def) answer with nothing, and a
+   marker file, "planted.loaded" in its own folder, is written as soon as
+   anything loads it. Wine's own user32 imports the wide calls; Windows'
+   does not. */
 #include "component.h"
 
 HMODULE kvx_self;
@@ -14,13 +16,13 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
     return TRUE;
 }
 
-__declspec(dllexport) DWORD WINAPI GetFileVersionInfoSizeA(LPCSTR name, LPDWORD handle) {
+DWORD WINAPI kvx_no_size(const void* name, const DWORD* handle) {
     (void)name;
     (void)handle;
     return 0;
 }
 
-__declspec(dllexport) BOOL WINAPI GetFileVersionInfoA(LPCSTR name, DWORD handle, DWORD size, LPVOID data) {
+BOOL WINAPI kvx_no_block(const void* name, DWORD handle, DWORD size, void* data) {
     (void)name;
     (void)handle;
     (void)size;
@@ -28,22 +30,7 @@ __declspec(dllexport) BOOL WINAPI GetFileVersionInfoA(LPCSTR name, DWORD handle,
     return FALSE;
 }
 
-/* Wine's own user32 imports these; Windows' does not. */
-__declspec(dllexport) DWORD WINAPI GetFileVersionInfoSizeW(LPCWSTR name, LPDWORD handle) {
-    (void)name;
-    (void)handle;
-    return 0;
-}
-
-__declspec(dllexport) BOOL WINAPI GetFileVersionInfoW(LPCWSTR name, DWORD handle, DWORD size, LPVOID data) {
-    (void)name;
-    (void)handle;
-    (void)size;
-    (void)data;
-    return FALSE;
-}
-
-__declspec(dllexport) BOOL WINAPI VerQueryValueW(LPCVOID block, LPCWSTR key, LPVOID* value, PUINT length) {
+BOOL WINAPI kvx_no_value(const void* block, const void* key, void** value, const UINT* length) {
     (void)block;
     (void)key;
     (void)value;

@@ -14,8 +14,8 @@
 #include <optional>
 #include <set>
 
+#include "shared/win32_handles.h"
 #include "support.h"
-#include "window/win32_handles.h"
 
 namespace e2e {
 

@@ -58,13 +58,5 @@ TEST(ToolkitText, CommandLinesFoldersAndPatterns) {
     EXPECT_FALSE(MatchesFilePattern("ac", "a?c"));
 }
 
-TEST(Layout, PixelsRoundToTheNearest) {
-    const std::tuple<int (*)(int, int), int, int, int> cases[] = {
-        {TwipsToPixels, 6192, 120, 516},    {TwipsToPixels, 6192, 96, 413}, {TwipsToPixels, 3816, 96, 254},
-        {TwipsToPixels, 15, 96, 1},         {TwipsToPixels, 12, 120, 1},    {PointSizeToPixels, 78000, 96, 10},
-        {PointSizeToPixels, 192000, 96, 26}};
-    for (const auto& [rule, size, dpi, pixels] : cases) EXPECT_EQ(rule(size, dpi), pixels) << size << "@" << dpi;
-}
-
 }  // namespace
 }  // namespace kalvex::testing

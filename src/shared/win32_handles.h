@@ -75,6 +75,21 @@ using UniqueFind = UniqueHandle<FindHandleTraits>;
 using UniqueKernelObject = UniqueHandle<KernelObjectTraits>;
 using UniqueGdiObject = UniqueHandle<GdiObjectTraits>;
 
+// Calls `visit` with every entry FindFirstFileA/FindNextFileA find for
+// `pattern`, until it returns false. Returns ERROR_SUCCESS when it stopped
+// there, ERROR_NO_MORE_FILES after the last entry, and the search's error
+// otherwise (ERROR_FILE_NOT_FOUND when nothing matched).
+template <typename Visit>
+DWORD ForEachFile(const std::string& pattern, Visit&& visit) {
+    WIN32_FIND_DATAA found;
+    UniqueFind find(::FindFirstFileA(pattern.c_str(), &found));
+    if (!find) return ::GetLastError();
+    do {
+        if (!visit(found)) return ERROR_SUCCESS;
+    } while (::FindNextFileA(find.get(), &found));
+    return ::GetLastError();
+}
+
 // GetProcAddress with the entry point's type, e.g.
 //   auto fn = ProcAddress<decltype(&::GetNativeSystemInfo)>(kernel32, "GetNativeSystemInfo");
 template <typename Function>

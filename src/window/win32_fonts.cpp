@@ -1,0 +1,76 @@
+#include "win32_fonts.h"
+
+namespace kalvex {
+
+namespace {
+
+int CALLBACK FontExists(const LOGFONTA*, const TEXTMETRICA*, DWORD, LPARAM found) {
+    *reinterpret_cast<bool*>(found) = true;
+    return 0;
+}
+
+// The face itself where it is installed, else the closest relative.
+std::string ChooseFace(const char* wanted) {
+    const char* candidates[] = {wanted, "Microsoft Sans Serif", "Tahoma", "Arial"};
+    HDC screen = ::GetDC(nullptr);
+    std::string chosen = wanted;
+    for (const char* face : candidates) {
+        LOGFONTA query = {};
+        query.lfCharSet = ANSI_CHARSET;
+        lstrcpynA(query.lfFaceName, face, LF_FACESIZE);
+        bool found = false;
+        ::EnumFontFamiliesExA(screen, &query, &FontExists, reinterpret_cast<LPARAM>(&found), 0);
+        if (found) {
+            chosen = face;
+            break;
+        }
+    }
+    ::ReleaseDC(nullptr, screen);
+    return chosen;
+}
+
+}  // namespace
+
+HFONT FontCache::For(const FontSpec& spec, int dpi) {
+    const std::string face = spec.face != nullptr ? spec.face : "";
+    for (const Cached& cached : cache_) {
+        if (cached.face == face && cached.weight == spec.weight && cached.size == spec.size) return cached.font;
+    }
+    const HFONT font = spec.face == nullptr ? CreateDefaultFont() : CreateLayoutFont(spec, dpi);
+    cache_.push_back(Cached{face, spec.weight, spec.size, font});
+    return font;
+}
+
+HFONT FontCache::CreateDefaultFont() {
+    NONCLIENTMETRICSA metrics = {};
+    metrics.cbSize = sizeof(metrics);
+    BOOL ok = ::SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0);
+    if (!ok) {
+        // Systems before Vista know the structure without its last field.
+        metrics.cbSize = sizeof(metrics) - sizeof(metrics.iPaddedBorderWidth);
+        ok = ::SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0);
+    }
+    HFONT font = ok ? ::CreateFontIndirectA(&metrics.lfMessageFont) : nullptr;
+    if (font == nullptr) return static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
+    owned_.emplace_back(font);
+    return font;
+}
+
+HFONT FontCache::CreateLayoutFont(const FontSpec& spec, int dpi) {
+    LOGFONTA lf = {};
+    // Sizes are held in 1/10000 point; 72 points make an inch.
+    lf.lfHeight = -::MulDiv(spec.size, dpi, 720000);
+    lf.lfWeight = spec.weight;
+    lf.lfCharSet = ANSI_CHARSET;
+    lf.lfOutPrecision = OUT_DEFAULT_PRECIS;
+    lf.lfClipPrecision = CLIP_DEFAULT_PRECIS;
+    lf.lfQuality = DEFAULT_QUALITY;
+    lf.lfPitchAndFamily = DEFAULT_PITCH | FF_SWISS;
+    lstrcpynA(lf.lfFaceName, ChooseFace(spec.face).c_str(), LF_FACESIZE);
+    HFONT font = ::CreateFontIndirectA(&lf);
+    if (font == nullptr) return For(FontSpec{nullptr, 400, 0}, dpi);
+    owned_.emplace_back(font);
+    return font;
+}
+
+}  // namespace kalvex
