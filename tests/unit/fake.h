@@ -35,7 +35,9 @@ struct Fake : Controls, Toolkit, FileLayer, SystemApi, ShellApi, ModuleApi, Vers
     void SetVisible(ControlId id, bool on) override { Call((on ? "show " : "hide ") + Name(id)); }
     void SetText(ControlId id, const std::string& value) override {
         Call(Name(id) + "=" + value);
-        if (id == ControlId::text1) text1 = value, onChange();
+        if (id != ControlId::text1) return;
+        text1 = value;
+        onChange();
     }
     std::string Text(ControlId id) override { return id == ControlId::text1 ? text1 : Name(id); }
     void SetLocked(ControlId id, bool on) override { Call((on ? "lock " : "unlock ") + Name(id)); }
@@ -45,7 +47,10 @@ struct Fake : Controls, Toolkit, FileLayer, SystemApi, ShellApi, ModuleApi, Vers
     std::string ListItem(ControlId, int at) override { return items[at]; }
 
     void MsgBox(const std::string& message) override { Call("msg " + message); }
-    void DoEvents() override { Call("events"), onEvents(); }
+    void DoEvents() override {
+        Call("events");
+        onEvents();
+    }
     std::string AppPath() override { return appPath; }
     std::string CommandLine() override { return commandLine; }
     std::string Dir(const std::string& path, int mask) override {
@@ -62,7 +67,8 @@ struct Fake : Controls, Toolkit, FileLayer, SystemApi, ShellApi, ModuleApi, Vers
 
     std::uint16_t NativeProcessorArchitecture() override { return static_cast<std::uint16_t>(Call("arch", 9)); }
     std::uint32_t SystemDirectory(char* buffer, std::uint32_t size) override {
-        return sysdir.copy(buffer, size), Call("sysdir " + N(size), 1);
+        sysdir.copy(buffer, size);
+        return Call("sysdir " + N(size), 1);
     }
     bool CanOpenForReading(const std::string& path) override { return Call("can open " + path, files.count(path)); }
     // Relative names are taken as lying in C:\D; answering 0 fails.

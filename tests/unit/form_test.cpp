@@ -18,27 +18,31 @@ TEST_F(FormTest, StartUpProposesTheComponentInThe32BitSystemFolder) {
     const std::string list = "list C:\\Windows\\system32 | arch | dir ";
     const std::string set64 = w64 + " 0 | text1=" + w64 + " | " + kChange,
                       set32 = w32 + " 0 | text1=" + w32 + " | " + kChange;
-    // Answers, failing calls, the file that exists, calls.
-    const std::tuple<std::map<std::string, std::uint32_t>, std::vector<std::string>, std::string, std::string> cases[] =
-        {{{}, {}, w64, head + list + set64},
-         {{{"arch", 6}}, {}, "", head + list + w64 + " 0"},
-         {{{"arch", 0}}, {}, w32, head + list + set32},
-         {{{"arch", 12}}, {}, w64, head + list + w32 + " 0"},
-         // A test that raises leaves start-up in its choice's first branch.
-         {{{"arch", 0}}, {"arch"}, w64, head + list + set64},
-         {{{"arch", 0}}, {"dir"}, "", head + list + set32},
-         {{}, {"sysdir"}, "", head + "arch | dir " + w64 + " 0"},
-         {{{"sysdir", 0}}, {}, "", head + "list  | arch | dir " + w64 + " 0"},
-         {{},
-          {"lblOCXFileSpec", "show cmdRegister"},
-          w64,
-          spec + " | hide lblPleaseVerify | show cmdRegister | sysdir 260 | " + list + set64}};
-    for (const auto& [answers, fails, file, journal] : cases) {
-        f.answers = answers;
-        f.fails = fails;
-        f.files = {file};
+    struct Case {
+        std::map<std::string, std::uint32_t> answers;
+        std::vector<std::string> fails;
+        std::string existingFile;
+        std::string journal;
+    };
+    const Case cases[] = {{{}, {}, w64, head + list + set64},
+                          {{{"arch", 6}}, {}, "", head + list + w64 + " 0"},
+                          {{{"arch", 0}}, {}, w32, head + list + set32},
+                          {{{"arch", 12}}, {}, w64, head + list + w32 + " 0"},
+                          // A test that raises leaves start-up in its choice's first branch.
+                          {{{"arch", 0}}, {"arch"}, w64, head + list + set64},
+                          {{{"arch", 0}}, {"dir"}, "", head + list + set32},
+                          {{}, {"sysdir"}, "", head + "arch | dir " + w64 + " 0"},
+                          {{{"sysdir", 0}}, {}, "", head + "list  | arch | dir " + w64 + " 0"},
+                          {{},
+                           {"lblOCXFileSpec", "show cmdRegister"},
+                           w64,
+                           spec + " | hide lblPleaseVerify | show cmdRegister | sysdir 260 | " + list + set64}};
+    for (const Case& c : cases) {
+        f.answers = c.answers;
+        f.fails = c.fails;
+        f.files = {c.existingFile};
         form.Form_Load();
-        EXPECT_EQ(f.Take(), journal);
+        EXPECT_EQ(f.Take(), c.journal);
     }
     EXPECT_EQ(form.RegisterMode(), kFalse);
 }
@@ -46,20 +50,25 @@ TEST_F(FormTest, StartUpProposesTheComponentInThe32BitSystemFolder) {
 TEST_F(FormTest, FileListPressCopiesTheCurrentEntry) {
     f.items = {{0, "a.ocx"}, {1, "b.ocx"}};
     const std::string changed = " | " + kChange;
-    // Folder, current entry, mouse button, button mode, what text1 gets.
-    const std::tuple<const char*, int, int, VbBool, std::string> cases[] = {
-        {"C:\\W", 1, 1, kTrue, "text1=C:\\W\\b.ocx"},
-        {"C:\\W", 0, 2, kTrue, "text1=C:\\W\\a.ocx"},
-        {"C:\\W", 1, 4, kFalse, "text1=C:\\W\\b.ocx"},
-        {"C:\\W", -1, 1, kTrue, "text1=C:\\W\\"},
-        {"C:\\", 0, 1, kTrue, "text1=C:\\\\a.ocx"}};
-    for (const auto& [folder, index, button, mode, text1] : cases) {
-        form.SetButtonMode(mode);
-        f.folder = folder;
-        f.index = index;
+    struct Case {
+        const char* folder;
+        int currentEntry;
+        int button;
+        VbBool mode;
+        std::string text1;
+    };
+    const Case cases[] = {{"C:\\W", 1, 1, kTrue, "text1=C:\\W\\b.ocx"},
+                          {"C:\\W", 0, 2, kTrue, "text1=C:\\W\\a.ocx"},
+                          {"C:\\W", 1, 4, kFalse, "text1=C:\\W\\b.ocx"},
+                          {"C:\\W", -1, 1, kTrue, "text1=C:\\W\\"},
+                          {"C:\\", 0, 1, kTrue, "text1=C:\\\\a.ocx"}};
+    for (const Case& c : cases) {
+        form.SetButtonMode(c.mode);
+        f.folder = c.folder;
+        f.index = c.currentEntry;
         f.Take();
-        form.File1_MouseDown(button, 0, 1, 2);
-        EXPECT_EQ(f.Take(), text1 + changed);
+        form.File1_MouseDown(c.button, 0, 1, 2);
+        EXPECT_EQ(f.Take(), c.text1 + changed);
     }
 }
 
@@ -77,20 +86,24 @@ TEST_F(FormTest, RegisterAndUnregisterCheckTheNameFirst) {
         "full  a  | size C:\\D\\ a . | hide lblPleaseVerify | "
         "lblFileInfo=(No Product Version available for this file)";
     const auto reg = &frmKalvex::cmdRegister_Click, unreg = &frmKalvex::cmdUnregister_Click;
-    // Press, text1, calls, RegisterMode after.
-    const std::tuple<void (frmKalvex::*)(), const char*, std::string, VbBool> cases[] = {
-        {reg, "\t", "can open \t | msg File not found", kFalse},
-        {reg, " a ", found + version + " | " + kConfirm, kTrue},
-        {unreg, "b", "can open b | msg File not found", kTrue},
-        {unreg, "   ", noPath, kTrue},
-        {unreg, " a ", found + kConfirm, kFalse},
-        {reg, "", noPath, kFalse}};
+    struct Case {
+        void (frmKalvex::*press)();
+        const char* text1;
+        std::string journal;
+        VbBool registerModeAfter;
+    };
+    const Case cases[] = {{reg, "\t", "can open \t | msg File not found", kFalse},
+                          {reg, " a ", found + version + " | " + kConfirm, kTrue},
+                          {unreg, "b", "can open b | msg File not found", kTrue},
+                          {unreg, "   ", noPath, kTrue},
+                          {unreg, " a ", found + kConfirm, kFalse},
+                          {reg, "", noPath, kFalse}};
     f.files = {" a "};
-    for (const auto& [press, text1, journal, registerMode] : cases) {
-        f.text1 = text1;
-        (form.*press)();
-        EXPECT_EQ(f.Take(), journal);
-        EXPECT_EQ(form.RegisterMode(), registerMode) << journal;
+    for (const Case& c : cases) {
+        f.text1 = c.text1;
+        (form.*c.press)();
+        EXPECT_EQ(f.Take(), c.journal);
+        EXPECT_EQ(form.RegisterMode(), c.registerModeAfter) << c.journal;
     }
 }
 
@@ -138,19 +151,25 @@ TEST_F(FormTest, NumberedButtonsWriteTheirBatchFileAndLaunchIt) {
         return "admin | " + shown + "arch | events | events | open 1 " + path + " | write 1 " + bytes +
                " | close 1 | events | events | events | shell runas " + path + " " + parameters + " 1";
     };
-    // Index, architecture, administrator answer, program folder, arguments, calls.
-    const std::tuple<std::int16_t, std::uint32_t, std::uint32_t, const char*, const char*, std::string> cases[] = {
-        {0, 9, 0x10000, "C:\\K", "", press("", "C:\\K\\unregister.bat", wow + unreg, "/admin")},
-        {1, 0, 0x8000, "C:\\", "x", press(hint, "C:\\\\register.bat", sys + reg, "x/admin")},
-        {0, 0, 0x10000, "C:\\K", "", press("", "C:\\K\\unregister.bat", sys + unreg, "/admin")},
-        {-1, 9, 0x10000, "C:\\K", "", press("", "C:\\K\\register.bat", wow + reg, "/admin")}};
-    for (const auto& [index, arch, admin, folder, arguments, journal] : cases) {
-        f.answers = {{"arch", arch}, {"admin", admin}};
-        f.appPath = folder;
-        f.commandLine = arguments;
+    struct Case {
+        std::int16_t index;
+        std::uint32_t architecture;
+        std::uint32_t adminAnswer;
+        const char* programFolder;
+        const char* arguments;
+        std::string journal;
+    };
+    const Case cases[] = {{0, 9, 0x10000, "C:\\K", "", press("", "C:\\K\\unregister.bat", wow + unreg, "/admin")},
+                          {1, 0, 0x8000, "C:\\", "x", press(hint, "C:\\\\register.bat", sys + reg, "x/admin")},
+                          {0, 0, 0x10000, "C:\\K", "", press("", "C:\\K\\unregister.bat", sys + unreg, "/admin")},
+                          {-1, 9, 0x10000, "C:\\K", "", press("", "C:\\K\\register.bat", wow + reg, "/admin")}};
+    for (const Case& c : cases) {
+        f.answers = {{"arch", c.architecture}, {"admin", c.adminAnswer}};
+        f.appPath = c.programFolder;
+        f.commandLine = c.arguments;
         f.Take();
-        form.Command1_Click(index);
-        EXPECT_EQ(f.Take(), journal);
+        form.Command1_Click(c.index);
+        EXPECT_EQ(f.Take(), c.journal);
     }
     // A press at any event point of another runs to its end first.
     for (int point = 1; point <= 5; ++point) {
@@ -159,10 +178,10 @@ TEST_F(FormTest, NumberedButtonsWriteTheirBatchFileAndLaunchIt) {
             if (++seen == point) form.Command1_Click(0);
         };
         form.Command1_Click(1);
-        std::string nested = std::get<5>(cases[3]);
+        std::string nested = cases[3].journal;
         std::size_t at = 0;
         for (int i = 0; i < point; ++i) at = nested.find("events", at) + 6;
-        EXPECT_EQ(f.Take(), nested.insert(at, " | " + std::get<5>(cases[0]))) << point;
+        EXPECT_EQ(f.Take(), nested.insert(at, " | " + cases[0].journal)) << point;
     }
 }
 

@@ -9,13 +9,18 @@ namespace {
 TEST(Probes, FileIsThereAsksForTheNameAsGiven) {
     Fake f;
     f.files = {"a"};
-    const std::tuple<std::string, VbBool, std::string> cases[] = {{"", kFalse, ""},
-                                                                  {std::string("a\0b", 3), kFalse, ""},
-                                                                  {" a ", kFalse, "can open  a "},
-                                                                  {"a", kTrue, "can open a"}};
-    for (const auto& [name, there, asked] : cases) {
-        EXPECT_EQ(FileIsThere(f, name), there) << asked;
-        EXPECT_EQ(f.Take(), asked);
+    struct Case {
+        std::string name;
+        VbBool there;
+        std::string asked;  // what reached the system
+    };
+    const Case cases[] = {{"", kFalse, ""},
+                          {std::string("a\0b", 3), kFalse, ""},
+                          {" a ", kFalse, "can open  a "},
+                          {"a", kTrue, "can open a"}};
+    for (const Case& c : cases) {
+        EXPECT_EQ(FileIsThere(f, c.name), c.there) << c.asked;
+        EXPECT_EQ(f.Take(), c.asked);
     }
     f.fails = {"can"};
     EXPECT_EQ(FileIsThere(f, "a"), kFalse);
@@ -39,18 +44,22 @@ TEST(Probes, ComponentsAreLoadedByTheNameTheCheckResolved) {
 }
 
 TEST(ToolkitText, CommandLinesFoldersAndPatterns) {
-    const std::tuple<std::string (*)(const std::string&), const char*, const char*> cases[] = {
-        {ArgumentsOfCommandLine, "\"C:\\a b\\kalvex.exe\"x y", "x y"},
-        {ArgumentsOfCommandLine, "\"C:\\a b\\kalvex.exe\" /s \"x\"", "/s \"x\""},
-        {ArgumentsOfCommandLine, "kalvex.exe   a  b ", "a  b "},
-        {ArgumentsOfCommandLine, "\"C:\\a b\\kalvex.exe x", ""},
-        {ArgumentsOfCommandLine, " \tkalvex.exe\targ", "arg"},
-        {FolderOfModulePath, "C:\\kalvex.exe", "C:\\"},
-        {FolderOfModulePath, "\\\\server\\share\\kalvex.exe", "\\\\server\\share"},
-        {NormaliseListFolder, "C:\\Windows\\", "C:\\Windows"},
-        {NormaliseListFolder, "C:\\", "C:\\"},
-        {NormaliseListFolder, "C:", "C:\\"}};
-    for (const auto& [rule, given, wanted] : cases) EXPECT_EQ(rule(given), wanted) << given;
+    struct Case {
+        std::string (*rule)(const std::string&);
+        const char* given;
+        const char* wanted;
+    };
+    const Case cases[] = {{ArgumentsOfCommandLine, "\"C:\\a b\\kalvex.exe\"x y", "x y"},
+                          {ArgumentsOfCommandLine, "\"C:\\a b\\kalvex.exe\" /s \"x\"", "/s \"x\""},
+                          {ArgumentsOfCommandLine, "kalvex.exe   a  b ", "a  b "},
+                          {ArgumentsOfCommandLine, "\"C:\\a b\\kalvex.exe x", ""},
+                          {ArgumentsOfCommandLine, " \tkalvex.exe\targ", "arg"},
+                          {FolderOfModulePath, "C:\\kalvex.exe", "C:\\"},
+                          {FolderOfModulePath, "\\\\server\\share\\kalvex.exe", "\\\\server\\share"},
+                          {NormaliseListFolder, "C:\\Windows\\", "C:\\Windows"},
+                          {NormaliseListFolder, "C:\\", "C:\\"},
+                          {NormaliseListFolder, "C:", "C:\\"}};
+    for (const Case& c : cases) EXPECT_EQ(c.rule(c.given), c.wanted) << c.given;
     EXPECT_TRUE(MatchesFilePattern("MSCOMCTL.OCX", "*.ocx"));
     EXPECT_TRUE(MatchesFilePattern(".ocx", "*.ocx"));
     EXPECT_FALSE(MatchesFilePattern("a.ocx.bak", "*.ocx"));

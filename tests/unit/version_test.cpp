@@ -25,15 +25,21 @@ struct Block {
     }
     Block& Fill(std::size_t count) { return Text(std::string(count, 'x'), false); }
     // Ends the block this far into (or, negative, before) the last value.
-    Block& Cut(std::ptrdiff_t into) { return b.resize(valueAt + into), *this; }
+    Block& Cut(std::ptrdiff_t into) {
+        b.resize(valueAt + into);
+        return *this;
+    }
     Bytes b;
     std::size_t valueAt = 0;
 };
 
 TEST(VersionScan, FindsCompanyAndVersionByTheirKeys) {
     const std::string name = "A Company Whose Name Runs Past 21";
-    // The block, then company|version|whether it has a version.
-    const std::pair<Bytes, std::string> cases[] = {
+    struct Case {
+        Bytes block;
+        std::string found;  // company|version|whether it has a version
+    };
+    const Case cases[] = {
         {Block().N("CompanyName", name).N("ProductVersion", "1.2").b, name + "|1.2|1"},
         {Block().W("CompanyName", name).W("ProductVersion", "2.0").b, "~" + name + "|~2.0|1"},
         {Block().N("ProductVersion", "5.0").b, "|5.0|1"},
@@ -54,9 +60,9 @@ TEST(VersionScan, FindsCompanyAndVersionByTheirKeys) {
         {Block().Fill(1).Text("ProductVersion", true).W("ProductVersion", "3.1").b, "|~3.1|1"},
         {Block().W("ProductVersion", "1.0").N("ProductVersion", "9.9").b, "|9.9|1"}};
     Fake api;
-    for (const auto& [block, found] : cases) {
-        const VersionScan scan = ScanVersionBlock(block, api);
-        EXPECT_EQ(scan.companyName + "|" + scan.productVersion + "|" + (scan.hasProductVersion ? "1" : "0"), found);
+    for (const Case& c : cases) {
+        const VersionScan scan = ScanVersionBlock(c.block, api);
+        EXPECT_EQ(scan.companyName + "|" + scan.productVersion + "|" + (scan.hasProductVersion ? "1" : "0"), c.found);
     }
 }
 
@@ -68,21 +74,27 @@ TEST_F(FormTest, VersionLabelsShowWhatASuccessfulReadFound) {
     EXPECT_EQ(form.ApiResult(), 7);
     EXPECT_EQ(f.Take(),
               "size a | read a | show lblPleaseVerify | lblFileInfo=Company Name:  Acme\r\nProduct Version:  1.2");
-    // Failures keep the names; a read that worked replaces both. Answers,
-    // failing calls, calls, the read's result, names.
+    // Failures keep the names; a read that worked replaces both.
     f.block = Block().N("CompanyName", "New").b;
-    const std::tuple<std::map<std::string, std::uint32_t>, std::vector<std::string>, std::string, int, std::string>
-        cases[] = {{{{"size", 0}}, {}, "size b | ", 7, "Acme|1.2"},
-                   {{}, {"size"}, "size b | ", 7, "Acme|1.2"},
-                   {{{"read", 0}}, {}, "size b | read b | ", 0, "Acme|1.2"},
-                   {{{"read", 3}}, {}, "size b | read b | ", 3, "New|"}};
-    for (const auto& [answers, fails, calls, apiResult, names] : cases) {
-        f.answers = answers;
-        f.fails = fails;
+    struct Case {
+        std::map<std::string, std::uint32_t> answers;
+        std::vector<std::string> fails;
+        std::string calls;
+        int apiResult;
+        std::string names;  // company|version
+    };
+    const Case cases[] = {{{{"size", 0}}, {}, "size b | ", 7, "Acme|1.2"},
+                          {{}, {"size"}, "size b | ", 7, "Acme|1.2"},
+                          {{{"read", 0}}, {}, "size b | read b | ", 0, "Acme|1.2"},
+                          {{{"read", 3}}, {}, "size b | read b | ", 3, "New|"}};
+    for (const Case& c : cases) {
+        f.answers = c.answers;
+        f.fails = c.fails;
         form.ShowFileInfo("b");
-        EXPECT_EQ(f.Take(), calls + "hide lblPleaseVerify | lblFileInfo=(No Product Version available for this file)");
-        EXPECT_EQ(form.ApiResult(), apiResult);
-        EXPECT_EQ(form.CompanyName() + "|" + form.ProductVersion(), names);
+        EXPECT_EQ(f.Take(),
+                  c.calls + "hide lblPleaseVerify | lblFileInfo=(No Product Version available for this file)");
+        EXPECT_EQ(form.ApiResult(), c.apiResult);
+        EXPECT_EQ(form.CompanyName() + "|" + form.ProductVersion(), c.names);
     }
 }
 
@@ -90,49 +102,99 @@ void Put(Bytes& b, std::size_t at, std::uint32_t value) {
     for (int i = 0; i < 4; ++i) b[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
 }
 
-// A PE image whose one section (RVA 0x1000, file offset 0x200) holds the
-// resource tree, its data entry at 0x248 and the block after it.
-constexpr std::size_t kPe = 0x40, kOptional = kPe + 24, kRsrc = 0x200;
+// A PE image of one section, which holds the resource tree and, after it,
+// the version block. Offsets are file offsets.
+namespace image {
+constexpr std::size_t kPeOffsetField = 0x3c;  // where the PE header is
+constexpr std::size_t kPe = 0x40;             // "PE\0\0", then the file header
+constexpr std::size_t kSectionCount = kPe + 6;
+constexpr std::size_t kOptionalSize = kPe + 20;
+constexpr std::size_t kOptional = kPe + 24;  // starts with its magic
+// The data directories follow the optional header's fixed part, the count
+// of them just before; the resources' entry is the third.
+constexpr std::size_t Directories(bool pe32Plus) { return kOptional + (pe32Plus ? 112 : 96); }
+constexpr std::size_t OptionalSize(bool pe32Plus) { return pe32Plus ? 0xf0 : 0xe0; }
+constexpr std::size_t kResourceEntry = 16;
+// The section header's fields, from its start.
+constexpr std::size_t kSectionRva = 12, kSectionRawSize = 16, kSectionRawOffset = 20;
+constexpr std::uint32_t kResourcesRva = 0x1000;
+constexpr std::size_t kResources = 0x200;  // the section's data in the file
+// The tree, from its start: one directory each for type, name and language,
+// each with one entry, then the data entry and the block.
+constexpr std::size_t kTypes = 0, kNames = 0x18, kLanguages = 0x30, kData = 0x48, kBlockAt = 0x58;
+// Within a directory: the count of entries by id, then the first entry's
+// id and where it leads (a subdirectory has the high bit set).
+constexpr std::size_t kIdCount = 14, kEntryId = 16, kEntryTarget = 20;
+constexpr std::uint32_t kSubdirectory = 0x80000000;
+}  // namespace image
+
 const Bytes kBlock = Block().W("ProductVersion", "4.5").b;
 
+void Directory(Bytes& b, std::size_t at, std::uint32_t id, std::uint32_t target) {
+    using namespace image;
+    Put(b, kResources + at + kIdCount, 1);
+    Put(b, kResources + at + kEntryId, id);
+    Put(b, kResources + at + kEntryTarget, target);
+}
+
 Bytes Image(bool pe32Plus) {
-    const std::size_t p = kPe, o = kOptional, r = kRsrc, size = pe32Plus ? 0xf0 : 0xe0, t = o + size;
-    const std::uint32_t d = o + (pe32Plus ? 112 : 96), n = kBlock.size();
-    Bytes b(r + 0x58, 0);
-    Put(b, 0, 0x5a4d), Put(b, 0x3c, p), Put(b, p, 0x4550), Put(b, p + 6, 1), Put(b, p + 20, size),
-        Put(b, o, pe32Plus ? 0x20b : 0x10b);
-    // Resource directory, then the one section.
-    Put(b, d - 4, 16), Put(b, d + 16, 0x1000), Put(b, t + 12, 0x1000), Put(b, t + 16, 0x58 + n), Put(b, t + 20, r);
-    // Type, name and language directories of one entry each, the data entry.
-    Put(b, r + 14, 1), Put(b, r + 16, 16), Put(b, r + 20, 0x80000018), Put(b, r + 0x26, 1), Put(b, r + 0x28, 1),
-        Put(b, r + 0x2c, 0x80000030), Put(b, r + 0x3e, 1), Put(b, r + 0x40, 0x409), Put(b, r + 0x44, 0x48),
-        Put(b, r + 0x48, 0x1058), Put(b, r + 0x4c, n);
+    using namespace image;
+    const std::size_t section = kOptional + OptionalSize(pe32Plus), directories = Directories(pe32Plus);
+    const auto blockSize = static_cast<std::uint32_t>(kBlock.size());
+    Bytes b(kResources + kBlockAt, 0);
+    Put(b, 0, 0x5a4d);  // "MZ"
+    Put(b, kPeOffsetField, kPe);
+    Put(b, kPe, 0x4550);
+    Put(b, kSectionCount, 1);
+    Put(b, kOptionalSize, OptionalSize(pe32Plus));
+    Put(b, kOptional, pe32Plus ? 0x20b : 0x10b);
+    Put(b, directories - 4, 16);
+    Put(b, directories + kResourceEntry, kResourcesRva);
+    Put(b, section + kSectionRva, kResourcesRva);
+    Put(b, section + kSectionRawSize, kBlockAt + blockSize);
+    Put(b, section + kSectionRawOffset, kResources);
+    Directory(b, kTypes, 16, kSubdirectory | kNames);  // RT_VERSION
+    Directory(b, kNames, 1, kSubdirectory | kLanguages);
+    Directory(b, kLanguages, 0x409, kData);
+    Put(b, kResources + kData, kResourcesRva + kBlockAt);
+    Put(b, kResources + kData + 4, blockSize);
     b.insert(b.end(), kBlock.begin(), kBlock.end());
     return b;
 }
 
 TEST(PeReader, FindsTheBlockOnlyInASoundImageAndReadsItFromAFile) {
+    using namespace image;
     for (const bool pe32Plus : {false, true}) {
         const Bytes image = Image(pe32Plus);
         const auto range = FindVersionResource(image.data(), image.size());
         ASSERT_TRUE(range);
         EXPECT_EQ(Bytes(image.begin() + range->offset, image.begin() + range->offset + range->size), kBlock);
     }
-    const auto spoiled = [](std::size_t at, std::uint32_t value) {
-        Bytes image = Image(false);
-        Put(image, at, value);
-        EXPECT_FALSE(FindVersionResource(image.data(), image.size())) << at << " " << value;
+    struct Spoiled {
+        const char* what;
+        std::size_t at;
+        std::uint32_t value;
     };
-    const std::size_t o = kOptional, r = kRsrc;
-    // No MZ, PE header outside, no PE signature, unknown magic, two data
-    // directories, section table outside, resources in no section, section
-    // data outside.
-    spoiled(0, 0), spoiled(0x3c, 0xfffffffe), spoiled(kPe, 0), spoiled(o, 0x107), spoiled(o + 92, 2),
-        spoiled(kPe + 6, 0xffff), spoiled(o + 112, 0x9000), spoiled(o + 0xf4, 0xfffffff0);
-    // Subdirectory outside, block outside, too long, empty, named type, and
-    // a language level that loops back to the name level.
-    spoiled(r + 20, 0xfffffff0), spoiled(r + 0x48, 0x7ffffff0), spoiled(r + 0x4c, 0xffffffff), spoiled(r + 0x4c, 0),
-        spoiled(r + 16, 0x80000010), spoiled(r + 0x2c, 0x80000018);
+    const std::size_t section = kOptional + OptionalSize(false), tree = kResources;
+    const Spoiled spoiled[] = {{"no MZ", 0, 0},
+                               {"PE header outside", kPeOffsetField, 0xfffffffe},
+                               {"no PE signature", kPe, 0},
+                               {"unknown magic", kOptional, 0x107},
+                               {"two data directories", Directories(false) - 4, 2},
+                               {"section table outside", kSectionCount, 0xffff},
+                               {"resources in no section", Directories(false) + kResourceEntry, 0x9000},
+                               {"section data outside", section + kSectionRawOffset, 0xfffffff0},
+                               {"subdirectory outside", tree + kTypes + kEntryTarget, 0xfffffff0},
+                               {"block outside", tree + kData, 0x7ffffff0},
+                               {"block too long", tree + kData + 4, 0xffffffff},
+                               {"block empty", tree + kData + 4, 0},
+                               {"named type", tree + kTypes + kEntryId, kSubdirectory | 0x10},
+                               {"language level loops back", tree + kNames + kEntryTarget, kSubdirectory | kNames}};
+    for (const Spoiled& s : spoiled) {
+        Bytes image = Image(false);
+        Put(image, s.at, s.value);
+        EXPECT_FALSE(FindVersionResource(image.data(), image.size())) << s.what;
+    }
     const Bytes image = Image(false);
     for (std::size_t size = 0; size < image.size(); ++size) {
         const Bytes cut(image.begin(), image.begin() + static_cast<std::ptrdiff_t>(size));
