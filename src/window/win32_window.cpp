@@ -153,6 +153,13 @@ LRESULT Win32Window::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             // Neither maximizing nor sizing: the general section stays out of view.
             if ((wParam & 0xFFF0) == SC_MAXIMIZE || (wParam & 0xFFF0) == SC_SIZE) return 0;
             break;
+        case WM_SIZE:
+            // Maximized all the same (by another program, or by a start that
+            // Windows shows maximized whatever the first ShowWindow asks): a
+            // maximized window could not be moved, so it goes back to its
+            // normal place at once.
+            if (wParam == SIZE_MAXIMIZED) ::ShowWindow(hwnd_, SW_RESTORE);
+            return 0;
         case DM_GETDEFID: return keys_.DefaultButtonId();
         case kMoveFocusOn: keys_.MoveFocusOn(reinterpret_cast<HWND>(wParam)); return 0;
         case WM_ACTIVATE:
