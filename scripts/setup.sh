@@ -7,7 +7,7 @@ set -eu
 
 PACKAGES="cmake make g++ googletest libgtest-dev clang libclang-rt-14-dev \
 g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 binutils-mingw-w64-i686 \
-wine64 xvfb xauth x11-utils imagemagick python3 python3-pefile"
+wine64 fonts-wine xvfb xauth x11-utils imagemagick python3 python3-pefile"
 
 SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi

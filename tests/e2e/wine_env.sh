@@ -129,6 +129,16 @@ kalvex_fresh_prefix() {
     # No window manager runs in Xvfb: unmanaged windows spare each closing
     # top-level window (every message box) Wine's wait for one.
     "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+    # Wine draws the caption buttons with Marlett's glyphs ("r" is the close
+    # box). This Wine does not look for its own fonts where fonts-wine puts
+    # them, but always in the prefix's Fonts folder. Only Marlett goes there:
+    # Wine's bitmap MS Sans Serif would answer the large step numbers with a
+    # small size it cannot scale.
+    if [ -f /usr/share/wine/fonts/marlett.ttf ]; then
+        cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
+    else
+        echo "Wine's Marlett font is missing (fonts-wine): caption buttons will show letters" >&2
+    fi
     # A program that crashes just ends: no debugger starts and waits on it.
     "$WINE" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /t REG_SZ \
         /d false /f >/dev/null 2>&1
