@@ -14,38 +14,10 @@
 #include <string>
 #include <vector>
 
+#include "recording_toolkit.h"
 #include "registration/engine.h"
 #include "registration/win32_modules.h"
 #include "timing.h"
-
-namespace {
-
-using bench::NowMs;
-
-// Notes when and what the engine reports; the pointer changes as the
-// window's does.
-class TimingToolkit final : public kalvex::Toolkit {
-public:
-    void MsgBox(const std::string& text) override {
-        shownAt = NowMs();
-        shown = text;
-    }
-    void SetMousePointer(int pointer) override {
-        ::SetCursor(::LoadCursorA(
-            nullptr, reinterpret_cast<LPCSTR>(pointer == kalvex::kPointerHourglass ? IDC_WAIT : IDC_ARROW)));
-    }
-    void DoEvents() override {}
-    std::string AppPath() override { return std::string(); }
-    std::string CommandLine() override { return std::string(); }
-    std::string Dir(const std::string&, int) override { return std::string(); }
-    void UnloadWindow() override {}
-    void EndProgram() override {}
-
-    double shownAt = 0;
-    std::string shown;
-};
-
-}  // namespace
 
 int main(int argc, char** argv) {
     if (argc < 4) {
@@ -55,13 +27,13 @@ int main(int argc, char** argv) {
     const std::string component = argv[1];
     const int runs = std::atoi(argv[2]);
     kalvex::Win32Modules modules;
-    TimingToolkit toolkit;
+    bench::RecordingToolkit toolkit;
     kalvex::RegistrationEngine engine(modules, toolkit);
     std::vector<double> samples;
     // One warm-up call first, as in the end-to-end figures.
     for (int i = 0; i <= runs; ++i) {
         std::optional<std::int32_t> apiResult;
-        const double start = NowMs();
+        const double start = bench::NowMs();
         engine.RegisterServer(component, "", apiResult);
         if (i > 0) samples.push_back(toolkit.shownAt - start);
     }
