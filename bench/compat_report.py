@@ -73,6 +73,7 @@ class Run:
         self.changes = {step: [] for step in STEPS}
         self.ended = False
         self.tool = ""
+        self.children = []  # regsvr32's bitness beside the tool's, per step
         base = os.path.join(folder, name)
         try:
             with open(base + ".rc") as f:
@@ -93,6 +94,8 @@ class Run:
                 self.snapshots.append((fields[1], int(fields[2]), int(fields[3]), float(fields[4])))
             elif kind == "change" and len(fields) >= 4 and fields[1] in self.changes:
                 self.changes[fields[1]].append("\t".join(fields[2:]))
+            elif kind == "child" and len(fields) >= 3:
+                self.children.append(fields[2])
             elif kind == "tool" and len(fields) >= 2:
                 self.tool = fields[1]
             elif kind == "end":
@@ -198,7 +201,10 @@ def report(args):
 
     rows = []
     differences = []
+    differing = set()
+    outcomes = []
     same = {"outcome": 0, "keys": 0, "changes": 0, "all": 0}
+    other_bitness = []
     snapshot_ms = []
     snapshot_size = None
     step_ms = {"engine": [], "regsvr32": []}
@@ -209,6 +215,8 @@ def report(args):
             snapshot_ms += [s[3] for s in run.snapshots]
             if run.snapshots and snapshot_size is None:
                 snapshot_size = run.snapshots[0][1:3]
+        if any(child != "same bitness" for child in b.children):
+            other_bitness.append(name)
         outcome_same = all(same_outcome(a.steps[s], b.steps[s]) for s in STEPS)
         keys_same = all(a.keys(s) == b.keys(s) for s in STEPS)
         changes_same = all(sorted(a.changes[s]) == sorted(b.changes[s]) for s in STEPS)
@@ -224,14 +232,17 @@ def report(args):
             index, name, shown_outcome(a.steps["register"]), shown_outcome(b.steps["register"]),
             shown_outcome(a.steps["unregister"]), shown_outcome(b.steps["unregister"]), counts[0], counts[1],
             verdict))
+        outcomes.append((name, a, b))
         if not (outcome_same and changes_same):
             differences.append((name, a, b, outcome_same, keys_same))
+            differing.add(name)
 
     total = len(names)
     out = []
     w = out.append
     when = datetime.datetime.now(datetime.timezone.utc).strftime("%Y-%m-%d %H:%M UTC")
-    tool_hash = hashlib.sha256(open(args.tool, "rb").read()).hexdigest()[:16]
+    with open(args.tool, "rb") as f:
+        tool_hash = hashlib.sha256(f.read()).hexdigest()[:16]
     if args.only:
         scope = "the libraries named with `--only` (%s)" % args.only
     elif 0 < args.sample < len(corpus):
@@ -249,8 +260,9 @@ def report(args):
         len(corpus), args.folder))
     w("`DllRegisterServer` (read from Linux with python3-pefile; a forwarded export counts), sorted by name;")
     w("run here: %s, %d libraries." % (scope, total))
-    w("The whole measurement took %d s, of which %d s were the library runs (both prefixes side by side)." % (
+    w("The whole measurement took %d s, of which %d s were the library runs (both prefixes side by side;" % (
         args.seconds, args.run_seconds))
+    w("load average %.1f at the end, other work included)." % os.getloadavg()[1])
     w("")
     w("## How")
     w("")
@@ -343,6 +355,21 @@ def report(args):
         w("")
         w("Reason: %s" % reasons.get(name.lower(), "**not investigated yet**"))
         w("")
+    w("## Outcomes other than completed, the same in both")
+    w("")
+    w("As the engine tells them (regsvr32 gave the same words, without the failing result's code).")
+    w("")
+    shared = [(name, a) for name, a, b in outcomes
+              if name not in differing and any(a.steps[step][0] != "completed" for step in STEPS)]
+    if not shared:
+        w("None.")
+        w("")
+    for name, a in shared:
+        w("- `%s`: register %s, unregister %s. %s" % (
+            name, shown_outcome(a.steps["register"]), shown_outcome(a.steps["unregister"]),
+            reasons.get(name.lower(), "Reason: **not investigated yet**")))
+    if shared:
+        w("")
     w("## Every library")
     w("")
     w("Outcomes of A (engine) and B (regsvr32) for each step; keys added (+) and removed (−) by the step in A / B.")
@@ -355,6 +382,9 @@ def report(args):
     if not calibrated:
         w("**The calibration failed: the figures above are not to be trusted.**")
         w("")
+    if other_bitness:
+        w("**regsvr32 ran with another bitness than the tool for: %s.**" % ", ".join(other_bitness))
+        w("")
 
     with open(args.output, "w", encoding="utf-8") as f:
         f.write("\n".join(out))
@@ -364,7 +394,9 @@ def report(args):
         print("# differs: %s (register A %s, B %s; unregister A %s, B %s)" % (
             name, shown_outcome(a.steps["register"]), shown_outcome(b.steps["register"]),
             shown_outcome(a.steps["unregister"]), shown_outcome(b.steps["unregister"])))
-    return 0 if calibrated and not differences else 1
+    if other_bitness:
+        print("# regsvr32 ran with another bitness than the tool for: %s" % " ".join(other_bitness))
+    return 0 if calibrated and not differences and not other_bitness else 1
 
 
 def main():

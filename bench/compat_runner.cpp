@@ -11,6 +11,7 @@
 //   root <key>                               one per snapshotted tree
 //   snapshot <name> <keys> <values> <ms>
 //   step <register|unregister> <outcome> <code> <detail> <ms>
+//   child <step> same bitness|other bitness  (regsvr32 only)
 //   change <step> +key|-key <key>
 //   change <step> +value|-value <key> <name> <data>
 //   change <step> ~value <key> <name> <data after> <data before>
@@ -317,6 +318,8 @@ struct Outcome {
     std::string outcome;  // completed, failed, no-entry-point, load-failure, timed-out
     std::string code = "-";
     std::string detail;
+    // regsvr32 only: whether the child ran with the tool's own bitness.
+    std::string child{};
 };
 
 // The engine's message, in the common words.
@@ -406,6 +409,11 @@ public:
                 job = nullptr;
             }
         }
+        // Both run under WoW64 (32-bit on 64-bit Windows) or neither does.
+        BOOL childWow64 = FALSE;
+        BOOL ownWow64 = FALSE;
+        ::IsWow64Process(info.hProcess, &childWow64);
+        ::IsWow64Process(::GetCurrentProcess(), &ownWow64);
         ::ResumeThread(info.hThread);
         Outcome outcome;
         if (::WaitForSingleObject(info.hProcess, limitMs_) == WAIT_OBJECT_0) {
@@ -418,6 +426,7 @@ public:
             ::WaitForSingleObject(info.hProcess, 5000);
             outcome = {"timed-out", "-", "ended after " + std::to_string(limitMs_) + " ms"};
         }
+        outcome.child = (childWow64 != FALSE) == (ownWow64 != FALSE) ? "same bitness" : "other bitness";
         if (job != nullptr) ::CloseHandle(job);
         ::CloseHandle(info.hThread);
         ::CloseHandle(info.hProcess);
@@ -508,6 +517,7 @@ int main(int argc, char** argv) {
         const double ms = NowMs() - start;
         std::printf("step\t%s\t%s\t%s\t%s\t%.1f\n", stepNames[step], outcome.outcome.c_str(), outcome.code.c_str(),
                     Printable(outcome.detail).c_str(), ms);
+        if (!outcome.child.empty()) std::printf("child\t%s\t%s\n", stepNames[step], outcome.child.c_str());
         std::fflush(stdout);
         Snapshot after = TakeSnapshot(roots);
         PrintSnapshot(snapshotNames[step], after);
