@@ -127,8 +127,18 @@ def shown_outcome(outcome):
     if words == "failed":
         if code != "-":
             return "failed " + code
-        return "failed (" + detail.replace("exit code ", "exit ") + ")"
+        if detail.startswith("exit code "):
+            return "failed (exit %d)" % int(detail[len("exit code "):], 16)
+        return "failed"
     return words.replace("-", " ")
+
+
+def exit_code(outcome):
+    """regsvr32's raw exit code, where the words do not show it already."""
+    detail = outcome[2]
+    if outcome[0] == "failed" or not detail.startswith("exit code "):
+        return ""
+    return " (exit %d)" % int(detail[len("exit code "):], 16)
 
 
 def read_reasons(path, situation):
@@ -165,7 +175,9 @@ def calibrate(work):
                 if not a or sorted(a) != sorted(b):
                     good = False
         ok = ok and good
-        cells = [" / ".join(shown_outcome(runs[mode].steps[step]) for step in STEPS) for mode in runs]
+        cells = [" / ".join(shown_outcome(runs["engine"].steps[step]) for step in STEPS),
+                 " / ".join(shown_outcome(runs["regsvr32"].steps[step]) + exit_code(runs["regsvr32"].steps[step])
+                            for step in STEPS)]
         want = " / ".join(shown_outcome((w[0], w[1], "")) for w in expected)
         rows.append("| `%s` | %s | %s | %s | %s | %s |" % (name, what, want, cells[0], cells[1],
                                                              "yes" if good else "**no**"))
@@ -278,6 +290,8 @@ def report(args):
     w("  bitness, as a child process with a limit of 15 s (the engine's 10 s and 5 s to start and end).")
     w("  Its exit code is translated into the words below.")
     w("")
+    w("The engine's two steps run in the one process, as they would in `kalvex.exe`; regsvr32 runs once per step.")
+    w("")
     w("Wine's COM servers are already registered by `wineboot` in a fresh prefix, so registering them again")
     w("often changes nothing, and unregistering then removes keys. Each library stays unregistered after its")
     w("turn, so later libraries meet a registry without the earlier ones' keys; both prefixes go through the")
@@ -303,7 +317,9 @@ def report(args):
     w("| timed out | Process failed in signaled state or time-out. | the child outlived its limit and was ended |")
     w("| not run | the tool's process ended before the step | the same |")
     w("")
-    w("Two outcomes are the same when their words are, and their codes where both tell one.")
+    w("Two outcomes are the same when their words are, and their codes where both tell one. Registry changes")
+    w("are the same when both runs added and removed the same keys and added, removed and changed the same")
+    w("values (names, types and data) in each step. Only the registry is compared: not files, not timing.")
     w("")
     w("## Calibration")
     w("")
@@ -372,7 +388,9 @@ def report(args):
         w("")
     w("## Every library")
     w("")
-    w("Outcomes of A (engine) and B (regsvr32) for each step; keys added (+) and removed (−) by the step in A / B.")
+    w("Register A / B and Unregister A / B: each step's outcome with the engine (A) and with regsvr32 (B).")
+    w("Keys at register / unregister: keys the step added (+) and removed (−), in A / in B. The last column says")
+    w("whether outcomes and registry changes were all the same.")
     w("")
     w("| # | Library | Register A | Register B | Unregister A | Unregister B | Keys at register | "
       "Keys at unregister | |")
