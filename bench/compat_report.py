@@ -298,8 +298,8 @@ def report(args):
     w("same sequence, so like is compared with like.")
     w("")
     if snapshot_size:
-        w("Snapshots: all of `HKLM` and `HKCU`, in the 64-bit view (`KEY_WOW64_64KEY`: a 32-bit tool sees its")
-        w("redirected keys under `Wow6432Node`), values included; symbolic link keys are recorded with their")
+        w("Snapshots: all of `HKLM` and `HKCU`, in the 64-bit view where Windows has one (`KEY_WOW64_64KEY`: a")
+        w("32-bit tool sees its redirected keys under `Wow6432Node`), values included; symbolic link keys are recorded with their")
         w("target and not followed. The first snapshot held %d keys and %d values; a snapshot took %s" % (
             snapshot_size[0], snapshot_size[1], spread(snapshot_ms)))
         w("over all %d snapshots of both prefixes." % len(snapshot_ms))
