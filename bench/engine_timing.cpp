@@ -14,32 +14,10 @@
 #include <string>
 #include <vector>
 
+#include "recording_ui.h"
 #include "registration/engine.h"
 #include "registration/win32_modules.h"
 #include "timing.h"
-
-namespace {
-
-using bench::NowMs;
-
-// Notes when and what the engine reports; the pointer changes as the
-// window's does.
-class TimingUi final : public kalvex::EngineUi {
-public:
-    void MsgBox(const std::string& text) override {
-        shownAt = NowMs();
-        shown = text;
-    }
-    void SetMousePointer(int pointer) override {
-        ::SetCursor(::LoadCursorA(
-            nullptr, reinterpret_cast<LPCSTR>(pointer == kalvex::kPointerHourglass ? IDC_WAIT : IDC_ARROW)));
-    }
-
-    double shownAt = 0;
-    std::string shown;
-};
-
-}  // namespace
 
 int main(int argc, char** argv) {
     if (argc < 4) {
@@ -49,13 +27,13 @@ int main(int argc, char** argv) {
     const std::string component = argv[1];
     const int runs = std::atoi(argv[2]);
     kalvex::Win32Modules modules;
-    TimingUi ui;
+    bench::RecordingUi ui;
     kalvex::RegistrationEngine engine(modules, ui);
     std::vector<double> samples;
     // One warm-up call first, as in the end-to-end figures.
     for (int i = 0; i <= runs; ++i) {
         std::optional<std::int32_t> apiResult;
-        const double start = NowMs();
+        const double start = bench::NowMs();
         engine.RegisterServer(component, "", apiResult);
         if (i > 0) samples.push_back(ui.shownAt - start);
     }

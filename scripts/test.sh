@@ -16,7 +16,10 @@ ctest --test-dir "$BUILD" --output-on-failure || status=$?
 
 # Which end-to-end situations ran, and why any was skipped.
 echo "End-to-end situations:"
-grep -h -E '^# (situation|SKIP) ' "$BUILD/Testing/Temporary/LastTest.log" | sed 's/^# /  /; s/, display.*//' || true
+grep -h -E '^# (situation|SKIP) ' "$BUILD/Testing/Temporary/LastTest.log" | grep -v '^# SKIP compat' |
+    sed 's/^# /  /; s/, display.*//' || true
+echo "Engine beside regsvr32 (compat):"
+grep -h -E '^# (compat [^ ]+:|SKIP compat )' "$BUILD/Testing/Temporary/LastTest.log" | sed 's/^# /  /' || true
 
 echo "Static checks:"
 "$ROOT/scripts/lint.sh" "$BUILD" || status=$?

@@ -126,6 +126,11 @@ kalvex_fresh_prefix() {
     trap kalvex_remove_prefix EXIT INT TERM
     kalvex_start_xvfb || return 1
     kalvex_make_prefix || return 1
+    kalvex_prefix_settings
+}
+
+# The settings every test prefix gets, in $WINEPREFIX after wineboot.
+kalvex_prefix_settings() {
     # No window manager runs in Xvfb: unmanaged windows spare each closing
     # top-level window (every message box) Wine's wait for one.
     "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1

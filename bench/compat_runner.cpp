@@ -1,0 +1,534 @@
+// Registers and unregisters one library, either with the program's own
+// registration engine (in this process, as kalvex.exe does) or with the
+// system folder's regsvr32 (a child process of the same bitness), and notes
+// what each step did to the registry. bench/compat.sh compares the two.
+//
+//   kalvex_compat.exe engine|regsvr32 <library> [--limit <ms>] [--root <key>]...
+//
+// The steps: snapshot, register, snapshot, unregister, snapshot. Prints
+// tab-separated lines:
+//   library <path> / mode <mode> / tool <what runs the steps>
+//   root <key>                               one per snapshotted tree
+//   snapshot <name> <keys> <values> <ms>
+//   step <register|unregister> <outcome> <code> <detail> <ms>
+//   child <step> same bitness|other bitness  (regsvr32 only)
+//   change <step> +key|-key <key>
+//   change <step> +value|-value <key> <name> <data>
+//   change <step> ~value <key> <name> <data after> <data before>
+//   end
+// Outcomes: completed, failed (code: the result, the exception's code or
+// "-" when regsvr32 does not tell it), no-entry-point, load-failure,
+// timed-out.
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "recording_ui.h"
+#include "registration/engine.h"
+#include "registration/win32_modules.h"
+#include "timing.h"
+
+namespace {
+
+using bench::NowMs;
+
+// ---- Text ----
+
+std::string Utf8(const std::wstring& text) {
+    if (text.empty()) return std::string();
+    const int size =
+        ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<size_t>(size), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], size, nullptr, nullptr);
+    return out;
+}
+
+std::wstring Wide(const std::string& text) {
+    if (text.empty()) return std::wstring();
+    const int size = ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring out(static_cast<size_t>(size), L'\0');
+    ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &out[0], size);
+    return out;
+}
+
+// Control characters would break the tab-separated lines: they are written
+// as <XX>.
+std::string Printable(const std::string& text) {
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof(escaped), "<%02X>", byte);
+            out += escaped;
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+std::string Hex32(std::uint32_t value) {
+    char text[16];
+    std::snprintf(text, sizeof(text), "0x%08X", static_cast<unsigned>(value));
+    return text;
+}
+
+// Registry names compare without regard to case.
+std::wstring Folded(const std::wstring& name) {
+    std::wstring out = name;
+    if (!out.empty()) ::CharUpperBuffW(&out[0], static_cast<DWORD>(out.size()));
+    return out;
+}
+
+std::uint64_t Fnv1a(const BYTE* data, size_t size) {
+    std::uint64_t hash = 14695981039346656037ull;
+    for (size_t i = 0; i < size; ++i) hash = (hash ^ data[i]) * 1099511628211ull;
+    return hash;
+}
+
+// ---- Registry snapshots ----
+
+// A value's type and data as one line of text. Long data is cut short and
+// followed by its size and a hash of all of it.
+std::string RenderValue(DWORD type, const BYTE* data, DWORD size) {
+    constexpr size_t kShownText = 300;
+    constexpr DWORD kShownBytes = 48;
+    char tail[64];
+    std::snprintf(tail, sizeof(tail), "...(%lu bytes, fnv %016llx)", static_cast<unsigned long>(size),
+                  static_cast<unsigned long long>(Fnv1a(data, size)));
+    switch (type) {
+        case REG_SZ:
+        case REG_EXPAND_SZ:
+        case REG_MULTI_SZ:
+        case REG_LINK: {
+            std::wstring text(reinterpret_cast<const wchar_t*>(data), size / sizeof(wchar_t));
+            while (!text.empty() && text.back() == L'\0') text.pop_back();
+            // The strings of a multi-string are shown separated by "|".
+            for (wchar_t& c : text) {
+                if (c == L'\0') c = L'|';
+            }
+            const char* name = type == REG_SZ          ? "REG_SZ"
+                               : type == REG_EXPAND_SZ ? "REG_EXPAND_SZ"
+                               : type == REG_LINK      ? "REG_LINK"
+                                                       : "REG_MULTI_SZ";
+            std::string shown = Utf8(text);
+            if (shown.size() > kShownText) shown = shown.substr(0, kShownText) + tail;
+            return std::string(name) + " \"" + shown + "\"";
+        }
+        case REG_DWORD:
+            if (size == 4) {
+                DWORD value = 0;
+                std::memcpy(&value, data, 4);
+                return "REG_DWORD " + Hex32(value);
+            }
+            break;
+        case REG_QWORD:
+            if (size == 8) {
+                unsigned long long value = 0;
+                std::memcpy(&value, data, 8);
+                char text[32];
+                std::snprintf(text, sizeof(text), "REG_QWORD 0x%016llX", value);
+                return text;
+            }
+            break;
+        default: break;
+    }
+    char head[32];
+    std::snprintf(head, sizeof(head), "type %lu hex:", static_cast<unsigned long>(type));
+    std::string out = head;
+    for (DWORD i = 0; i < size && i < kShownBytes; ++i) {
+        char byte[4];
+        std::snprintf(byte, sizeof(byte), "%02x", data[i]);
+        out += byte;
+    }
+    if (size > kShownBytes) out += tail;
+    return out;
+}
+
+struct KeyState {
+    std::string path;                                                    // as shown
+    std::map<std::wstring, std::pair<std::string, std::string>> values;  // folded name -> (name, data)
+};
+
+struct Snapshot {
+    std::map<std::wstring, KeyState> keys;  // folded full path
+    size_t values = 0;
+    double ms = 0;
+};
+
+struct Root {
+    HKEY hive;
+    std::string hiveName;
+    std::wstring subkey;  // "" for the whole hive
+};
+
+// Every access sees the 64-bit registry, also from a 32-bit process on
+// 64-bit Windows: its redirected keys are then found under Wow6432Node.
+constexpr REGSAM kReadAccess = KEY_READ | KEY_WOW64_64KEY;
+
+void ReadKey(HKEY key, const std::wstring& path, Snapshot& out) {
+    KeyState& state = out.keys[Folded(path)];
+    state.path = Printable(Utf8(path));
+    DWORD subkeyCount = 0;
+    DWORD maxSubkey = 0;
+    DWORD valueCount = 0;
+    DWORD maxValueName = 0;
+    DWORD maxValueData = 0;
+    // Each call is a round trip to the registry's server: the counts spare
+    // the enumerations their last call, which would only say "no more".
+    if (::RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subkeyCount, &maxSubkey, nullptr, &valueCount,
+                           &maxValueName, &maxValueData, nullptr, nullptr) != ERROR_SUCCESS) {
+        subkeyCount = valueCount = MAXDWORD;
+    }
+
+    // A symbolic link key (Wine links the keys it shares between the 32-bit
+    // and the 64-bit view) is opened as itself: its one value names the
+    // target, and the target's tree is not read through it a second time.
+    bool link = false;
+    std::vector<wchar_t> name(maxValueName + 2);
+    std::vector<BYTE> data(maxValueData + 2);
+    for (DWORD i = 0; i < valueCount;) {
+        DWORD nameSize = static_cast<DWORD>(name.size());
+        DWORD dataSize = static_cast<DWORD>(data.size());
+        DWORD type = 0;
+        const LONG status = ::RegEnumValueW(key, i, name.data(), &nameSize, nullptr, &type, data.data(), &dataSize);
+        if (status == ERROR_MORE_DATA) {
+            // Grown since the question: larger buffers, same index.
+            name.resize(name.size() * 2 + 256);
+            data.resize(std::max<size_t>(data.size() * 2, dataSize + 2));
+            continue;
+        }
+        if (status != ERROR_SUCCESS) break;
+        const std::wstring valueName(name.data(), nameSize);
+        if (type == REG_LINK && Folded(valueName) == L"SYMBOLICLINKVALUE") link = true;
+        state.values[Folded(valueName)] = {valueName.empty() ? "(default)" : Printable(Utf8(valueName)),
+                                           Printable(RenderValue(type, data.data(), dataSize))};
+        ++out.values;
+        ++i;
+    }
+    if (link) return;
+
+    std::vector<std::wstring> subkeys;
+    std::vector<wchar_t> subkey(maxSubkey + 2);
+    for (DWORD i = 0; i < subkeyCount;) {
+        DWORD size = static_cast<DWORD>(subkey.size());
+        const LONG status = ::RegEnumKeyExW(key, i, subkey.data(), &size, nullptr, nullptr, nullptr, nullptr);
+        if (status == ERROR_MORE_DATA) {
+            subkey.resize(subkey.size() * 2 + 256);
+            continue;
+        }
+        if (status != ERROR_SUCCESS) break;
+        subkeys.emplace_back(subkey.data(), size);
+        ++i;
+    }
+    for (const std::wstring& child : subkeys) {
+        HKEY handle = nullptr;
+        std::wstring childPath = path;
+        childPath += L'\\';
+        childPath += child;
+        if (::RegOpenKeyExW(key, child.c_str(), REG_OPTION_OPEN_LINK, kReadAccess, &handle) != ERROR_SUCCESS) {
+            // Noted as a key without values: whether it is there still counts.
+            out.keys[Folded(childPath)].path = Printable(Utf8(childPath)) + " (unreadable)";
+            continue;
+        }
+        ReadKey(handle, childPath, out);
+        ::RegCloseKey(handle);
+    }
+}
+
+Snapshot TakeSnapshot(const std::vector<Root>& roots) {
+    Snapshot snapshot;
+    const double start = NowMs();
+    for (const Root& root : roots) {
+        const std::wstring path = Wide(root.hiveName) + (root.subkey.empty() ? L"" : L"\\" + root.subkey);
+        HKEY handle = nullptr;
+        if (::RegOpenKeyExW(root.hive, root.subkey.empty() ? nullptr : root.subkey.c_str(), 0, kReadAccess, &handle) !=
+            ERROR_SUCCESS) {
+            continue;
+        }
+        ReadKey(handle, path, snapshot);
+        ::RegCloseKey(handle);
+    }
+    snapshot.ms = NowMs() - start;
+    return snapshot;
+}
+
+void PrintSnapshot(const char* name, const Snapshot& snapshot) {
+    std::printf("snapshot\t%s\t%zu\t%zu\t%.1f\n", name, snapshot.keys.size(), snapshot.values, snapshot.ms);
+}
+
+// What changed from one snapshot to the next. The keys of a key that came
+// or went are listed with all of their values.
+void PrintChanges(const char* step, const Snapshot& before, const Snapshot& after) {
+    auto listValues = [step](const char* sign, const KeyState& key) {
+        for (const auto& value : key.values) {
+            std::printf("change\t%s\t%svalue\t%s\t%s\t%s\n", step, sign, key.path.c_str(), value.second.first.c_str(),
+                        value.second.second.c_str());
+        }
+    };
+    auto b = before.keys.begin();
+    auto a = after.keys.begin();
+    while (b != before.keys.end() || a != after.keys.end()) {
+        if (a == after.keys.end() || (b != before.keys.end() && b->first < a->first)) {
+            std::printf("change\t%s\t-key\t%s\n", step, b->second.path.c_str());
+            listValues("-", b->second);
+            ++b;
+        } else if (b == before.keys.end() || a->first < b->first) {
+            std::printf("change\t%s\t+key\t%s\n", step, a->second.path.c_str());
+            listValues("+", a->second);
+            ++a;
+        } else {
+            const KeyState& old = b->second;
+            const KeyState& now = a->second;
+            for (const auto& value : now.values) {
+                const auto was = old.values.find(value.first);
+                if (was == old.values.end()) {
+                    std::printf("change\t%s\t+value\t%s\t%s\t%s\n", step, now.path.c_str(), value.second.first.c_str(),
+                                value.second.second.c_str());
+                } else if (was->second.second != value.second.second) {
+                    std::printf("change\t%s\t~value\t%s\t%s\t%s\t%s\n", step, now.path.c_str(),
+                                value.second.first.c_str(), value.second.second.c_str(), was->second.second.c_str());
+                }
+            }
+            for (const auto& value : old.values) {
+                if (now.values.count(value.first) == 0) {
+                    std::printf("change\t%s\t-value\t%s\t%s\t%s\n", step, now.path.c_str(), value.second.first.c_str(),
+                                value.second.second.c_str());
+                }
+            }
+            ++a;
+            ++b;
+        }
+    }
+}
+
+// ---- The two ways to register ----
+
+struct Outcome {
+    std::string outcome;  // completed, failed, no-entry-point, load-failure, timed-out
+    std::string code = "-";
+    std::string detail;
+    // regsvr32 only: whether the child ran with the tool's own bitness.
+    std::string child{};
+};
+
+// The engine's message, in the common words.
+Outcome FromEngineMessage(const std::string& message) {
+    static const char kFailedPrefix[] = "Process failed with error code ";
+    if (message == "Process completed") return {"completed", "-", message};
+    if (message == "Failure loading control DLL") return {"load-failure", "-", message};
+    if (message == "Process failed in obtaining entry point or creating thread.") {
+        return {"no-entry-point", "-", message};
+    }
+    if (message == "Process failed in signaled state or time-out.") return {"timed-out", "-", message};
+    if (message.compare(0, sizeof(kFailedPrefix) - 1, kFailedPrefix) == 0) {
+        return {"failed", message.substr(sizeof(kFailedPrefix) - 1, 10), message};
+    }
+    return {"unknown", "-", message};
+}
+
+// regsvr32's exit code, in the common words. Measured with Wine's
+// regsvr32 /s: 0 when the entry point succeeded, 3 when the file cannot be
+// loaded (missing, or not a library), 4 when the library lacks the entry
+// point, 5 when the entry point failed, without telling its result. An
+// exception that leaves the entry point ends the process with the
+// exception's code (0xC0000005 for an access violation).
+Outcome FromRegsvr32Exit(DWORD code) {
+    const std::string detail = "exit code " + Hex32(code);
+    switch (code) {
+        case 0: return {"completed", "-", detail};
+        case 3: return {"load-failure", "-", detail};
+        case 4: return {"no-entry-point", "-", detail};
+        case 5: return {"failed", "-", detail};
+        default: break;
+    }
+    if ((code & 0x80000000u) != 0) return {"failed", Hex32(code), detail};
+    return {"unknown", "-", detail};
+}
+
+class EngineRunner {
+public:
+    EngineRunner() : engine_(modules_, ui_) {}
+
+    Outcome Run(const std::string& library, bool unregister) {
+        ui_.shown.clear();
+        std::optional<std::int32_t> apiResult;
+        engine_.RegisterServer(library, unregister ? "u" : "", apiResult);
+        return FromEngineMessage(ui_.shown);
+    }
+
+    size_t Lingering() const { return engine_.LingeringWorkers(); }
+
+private:
+    kalvex::Win32Modules modules_;
+    bench::RecordingUi ui_;
+    kalvex::RegistrationEngine engine_;
+};
+
+class Regsvr32Runner {
+public:
+    explicit Regsvr32Runner(DWORD limitMs) : limitMs_(limitMs) {
+        wchar_t folder[MAX_PATH] = {};
+        ::GetSystemDirectoryW(folder, MAX_PATH);
+        // A 32-bit process on 64-bit Windows is sent to the 32-bit system
+        // folder's regsvr32: the same bitness as this tool.
+        exe_ = std::wstring(folder) + L"\\regsvr32.exe";
+    }
+
+    std::string Exe() const { return Utf8(exe_); }
+
+    Outcome Run(const std::string& library, bool unregister) {
+        std::wstring commandLine =
+            L"\"" + exe_ + L"\" /s " + (unregister ? L"/u " : L"") + L"\"" + Wide(library) + L"\"";
+        STARTUPINFOW startup = {};
+        startup.cb = sizeof(startup);
+        PROCESS_INFORMATION info = {};
+        if (!::CreateProcessW(exe_.c_str(), &commandLine[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
+                              nullptr, &startup, &info)) {
+            return {"unknown", "-", "CreateProcess failed: " + std::to_string(::GetLastError())};
+        }
+        // In a job of its own, so that a time-out ends whatever it started
+        // too, and so does this tool's own end.
+        HANDLE job = ::CreateJobObjectW(nullptr, nullptr);
+        if (job != nullptr) {
+            JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
+            limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+            ::SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof(limits));
+            if (!::AssignProcessToJobObject(job, info.hProcess)) {
+                ::CloseHandle(job);
+                job = nullptr;
+            }
+        }
+        // Both run under WoW64 (32-bit on 64-bit Windows) or neither does.
+        BOOL childWow64 = FALSE;
+        BOOL ownWow64 = FALSE;
+        ::IsWow64Process(info.hProcess, &childWow64);
+        ::IsWow64Process(::GetCurrentProcess(), &ownWow64);
+        ::ResumeThread(info.hThread);
+        Outcome outcome;
+        if (::WaitForSingleObject(info.hProcess, limitMs_) == WAIT_OBJECT_0) {
+            DWORD code = 0;
+            ::GetExitCodeProcess(info.hProcess, &code);
+            outcome = FromRegsvr32Exit(code);
+        } else {
+            if (job != nullptr) ::TerminateJobObject(job, 1);
+            ::TerminateProcess(info.hProcess, 1);
+            ::WaitForSingleObject(info.hProcess, 5000);
+            outcome = {"timed-out", "-", "ended after " + std::to_string(limitMs_) + " ms"};
+        }
+        outcome.child = (childWow64 != FALSE) == (ownWow64 != FALSE) ? "same bitness" : "other bitness";
+        if (job != nullptr) ::CloseHandle(job);
+        ::CloseHandle(info.hThread);
+        ::CloseHandle(info.hProcess);
+        return outcome;
+    }
+
+private:
+    std::wstring exe_;
+    DWORD limitMs_;
+};
+
+bool ParseRoot(const std::string& text, Root& root) {
+    const size_t slash = text.find('\\');
+    const std::string hive = text.substr(0, slash);
+    root.subkey = slash == std::string::npos ? std::wstring() : Wide(text.substr(slash + 1));
+    root.hiveName = hive;
+    if (hive == "HKLM") {
+        root.hive = HKEY_LOCAL_MACHINE;
+    } else if (hive == "HKCU") {
+        root.hive = HKEY_CURRENT_USER;
+    } else if (hive == "HKU") {
+        root.hive = HKEY_USERS;
+    } else {
+        return false;
+    }
+    return true;
+}
+
+int Usage() {
+    std::fprintf(stderr, "usage: kalvex_compat engine|regsvr32 <library> [--limit <ms>] [--root <key>]...\n");
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 3) return Usage();
+    const std::string mode = argv[1];
+    const std::string library = argv[2];
+    if (mode != "engine" && mode != "regsvr32") return Usage();
+    // regsvr32's own time: the engine's wait, and some for the process to
+    // start and end.
+    DWORD limitMs = kalvex::kWorkerWaitLimitMs + 5000;
+    std::vector<Root> roots;
+    for (int i = 3; i + 1 < argc; i += 2) {
+        const std::string option = argv[i];
+        if (option == "--limit") {
+            limitMs = static_cast<DWORD>(std::strtoul(argv[i + 1], nullptr, 10));
+        } else if (option == "--root") {
+            Root root{};
+            if (!ParseRoot(argv[i + 1], root)) return Usage();
+            roots.push_back(root);
+        } else {
+            return Usage();
+        }
+    }
+    if (roots.empty()) {
+        roots = {{HKEY_LOCAL_MACHINE, "HKLM", L""}, {HKEY_CURRENT_USER, "HKCU", L""}};
+    }
+
+    std::printf("library\t%s\nmode\t%s\n", library.c_str(), mode.c_str());
+    for (const Root& root : roots) {
+        std::printf("root\t%s%s%s\n", root.hiveName.c_str(), root.subkey.empty() ? "" : "\\",
+                    Utf8(root.subkey).c_str());
+    }
+
+    std::optional<EngineRunner> engine;
+    std::optional<Regsvr32Runner> regsvr32;
+    if (mode == "engine") {
+        // As kalvex.exe starts.
+        ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+        engine.emplace();
+        std::printf("tool\tRegistrationEngine\n");
+    } else {
+        regsvr32.emplace(limitMs);
+        std::printf("tool\t%s\n", regsvr32->Exe().c_str());
+    }
+    std::fflush(stdout);
+
+    Snapshot before = TakeSnapshot(roots);
+    PrintSnapshot("before", before);
+    std::fflush(stdout);
+    const char* const stepNames[] = {"register", "unregister"};
+    const char* const snapshotNames[] = {"registered", "unregistered"};
+    for (int step = 0; step < 2; ++step) {
+        const double start = NowMs();
+        const Outcome outcome = engine ? engine->Run(library, step == 1) : regsvr32->Run(library, step == 1);
+        const double ms = NowMs() - start;
+        std::printf("step\t%s\t%s\t%s\t%s\t%.1f\n", stepNames[step], outcome.outcome.c_str(), outcome.code.c_str(),
+                    Printable(outcome.detail).c_str(), ms);
+        if (!outcome.child.empty()) std::printf("child\t%s\t%s\n", stepNames[step], outcome.child.c_str());
+        std::fflush(stdout);
+        Snapshot after = TakeSnapshot(roots);
+        PrintSnapshot(snapshotNames[step], after);
+        PrintChanges(stepNames[step], before, after);
+        std::fflush(stdout);
+        before = std::move(after);
+    }
+    std::printf("end\n");
+    std::fflush(stdout);
+    // A worker still running inside a component would keep this process
+    // from ending, or fault when the component is unloaded under it.
+    if (engine && engine->Lingering() > 0) ::TerminateProcess(::GetCurrentProcess(), 0);
+    return 0;
+}
