@@ -1,7 +1,6 @@
 #include "engine.h"
 
 #include <exception>
-#include <utility>
 
 namespace kalvex {
 
@@ -32,43 +31,13 @@ bool IsFailure(const WorkerEnd& end) { return !end.returned || (end.code & 0x800
 
 }  // namespace
 
-LoadedModule& LoadedModule::operator=(LoadedModule&& other) noexcept {
-    if (this != &other) {
-        Free();
-        api_ = other.api_;
-        handle_ = other.Keep();
-    }
-    return *this;
-}
-
-void LoadedModule::Free() {
-    if (handle_ != 0) api_->FreeLibrary(std::exchange(handle_, 0));
-}
-
-ModuleHandle LoadedModule::Keep() { return std::exchange(handle_, 0); }
-
-WorkerThread& WorkerThread::operator=(WorkerThread&& other) noexcept {
-    if (this != &other) {
-        Close();
-        api_ = other.api_;
-        handle_ = other.Release();
-    }
-    return *this;
-}
-
-void WorkerThread::Close() {
-    if (handle_ != 0) api_->CloseHandle(std::exchange(handle_, 0));
-}
-
-ThreadHandle WorkerThread::Release() { return std::exchange(handle_, 0); }
-
 RegistrationEngine::RegistrationEngine(ModuleApi& modules, EngineUi& ui) : modules_(modules), ui_(ui) {}
 
 RegistrationEngine::~RegistrationEngine() {
     ReleaseFinishedWorkers();
     for (Lingering& worker : lingering_) {
-        worker.module.Keep();
-        worker.thread.Release();
+        worker.module.release();
+        worker.thread.release();
     }
 }
 
@@ -91,11 +60,11 @@ WorkerEnd RegistrationEngine::Finish(WorkerThread& thread, LoadedModule& module)
     // exception that ended it. After an exception the component's state is
     // unknown: it stays loaded for the program's life.
     const WorkerEnd end = modules_.GetExitCodeThread(thread.get());
-    thread.Close();
+    thread.reset();
     if (end.returned) {
-        module.Free();
+        module.reset();
     } else {
-        module.Keep();
+        module.release();
     }
     return end;
 }

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine_ui.h"
@@ -15,44 +16,40 @@ namespace kalvex {
 
 constexpr std::uint32_t kWorkerWaitLimitMs = 10000;
 
-// A loaded component: freed when it goes, unless kept loaded for good.
-class LoadedModule {
+// A handle the module calls hand out, given back through `Give` when it goes
+// unless released first.
+template <void (ModuleApi::*Give)(std::uintptr_t)>
+class Owned {
 public:
-    LoadedModule(ModuleApi& api, ModuleHandle handle) : api_(&api), handle_(handle) {}
-    LoadedModule(LoadedModule&& other) noexcept : api_(other.api_), handle_(other.Keep()) {}
-    LoadedModule& operator=(LoadedModule&& other) noexcept;
-    LoadedModule(const LoadedModule&) = delete;
-    LoadedModule& operator=(const LoadedModule&) = delete;
-    ~LoadedModule() { Free(); }
+    Owned(ModuleApi& api, std::uintptr_t handle) : api_(&api), handle_(handle) {}
+    Owned(Owned&& other) noexcept : api_(other.api_), handle_(other.release()) {}
+    Owned& operator=(Owned&& other) noexcept {
+        if (this != &other) {
+            reset();
+            api_ = other.api_;
+            handle_ = other.release();
+        }
+        return *this;
+    }
+    Owned(const Owned&) = delete;
+    Owned& operator=(const Owned&) = delete;
+    ~Owned() { reset(); }
 
-    ModuleHandle get() const { return handle_; }
-    void Free();
-    // Leaves the component loaded for the program's life.
-    ModuleHandle Keep();
+    std::uintptr_t get() const { return handle_; }
+    void reset() {
+        if (handle_ != 0) (api_->*Give)(std::exchange(handle_, 0));
+    }
+    std::uintptr_t release() { return std::exchange(handle_, 0); }
 
 private:
     ModuleApi* api_;
-    ModuleHandle handle_;
+    std::uintptr_t handle_;
 };
 
+// A loaded component: freed when it goes; released, it stays loaded for good.
+using LoadedModule = Owned<&ModuleApi::FreeLibrary>;
 // A worker thread's handle: closed when it goes.
-class WorkerThread {
-public:
-    WorkerThread(ModuleApi& api, ThreadHandle handle) : api_(&api), handle_(handle) {}
-    WorkerThread(WorkerThread&& other) noexcept : api_(other.api_), handle_(other.Release()) {}
-    WorkerThread& operator=(WorkerThread&& other) noexcept;
-    WorkerThread(const WorkerThread&) = delete;
-    WorkerThread& operator=(const WorkerThread&) = delete;
-    ~WorkerThread() { Close(); }
-
-    ThreadHandle get() const { return handle_; }
-    void Close();
-    ThreadHandle Release();
-
-private:
-    ModuleApi* api_;
-    ThreadHandle handle_;
-};
+using WorkerThread = Owned<&ModuleApi::CloseHandle>;
 
 class RegistrationEngine {
 public:

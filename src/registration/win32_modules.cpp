@@ -29,22 +29,16 @@ HMODULE AsModule(ModuleHandle module) { return reinterpret_cast<HMODULE>(module)
 
 // OLE's set-up calls, from the system folder's ole32.dll, loaded when the
 // first worker starts. The library stays for the program's life: a worker
-// that outlived its wait still uninitialises with it.
+// that outlived its wait still uninitialises with it. Without them workers
+// run without COM.
 struct OleCalls {
-    decltype(&::OleInitialize) initialize = nullptr;
-    decltype(&::OleUninitialize) uninitialize = nullptr;
+    decltype(&::OleInitialize) initialize = SystemProcAddress<decltype(&::OleInitialize)>("ole32.dll", "OleInitialize");
+    decltype(&::OleUninitialize) uninitialize =
+        SystemProcAddress<decltype(&::OleUninitialize)>("ole32.dll", "OleUninitialize");
 };
 
 const OleCalls& Ole() {
-    static const OleCalls calls = [] {
-        OleCalls found;
-        HMODULE ole32 = LoadSystemLibrary("ole32.dll");
-        if (ole32 == nullptr) return found;
-        found.initialize = ProcAddress<decltype(&::OleInitialize)>(ole32, "OleInitialize");
-        found.uninitialize = ProcAddress<decltype(&::OleUninitialize)>(ole32, "OleUninitialize");
-        if (found.initialize == nullptr || found.uninitialize == nullptr) found = OleCalls{};
-        return found;
-    }();
+    static const OleCalls calls;
     return calls;
 }
 
@@ -61,8 +55,10 @@ EntryPoint Win32Modules::GetProcAddress(ModuleHandle module, const std::string& 
 ThreadHandle Win32Modules::CreateThread(EntryPoint entry) {
     auto* worker = new Worker;
     worker->start.entry = reinterpret_cast<SelfRegistration>(entry);
-    worker->start.oleInitialize = Ole().initialize;
-    worker->start.oleUninitialize = Ole().uninitialize;
+    if (Ole().initialize != nullptr && Ole().uninitialize != nullptr) {
+        worker->start.oleInitialize = Ole().initialize;
+        worker->start.oleUninitialize = Ole().uninitialize;
+    }
     DWORD threadId = 0;
     worker->thread.reset(::CreateThread(nullptr, 0, KalvexRunWorker, &worker->start, 0, &threadId));
     if (!worker->thread) {

@@ -102,6 +102,15 @@ Function ProcAddress(HMODULE module, const char* name) {
 // cannot be loaded.
 HMODULE LoadSystemLibrary(const char* name);
 
+// The function `name` (or an ordinal, MAKEINTRESOURCEA) of a library that
+// comes with Windows, loaded from the system folder; null when either is
+// not there. The library stays loaded: keep the result, e.g. in a static.
+template <typename Function>
+Function SystemProcAddress(const char* library, const char* name) {
+    HMODULE module = LoadSystemLibrary(library);
+    return module != nullptr ? ProcAddress<Function>(module, name) : nullptr;
+}
+
 // The system's description of a Win32 error code, without the trailing
 // line break.
 std::string SystemErrorText(DWORD code);

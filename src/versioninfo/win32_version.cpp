@@ -14,19 +14,14 @@ namespace {
 // first. It is loaded from the system folder by its full path instead, when
 // first needed, and stays for the program's life.
 struct VersionCalls {
-    decltype(&::GetFileVersionInfoSizeA) sizeOf = nullptr;
-    decltype(&::GetFileVersionInfoA) read = nullptr;
+    decltype(&::GetFileVersionInfoSizeA) sizeOf =
+        SystemProcAddress<decltype(&::GetFileVersionInfoSizeA)>("version.dll", "GetFileVersionInfoSizeA");
+    decltype(&::GetFileVersionInfoA) read =
+        SystemProcAddress<decltype(&::GetFileVersionInfoA)>("version.dll", "GetFileVersionInfoA");
 };
 
 const VersionCalls& Version() {
-    static const VersionCalls calls = [] {
-        VersionCalls found;
-        HMODULE library = LoadSystemLibrary("version.dll");
-        if (library == nullptr) return found;
-        found.sizeOf = ProcAddress<decltype(&::GetFileVersionInfoSizeA)>(library, "GetFileVersionInfoSizeA");
-        found.read = ProcAddress<decltype(&::GetFileVersionInfoA)>(library, "GetFileVersionInfoA");
-        return found;
-    }();
+    static const VersionCalls calls;
     if (calls.sizeOf == nullptr || calls.read == nullptr) throw Error("Can't find DLL entry point in version.dll");
     return calls;
 }
