@@ -5,6 +5,9 @@
 
 namespace kalvex {
 
+// The main window's class, by which the test driver and the benchmark find it.
+constexpr const char* kWindowClass = "KalvexMainWindow";
+
 enum class ControlId : int {
     text1 = 1000,
     lblOCXFileSpec = 1001,

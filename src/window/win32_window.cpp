@@ -9,7 +9,6 @@ namespace kalvex {
 
 namespace {
 
-constexpr const char* kWindowClass = "KalvexMainWindow";
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;  // fixed border, no min/max box
 constexpr DWORD kWindowExStyle = 0;
 
