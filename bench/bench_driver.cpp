@@ -23,7 +23,8 @@ using bench::Report;
 double StartUpTime(const std::string& exe, const char* windowClass) {
     const double start = NowMs();
     Process program;
-    if (!program.Start("\"" + exe + "\"") || program.WaitForWindow(windowClass, 20000, 1) == nullptr) return -1;
+    if (!program.Start("\"" + exe + "\"") || program.WaitForWindow(windowClass, 20000, nullptr, 1) == nullptr)
+        return -1;
     ::WaitForInputIdle(program.Handle(), 10000);
     return NowMs() - start;
 }

@@ -26,6 +26,7 @@ inline const std::string kCompleted = "Process completed";
 inline const std::string kNoEntry = "Process failed in obtaining entry point or creating thread.";
 inline const std::string kDenied = "Process failed with error code 0x80070005.";
 inline const std::string kNotLoaded = "Failure loading control DLL";
+// Screens in confirmation mode: kvx_good's version block (copies of it included), and none.
 inline const std::string kVersion =
     "confirmation [Company Name:  Kalvex Test Components\r\nProduct Version:  2.5.0.1] please verify";
 inline const std::string kNoVersion = "confirmation [(No Product Version available for this file)]";
@@ -65,35 +66,27 @@ inline std::vector<std::string> Listing(const std::string& pattern) {
 // What the test components have registered, as "name=value" words (paths in upper case); "" for
 // nothing. The driver sees the registry as the program does.
 inline std::string Registered() {
-    const std::string classes = "Software\\Classes\\CLSID\\", category = "{5A71E0C3-9B24-4D86-A15F-3C8E27D064B9}";
-    const std::string com = "CLSID\\{8D0C52A4-3E61-4B9F-8C2A-61F0D4E7B935}";
-    const std::string helped = classes + "{2F6B8E17-C4D0-4A53-9E71-B8A3D2C5F064}\\InprocServer32";
-    const struct {
-        const char* word;
-        HKEY root;
-        std::string key;
-        const char* value;  // nullptr: the default value; "": the key alone
-    } kEntries[] = {
-        {"good", HKEY_CURRENT_USER, classes + "{4B9E2C61-7D3A-4F15-9A8E-2C6D0B5F7E13}\\InprocServer32", nullptr},
-        {"category", HKEY_CLASSES_ROOT, "Component Categories\\" + category, "409"},
-        {"implements", HKEY_CLASSES_ROOT, com + "\\Implemented Categories\\" + category, ""},
-        {"com", HKEY_CURRENT_USER, "Software\\Classes\\" + com + "\\InprocServer32", nullptr},
-        {"helped", HKEY_CURRENT_USER, helped, nullptr},
-        {"helper", HKEY_CURRENT_USER, helped, "Helper"},
-    };
+    const std::string clsid = "Software\\Classes\\CLSID\\", category = "{5A71E0C3-9B24-4D86-A15F-3C8E27D064B9}";
+    const std::string com = "{8D0C52A4-3E61-4B9F-8C2A-61F0D4E7B935}";
+    const std::string helped = clsid + "{2F6B8E17-C4D0-4A53-9E71-B8A3D2C5F064}\\InprocServer32";
     std::string seen;
-    for (const auto& entry : kEntries) {
-        HKEY key = nullptr;
-        if (::RegOpenKeyExA(entry.root, entry.key.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) continue;
+    const auto read = [&](const char* word, HKEY root, const std::string& key, const char* value = nullptr) {
         char text[MAX_PATH * 2] = {};
         DWORD size = sizeof(text);
-        if (entry.value != nullptr && *entry.value == '\0') {
-            seen += std::string(seen.empty() ? "" : " ") + entry.word;
-        } else if (::RegGetValueA(key, nullptr, entry.value, RRF_RT_REG_SZ, nullptr, text, &size) == ERROR_SUCCESS) {
-            seen += std::string(seen.empty() ? "" : " ") + entry.word + "=" + Upper(text);
-        }
-        ::RegCloseKey(key);
+        if (::RegGetValueA(root, key.c_str(), value, RRF_RT_REG_SZ, nullptr, text, &size) == ERROR_SUCCESS)
+            seen += (seen.empty() ? "" : " ") + std::string(word) + "=" + Upper(text);
+    };
+    read("good", HKEY_CURRENT_USER, clsid + "{4B9E2C61-7D3A-4F15-9A8E-2C6D0B5F7E13}\\InprocServer32");
+    read("category", HKEY_CLASSES_ROOT, "Component Categories\\" + category, "409");
+    HKEY implements = nullptr;
+    if (::RegOpenKeyExA(HKEY_CLASSES_ROOT, ("CLSID\\" + com + "\\Implemented Categories\\" + category).c_str(), 0,
+                        KEY_READ, &implements) == ERROR_SUCCESS) {
+        seen += seen.empty() ? "implements" : " implements";
+        ::RegCloseKey(implements);
     }
+    read("com", HKEY_CURRENT_USER, clsid + com + "\\InprocServer32");
+    read("helped", HKEY_CURRENT_USER, helped);
+    read("helper", HKEY_CURRENT_USER, helped, "Helper");
     return seen;
 }
 

@@ -95,37 +95,30 @@ public:
         }
         return found;
     }
-    // Its first window of class `className`, asked for every `pollMs` up to `limitMs`; null for none.
-    HWND WaitForWindow(const char* className, DWORD limitMs = 10000, DWORD pollMs = 20) const {
+    // Its first window of class `className` other than `other`, asked for every `pollMs` up to
+    // `limitMs`; null for none. A message box ("#32770") counts once it has its OK button.
+    HWND WaitForWindow(const char* className, DWORD limitMs = 10000, HWND other = nullptr, DWORD pollMs = 20) const {
         HWND found = nullptr;
+        const bool box = std::string(className) == "#32770";
         WaitFor(
             [&] {
-                const std::vector<HWND> windows = Windows(className);
-                return (found = windows.empty() ? nullptr : windows.front()) != nullptr;
-            },
-            limitMs, pollMs);
-        return found;
-    }
-    // Its next message box with an OK button other than `other`, asked for every `pollMs` up to
-    // `limitMs`; null for none. Boxes are top-level windows of class "#32770".
-    HWND WaitForBox(DWORD limitMs = 10000, HWND other = nullptr, DWORD pollMs = 20) const {
-        HWND found = nullptr;
-        WaitFor(
-            [&] {
-                for (HWND box : Windows("#32770")) {
-                    if (box != other && ::GetDlgItem(box, IDOK) != nullptr) return (found = box) != nullptr;
+                for (HWND w : Windows(className)) {
+                    if (w != other && (!box || ::GetDlgItem(w, IDOK) != nullptr)) return (found = w) != nullptr;
                 }
                 return false;
             },
             limitMs, pollMs);
         return found;
     }
+    HWND WaitForBox(DWORD limitMs = 10000, HWND other = nullptr, DWORD pollMs = 20) const {
+        return WaitForWindow("#32770", limitMs, other, pollMs);
+    }
 
 private:
     PROCESS_INFORMATION info_ = {};
 };
 
-// One key going down or, with KEYEVENTF_KEYUP, up; by its virtual key code or as `unicode`.
+// A key going down or (KEYEVENTF_KEYUP) up, by its virtual key code or as the character `unicode`.
 inline void KeyEvent(WORD key, wchar_t unicode, DWORD up) {
     INPUT input = {INPUT_KEYBOARD};
     input.ki = {key, unicode, (unicode != 0 ? static_cast<DWORD>(KEYEVENTF_UNICODE) : 0) | up, 0, 0};
@@ -147,17 +140,14 @@ class Kalvex : public Process {
 public:
     HWND window = nullptr;
 
-    // Starts `exe` in `folder` and waits for its window, asked for every `pollMs`.
-    bool Launch(const std::string& exe = g_situation.exe, const std::string& folder = std::string(),
-                DWORD pollMs = 20) {
-        return Start("\"" + exe + "\"", folder) &&
-               (window = WaitForWindow(kalvex::kWindowClass, 10000, pollMs)) != nullptr;
+    // Starts `exe` in `folder` and waits for its window.
+    bool Launch(const std::string& exe = g_situation.exe, const std::string& folder = std::string()) {
+        return Start("\"" + exe + "\"", folder) && (window = WaitForWindow(kalvex::kWindowClass)) != nullptr;
     }
     HWND Control(ControlId id) const { return ::GetDlgItem(window, kalvex::ToInt(id)); }
     bool Shown(ControlId id) const { return ::IsWindowVisible(Control(id)) != FALSE; }
 
-    // Steps.
-    // Presses a button as a click would, without waiting for its handler.
+    // Steps. A click presses a button without waiting for its handler.
     void Click(ControlId id) const { ::PostMessageA(Control(id), BM_CLICK, 0, 0); }
     // Replaces text1's text at once, as pasting would: the change notification fires.
     void Write(const std::string& text) const { SetText(ControlId::text1, text); }
@@ -167,20 +157,18 @@ public:
         ::ShowWindowAsync(Control(label), SW_SHOWNA);
         WaitFor([&] { return Shown(label); });
     }
-    // Types `text` into the control with the focus, one character a key.
+    // One key a character, into the control with the focus.
     void Type(const std::string& text) const {
         for (const char c : text) Tap(0, static_cast<unsigned char>(c));
     }
     void Keys(std::initializer_list<WORD> keys) const {
         for (const WORD key : keys) Tap(key);
     }
-    // Presses Tab until `id` has the focus; whether it got there.
+    // Tab (Shift+Tab) until `id` has the focus; whether it got there.
     bool TabTo(ControlId id) const { return Tab(id, false); }
-    // The same with Shift+Tab.
     bool TabBackTo(ControlId id) const { return Tab(id, true); }
-    // Presses the list's entry `index` with the left mouse button.
+    // Mouse presses on the file list's entries.
     void PressEntry(int index) const { PressList(index, WM_LBUTTONDOWN, MK_LBUTTON, WM_LBUTTONUP); }
-    // Presses the first entry with the right mouse button while the list has no current entry.
     void RightPressWithNoCurrentEntry() const {
         ::SendMessageA(Control(ControlId::File1), LB_SETCURSEL, static_cast<WPARAM>(-1), 0);
         PressList(0, WM_RBUTTONDOWN, MK_RBUTTON, WM_RBUTTONUP);
@@ -212,14 +200,13 @@ public:
         for (size_t i = 0; i < entries.size(); ++i) entries[i] = Entry(static_cast<int>(i));
         return entries;
     }
-    // The control with the keyboard focus in the program's thread.
+    // The control with the keyboard focus in the program's thread, and whether it is shown and enabled.
     ControlId Focus() const { return static_cast<ControlId>(::GetDlgCtrlID(FocusWindow())); }
-    // Whether the focus is on one of the window's controls, shown and enabled.
     bool FocusOnShownControl() const {
         HWND focus = FocusWindow();
         return ::IsChild(window, focus) && ::IsWindowVisible(focus) && ::IsWindowEnabled(focus);
     }
-    // The tab order from text1 as the dialog manager walks it, until it comes back.
+    // The tab order from text1 as the dialog manager walks it, back to text1.
     std::string TabOrder() const {
         std::string order = "1000";
         HWND at = Control(ControlId::text1);
@@ -228,10 +215,9 @@ public:
         return order;
     }
 
-    // The next box's text (and caption, when not "Kalvex"), closed with OK; "" when none came
-    // within `limitMs`, " <open>" added when it stayed.
+    // The next box's text (and caption, when not "Kalvex"), closed with OK (or Enter); "" when none
+    // came within `limitMs`, " <open>" added when it stayed.
     std::string Answer(DWORD limitMs = 15000) { return Reply(limitMs, false); }
-    // The same, closed with the Enter key.
     std::string AnswerWithEnter() { return Reply(15000, true); }
     // Types `path` into text1 and presses `button`: the box that comes, once back in normal mode.
     std::string Refusal(ControlId button, const std::string& path) {
@@ -251,9 +237,9 @@ public:
         const std::string notice = Answer();
         return notice == "WWW" ? BackToNormal(Answer()) : "\"" + notice + "\" instead of WWW";
     }
-    // Closes the program with a button: "exit code" and its code, after "a box was open, " if so.
+    // Closes the program by a button or a message to the window (WM_CLOSE; WM_SYSCOMMAND, SC_CLOSE):
+    // "exit code" and its code, after "a box was open, " if one was.
     std::string Close(ControlId button) { return CloseBy(Control(button), BM_CLICK, 0); }
-    // The same by a message to the window (WM_CLOSE, or WM_SYSCOMMAND with SC_CLOSE).
     std::string Close(UINT message, WPARAM wParam = 0) { return CloseBy(window, message, wParam); }
 
 private:

@@ -31,7 +31,7 @@ protected:
     }
     void SetUp() override { ASSERT_NE(app.Mode(), "not answering") << "kalvex.exe did not start or stopped answering"; }
 
-    // Two files for the file list, which the program fills at its start.
+    // Two more files for the file list, which the program fills at its start.
     static std::vector<std::string> Listed() {
         return {g_situation.systemDir + "\\kalvex-e2e-a.ocx", g_situation.systemDir + "\\kalvex-e2e-b.ocx"};
     }
@@ -186,20 +186,11 @@ TEST_F(Window, ReportsTheEnginesOutcomes) {
 
 // Blank names are refused; odd names the file test must not take for files.
 TEST_F(Window, RefusesBlankAndOddNames) {
-    const std::string kNoName = "No path and filename yet", kNotFound = "File not found";
-    const std::pair<std::string, std::string> kCases[] = {
-        {"", kNoName},
-        {"    ", kNoName},
-        {"\t", kNotFound},
-        {dir, kNotFound},
-        {"CON", kNotFound},
-        {"NUL", kNotFound},
-        {dir + "\\*.ocx", kNotFound},
-        {good + "\\", kNotFound},
-        {"\"" + good + "\"", kNotFound},
-        {dir + "\\" + std::string(300, 'a') + ".ocx", kNotFound},
-    };
-    for (const auto& [name, message] : kCases) EXPECT_EQ(app.Refusal(C::cmdRegister, name), message) << name;
+    for (const char* blank : {"", "    "})
+        EXPECT_EQ(app.Refusal(C::cmdRegister, blank), "No path and filename yet") << '"' << blank << '"';
+    const std::string tooLong = dir + "\\" + std::string(300, 'a') + ".ocx";  // over MAX_PATH
+    const std::string kOdd[] = {"\t", dir, "CON", "NUL", dir + "\\*.ocx", good + "\\", "\"" + good + "\"", tooLong};
+    for (const std::string& odd : kOdd) EXPECT_EQ(app.Refusal(C::cmdRegister, odd), "File not found") << odd;
 }
 
 TEST_F(Window, WritesNothingIntoItsFolder) { EXPECT_EQ(Listing(dir + "\\*"), before_); }
@@ -214,7 +205,8 @@ TEST_F(Window, SlowComponentTimesOutAndStaysLoadedUntilTheNextEngineCall) {
     app.Click(C::cmdProceed);
     EXPECT_EQ(app.Answer(), "WWW");
     WaitFor([&] { return Exists(slow + "started"); }, 5000);
-    const DWORD start = ::GetTickCount(), elapsed = app.WaitForBox(15000) != nullptr ? ::GetTickCount() - start : 0;
+    const DWORD start = ::GetTickCount();
+    const DWORD elapsed = app.WaitForBox(15000) != nullptr ? ::GetTickCount() - start : 0;
     EXPECT_TRUE(Exists(slow + "started"));
     EXPECT_FALSE(Exists(slow + "unloaded")) << "its worker still runs in it";
     EXPECT_TRUE(elapsed >= 9500 && elapsed <= 12000) << "its message " << elapsed << " ms after its worker started";
