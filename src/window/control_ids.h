@@ -5,6 +5,9 @@
 
 namespace kalvex {
 
+// The main window's class, by which the test driver and the benchmark find it.
+constexpr const char* kWindowClass = "KalvexMainWindow";
+
 enum class ControlId : int {
     text1 = 1000,
     lblOCXFileSpec = 1001,
@@ -24,8 +27,5 @@ enum class ControlId : int {
 };
 
 constexpr int ToInt(ControlId id) { return static_cast<int>(id); }
-
-// The main window's class name, by which the test driver finds the window.
-constexpr const char* kWindowClass = "KalvexMainWindow";
 
 }  // namespace kalvex

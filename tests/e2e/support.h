@@ -1,10 +1,12 @@
-// What the end-to-end driver and the benchmark share: TAP lines, polling, driving kalvex.exe.
+// What the end-to-end tests and the benchmark share: starting a program and ending it, polling,
+// message boxes, and kalvex.exe's window driven with real messages and keyboard input.
 #pragma once
 
 #include <windows.h>
 
-#include <cstdio>
+#include <algorithm>
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -14,104 +16,291 @@ namespace e2e {
 
 using kalvex::ControlId;
 
+// Where this run takes place; main finds it out.
 struct Situation {
-    // kalvex.exe, its folder (with the test components), the system folder as the program (of the
-    // driver's bitness) sees it, and mscomctl.ocx in the 32-bit system folder.
-    std::string exe, exeDir, systemDir, proposal;
+    std::string exe, exeDir;  // kalvex.exe and its folder, which holds the test components
+    std::string systemDir;    // the system folder as a program of the driver's bitness sees it
+    std::string proposal;     // mscomctl.ocx in the 32-bit system folder
     int dpi = 96;
     bool windows64 = false;  // the Windows we run on
 };
 inline Situation g_situation;
-inline int g_checks = 0, g_failures = 0;
 
-inline bool Check(bool ok, const std::string& what, const std::string& detail = std::string()) {
-    std::string line = ok || detail.empty() ? what : what + ": " + detail;  // one TAP line
-    for (size_t at = 0; (at = line.find_first_of("\r\n", at)) != std::string::npos; at += 2) {
-        line.replace(at, 1, line[at] == '\r' ? "\\r" : "\\n");
-    }
-    g_failures += ok ? 0 : 1;
-    std::printf("%s %d - %s\n", ok ? "ok" : "not ok", ++g_checks, line.c_str());
-    std::fflush(stdout);
-    return ok;
-}
-inline bool CheckEqual(const std::string& got, const std::string& want, const std::string& what) {
-    return Check(got == want, what, "got \"" + got + "\", want \"" + want + "\"");
-}
-
-// Asks `condition` every 20 ms until it holds or `limitMs` has passed.
-inline bool WaitFor(const std::function<bool()>& condition, DWORD limitMs = 10000) {
-    for (const DWORD start = ::GetTickCount(); !condition(); ::Sleep(20)) {
+// Asks `condition` every `pollMs` until it holds or `limitMs` has passed; whether it held.
+inline bool WaitFor(const std::function<bool()>& condition, DWORD limitMs = 10000, DWORD pollMs = 20) {
+    for (const DWORD start = ::GetTickCount(); !condition(); ::Sleep(pollMs)) {
         if (::GetTickCount() - start >= limitMs) return condition();
     }
     return true;
 }
 
-// A window's text, or a list entry's (LB_GETTEXT), by wide messages: ANSI ones lose text.
+// The driver's texts are UTF-8, its ANSI code page (its manifest asks for it, as the program's
+// does); the windows' own are UTF-16.
+inline std::wstring Utf16(const std::string& text) {
+    std::wstring wide(text.size(), L'\0');
+    wide.resize(static_cast<size_t>(::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                                          &wide[0], static_cast<int>(wide.size()))));
+    return wide;
+}
+
+// A window's text, or a list entry's (LB_GETTEXT), by wide messages, in UTF-8.
 inline std::string WideText(HWND hwnd, UINT message = WM_GETTEXT, WPARAM index = 0) {
-    wchar_t wide[32768] = {};
-    char text[65536] = {};
+    std::wstring wide(32768, L'\0');
     DWORD_PTR length = 0;
-    if (!::SendMessageTimeoutW(hwnd, message, message == WM_GETTEXT ? 32768 : index, reinterpret_cast<LPARAM>(wide),
-                               SMTO_ABORTIFHUNG, 2000, &length))
+    if (!::SendMessageTimeoutW(hwnd, message, message == WM_GETTEXT ? wide.size() : index,
+                               reinterpret_cast<LPARAM>(&wide[0]), SMTO_ABORTIFHUNG, 2000, &length))
         return "<no answer>";
-    return std::string(text, static_cast<size_t>(::WideCharToMultiByte(CP_ACP, 0, wide, static_cast<int>(length), text,
-                                                                       sizeof(text), nullptr, nullptr)));
+    std::string text(65536, '\0');
+    text.resize(static_cast<size_t>(::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(length), &text[0],
+                                                          static_cast<int>(text.size()), nullptr, nullptr)));
+    return text;
 }
 
-// Visible top-level windows of process `pid` with class `className`.
-inline std::vector<HWND> WindowsOf(DWORD pid, const char* className) {
-    std::vector<HWND> found;
-    for (HWND w = nullptr; (w = ::FindWindowExA(nullptr, w, className, nullptr)) != nullptr;) {
-        DWORD owner = 0;
-        ::GetWindowThreadProcessId(w, &owner);
-        if (owner == pid && ::IsWindowVisible(w)) found.push_back(w);
-    }
-    return found;
-}
-inline HWND First(const std::vector<HWND>& windows) { return windows.empty() ? nullptr : windows.front(); }
+// A message box's text: the control 0xFFFF.
+inline std::string BoxText(HWND box) { return WideText(::GetDlgItem(box, 0xFFFF)); }
 
-// kalvex.exe while it runs; ended when the object goes away.
-struct Program {
-    PROCESS_INFORMATION info = {};
-    HWND window = nullptr;
-    bool lost = false;  // it stopped answering: what remains fails at once
-    ~Program() {
-        if (info.hProcess == nullptr) return;
-        ::TerminateProcess(info.hProcess, 99);  // when it still runs
-        ::WaitForSingleObject(info.hProcess, 5000);
-        ::CloseHandle(info.hProcess);
-        ::CloseHandle(info.hThread);
+// Presses a box's OK button; whether the box went away within `limitMs`.
+inline bool Dismiss(HWND box, DWORD limitMs = 5000) {
+    ::PostMessageA(::GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
+    return WaitFor([&] { return !::IsWindowVisible(box); }, limitMs);
+}
+
+// A program started in the same Windows; ended, when it still runs, as this object goes away.
+class Process {
+public:
+    Process() = default;
+    Process(const Process&) = delete;
+    Process& operator=(const Process&) = delete;
+    ~Process() {
+        if (info_.hProcess == nullptr) return;
+        ::TerminateProcess(info_.hProcess, 99);
+        ::WaitForSingleObject(info_.hProcess, 5000);
+        ::CloseHandle(info_.hProcess);
+        ::CloseHandle(info_.hThread);
     }
-    // Starts `exe` in `folder` (the driver's own current folder when empty).
-    bool Start(const std::string& exe, const std::string& folder = std::string()) {
+
+    // Runs `commandLine` in `folder` (the driver's own current folder when empty), asking for its
+    // first window to be shown as `show` says, as a shortcut does.
+    bool Start(std::string commandLine, const std::string& folder = std::string(), WORD show = SW_SHOWNORMAL) {
         STARTUPINFOA startup = {sizeof(startup)};
-        return ::CreateProcessA(exe.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr,
-                                folder.empty() ? nullptr : folder.c_str(), &startup, &info) &&
-               WaitFor([&] { return (window = First(WindowsOf(info.dwProcessId, "KalvexMainWindow"))) != nullptr; });
+        startup.dwFlags = STARTF_USESHOWWINDOW;
+        startup.wShowWindow = show;
+        return ::CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                                folder.empty() ? nullptr : folder.c_str(), &startup, &info_) != FALSE;
     }
-    HWND Control(ControlId id) const { return ::GetDlgItem(window, kalvex::ToInt(id)); }
-    std::vector<HWND> MessageBoxes() const { return WindowsOf(info.dwProcessId, "#32770"); }
+    DWORD Id() const { return info_.dwProcessId; }
+    HANDLE Handle() const { return info_.hProcess; }
+    // Its exit code once it has ended within `limitMs`; STILL_ACTIVE while it runs on.
+    DWORD ExitCode(DWORD limitMs) const {
+        DWORD code = STILL_ACTIVE;
+        ::WaitForSingleObject(info_.hProcess, limitMs);
+        return ::GetExitCodeProcess(info_.hProcess, &code) ? code : STILL_ACTIVE;
+    }
+
+    // Its visible top-level windows of class `className`.
+    std::vector<HWND> Windows(const char* className) const {
+        std::vector<HWND> found;
+        for (HWND w = nullptr; (w = ::FindWindowExA(nullptr, w, className, nullptr)) != nullptr;) {
+            DWORD owner = 0;
+            ::GetWindowThreadProcessId(w, &owner);
+            if (owner == info_.dwProcessId && ::IsWindowVisible(w)) found.push_back(w);
+        }
+        return found;
+    }
+    // Its first window of class `className` other than `other`, asked for every `pollMs` up to
+    // `limitMs`; null for none. A message box ("#32770") counts once it has its OK button.
+    HWND WaitForWindow(const char* className, DWORD limitMs = 10000, HWND other = nullptr, DWORD pollMs = 20) const {
+        HWND found = nullptr;
+        const bool box = std::string(className) == "#32770";
+        WaitFor(
+            [&] {
+                for (HWND w : Windows(className)) {
+                    if (w != other && (!box || ::GetDlgItem(w, IDOK) != nullptr)) return (found = w) != nullptr;
+                }
+                return false;
+            },
+            limitMs, pollMs);
+        return found;
+    }
+    HWND WaitForBox(DWORD limitMs = 10000, HWND other = nullptr, DWORD pollMs = 20) const {
+        return WaitForWindow("#32770", limitMs, other, pollMs);
+    }
+
+private:
+    PROCESS_INFORMATION info_ = {};
 };
 
-inline bool Visible(const Program& p, ControlId id) { return ::IsWindowVisible(p.Control(id)) != FALSE; }
-// Presses a button as a click would, without waiting for its handler.
-inline void Click(const Program& p, ControlId id) { ::PostMessageA(p.Control(id), BM_CLICK, 0, 0); }
-// Replaces a text as typing would: the change notification fires.
-inline void SetText(HWND control, const std::string& text) {
-    ::SendMessageTimeoutA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_ABORTIFHUNG, 2000,
-                          nullptr);
+// A key going down or (KEYEVENTF_KEYUP) up, by its virtual key code or as the character `unicode`.
+inline void KeyEvent(WORD key, wchar_t unicode, DWORD up) {
+    INPUT input = {INPUT_KEYBOARD};
+    input.ki = {key, unicode, (unicode != 0 ? static_cast<DWORD>(KEYEVENTF_UNICODE) : 0) | up, 0, 0};
+    ::SendInput(1, &input, sizeof(INPUT));
+}
+inline void Tap(WORD key, wchar_t unicode = 0) {
+    KeyEvent(key, unicode, 0);
+    KeyEvent(key, unicode, KEYEVENTF_KEYUP);
 }
 
-// The program's next message box, or null when none came within the limit.
-inline HWND WaitForMessageBox(const Program& p, DWORD limitMs = 10000) {
-    HWND box = nullptr;
-    WaitFor([&] { return (box = First(p.MessageBoxes())) != nullptr && ::GetDlgItem(box, IDOK) != nullptr; }, limitMs);
-    return box;
+// Makes `window` the foreground window; whether it became so within 3 s.
+inline bool BringToFront(HWND window) {
+    ::SetForegroundWindow(window);
+    return WaitFor([&] { return ::GetForegroundWindow() == window; }, 3000);
 }
-inline std::string MessageText(HWND box) { return WideText(::GetDlgItem(box, 0xFFFF)); }
-inline bool Dismiss(HWND box) {
-    ::PostMessageA(::GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
-    return WaitFor([&] { return !::IsWindowVisible(box); }, 5000);
-}
+
+// kalvex.exe while it runs. Steps act as a person would; readings tell what the window shows.
+class Kalvex : public Process {
+public:
+    HWND window = nullptr;
+
+    // Starts `exe` in `folder` and waits for its window.
+    bool Launch(const std::string& exe = g_situation.exe, const std::string& folder = std::string(),
+                WORD show = SW_SHOWNORMAL) {
+        return Start("\"" + exe + "\"", folder, show) && (window = WaitForWindow(kalvex::kWindowClass)) != nullptr;
+    }
+    HWND Control(ControlId id) const { return ::GetDlgItem(window, kalvex::ToInt(id)); }
+    bool Shown(ControlId id) const { return ::IsWindowVisible(Control(id)) != FALSE; }
+
+    // Steps. A click presses a button without waiting for its handler.
+    void Click(ControlId id) const { ::PostMessageA(Control(id), BM_CLICK, 0, 0); }
+    // Replaces text1's text at once, as pasting would: the change notification fires.
+    void Write(const std::string& text) const { SetText(ControlId::text1, text); }
+    // Gives a label text of its own and shows it, as an earlier display would have left it.
+    void Show(ControlId label, const std::string& text) const {
+        SetText(label, text);
+        ::ShowWindowAsync(Control(label), SW_SHOWNA);
+        WaitFor([&] { return Shown(label); });
+    }
+    // One key a character (a UTF-16 unit), into the control with the focus.
+    void Type(const std::string& text) const {
+        for (const wchar_t unit : Utf16(text)) Tap(0, unit);
+    }
+    void Keys(std::initializer_list<WORD> keys) const {
+        for (const WORD key : keys) Tap(key);
+    }
+    // Tab (Shift+Tab) until `id` has the focus; whether it got there.
+    bool TabTo(ControlId id) const { return Tab(id, false); }
+    bool TabBackTo(ControlId id) const { return Tab(id, true); }
+    // Mouse presses on the file list's entries.
+    void PressEntry(int index) const { PressList(index, WM_LBUTTONDOWN, MK_LBUTTON, WM_LBUTTONUP); }
+    void RightPressWithNoCurrentEntry() const {
+        ::SendMessageA(Control(ControlId::File1), LB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+        PressList(0, WM_RBUTTONDOWN, MK_RBUTTON, WM_RBUTTONUP);
+    }
+
+    // Readings.
+    // "normal": Register, Unregister, Exit shown, Proceed, Cancel hidden, text1 editable;
+    // "confirmation": the other way round; otherwise text1's lock and the five buttons' visibility.
+    // "not answering" once the program has not answered for 15 s (Wine counts it hung after a long
+    // handler until its loop runs): it is then lost, and not asked again.
+    std::string Mode() {
+        std::string mode = (::GetWindowLongA(Control(ControlId::text1), GWL_STYLE) & ES_READONLY) != 0 ? "locked " : "";
+        for (ControlId id : {ControlId::cmdRegister, ControlId::cmdUnregister, ControlId::cmdExit,
+                             ControlId::cmdProceed, ControlId::cmdCancel})
+            mode += Shown(id) ? "1" : "0";
+        lost_ = lost_ || !::SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 15000, nullptr);
+        return lost_ ? "not answering" : mode == "11100" ? "normal" : mode == "locked 00011" ? "confirmation" : mode;
+    }
+    // The Mode, lblFileInfo's text in brackets and "please verify" when that label shows.
+    std::string Screen() {
+        return Mode() + " [" + WideText(Control(ControlId::lblFileInfo)) + "]" +
+               (Shown(ControlId::lblPleaseVerify) ? " please verify" : "");
+    }
+    std::string Text1() const { return WideText(Control(ControlId::text1)); }
+    std::string Entry(int index) const { return WideText(Control(ControlId::File1), LB_GETTEXT, index); }
+    std::vector<std::string> Entries() const {
+        std::vector<std::string> entries(
+            std::max<LRESULT>(0, ::SendMessageA(Control(ControlId::File1), LB_GETCOUNT, 0, 0)));
+        for (size_t i = 0; i < entries.size(); ++i) entries[i] = Entry(static_cast<int>(i));
+        return entries;
+    }
+    // The control with the keyboard focus in the program's thread, and whether it is shown and enabled.
+    ControlId Focus() const { return static_cast<ControlId>(::GetDlgCtrlID(FocusWindow())); }
+    bool FocusOnShownControl() const {
+        HWND focus = FocusWindow();
+        return ::IsChild(window, focus) && ::IsWindowVisible(focus) && ::IsWindowEnabled(focus);
+    }
+    // The tab order from text1 as the dialog manager walks it, back to text1.
+    std::string TabOrder() const {
+        std::string order = "1000";
+        HWND at = Control(ControlId::text1);
+        for (int i = 0; i < 16 && (i == 0 || at != Control(ControlId::text1)); ++i)
+            order += " " + std::to_string(::GetDlgCtrlID(at = ::GetNextDlgTabItem(window, at, FALSE)));
+        return order;
+    }
+
+    // The next box's text (and caption, when not "Kalvex"), closed with OK (or Enter); "" when none
+    // came within `limitMs`, " <open>" added when it stayed.
+    std::string Answer(DWORD limitMs = 15000) { return Reply(limitMs, false); }
+    std::string AnswerWithEnter() { return Reply(15000, true); }
+    // Types `path` into text1 and presses `button`: the box that comes, once back in normal mode.
+    std::string Refusal(ControlId button, const std::string& path) {
+        if (Mode() == "not answering") return Mode();
+        Write(path);
+        Click(button);
+        return BackToNormal(Answer());
+    }
+    // Registers or unregisters `path` as a person would: text1, the button, Proceed, "WWW" closed.
+    // The outcome's box once back in normal mode, or what came instead.
+    std::string Outcome(ControlId button, const std::string& path) {
+        if (Mode() == "not answering") return Mode();
+        Write(path);
+        Click(button);
+        if (!WaitFor([&] { return Mode() == "confirmation"; }, 5000)) return "no confirmation: " + Screen();
+        Click(ControlId::cmdProceed);
+        const std::string notice = Answer();
+        return notice == "WWW" ? BackToNormal(Answer()) : "\"" + notice + "\" instead of WWW";
+    }
+    // Closes the program by a button or a message to the window (WM_CLOSE; WM_SYSCOMMAND, SC_CLOSE):
+    // "exit code" and its code, after "a box was open, " if one was.
+    std::string Close(ControlId button) { return CloseBy(Control(button), BM_CLICK, 0); }
+    std::string Close(UINT message, WPARAM wParam = 0) { return CloseBy(window, message, wParam); }
+
+private:
+    bool lost_ = false;
+
+    // As UTF-16, as a paste arrives.
+    void SetText(ControlId id, const std::string& text) const {
+        const std::wstring wide = Utf16(text);
+        ::SendMessageTimeoutW(Control(id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()), SMTO_ABORTIFHUNG,
+                              2000, nullptr);
+    }
+    bool Tab(ControlId id, bool backward) const {
+        for (int i = 0; i < 16 && Focus() != id; ++i) {
+            const ControlId before = Focus();
+            if (backward) KeyEvent(VK_SHIFT, 0, 0);
+            Tap(VK_TAB);
+            if (backward) KeyEvent(VK_SHIFT, 0, KEYEVENTF_KEYUP);
+            WaitFor([&] { return Focus() != before; }, 2000);
+        }
+        return Focus() == id;
+    }
+    std::string Reply(DWORD limitMs, bool byEnter) {
+        HWND box = WaitForBox(limitMs);
+        if (box == nullptr || Mode() == "not answering") return "";
+        const std::string caption = WideText(box);
+        const std::string text = BoxText(box) + (caption != "Kalvex" ? " <" + caption + ">" : "");
+        if (byEnter) Tap(VK_RETURN);
+        const bool closed = byEnter ? WaitFor([&] { return !::IsWindowVisible(box); }, 3000) : Dismiss(box);
+        return closed ? text : text + " <open>";
+    }
+    void PressList(int index, UINT down, WPARAM buttons, UINT up) const {
+        HWND list = Control(ControlId::File1);
+        const LPARAM at = MAKELPARAM(5, (index * 2 + 1) * ::SendMessageA(list, LB_GETITEMHEIGHT, 0, 0) / 2);
+        ::PostMessageA(list, down, buttons, at);
+        ::PostMessageA(list, up, 0, at);
+    }
+    HWND FocusWindow() const {
+        GUITHREADINFO info = {sizeof(info)};
+        return ::GetGUIThreadInfo(::GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus : nullptr;
+    }
+    std::string BackToNormal(const std::string& box) {
+        return WaitFor([&] { return Mode() == "normal"; }, 5000) ? box : box + " <then " + Mode() + ">";
+    }
+    std::string CloseBy(HWND target, UINT message, WPARAM wParam) {
+        const std::string open = Windows("#32770").empty() ? "" : "a box was open, ";
+        ::PostMessageA(target, message, wParam, 0);
+        return open + "exit code " + std::to_string(ExitCode(5000));
+    }
+};
 
 }  // namespace e2e
