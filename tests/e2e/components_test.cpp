@@ -63,13 +63,13 @@ TEST(Components, RegisterWhereTheyLie) {
 
 // kvx_good's class: its server's path as the component wrote it, read back as UTF-16.
 std::wstring GoodServer() {
-    std::wstring path(MAX_PATH * 2, L'\0');
-    DWORD size = static_cast<DWORD>(path.size() * sizeof(wchar_t));
+    wchar_t path[MAX_PATH * 2] = {};
+    DWORD size = sizeof(path);
     if (::RegGetValueW(HKEY_CURRENT_USER,
                        L"Software\\Classes\\CLSID\\{4B9E2C61-7D3A-4F15-9A8E-2C6D0B5F7E13}\\InprocServer32", nullptr,
-                       RRF_RT_REG_SZ, nullptr, &path[0], &size) != ERROR_SUCCESS)
+                       RRF_RT_REG_SZ, nullptr, path, &size) != ERROR_SUCCESS)
         return L"";
-    return path.c_str();
+    return path;
 }
 
 // Any path, any company: a component in a folder named in three scripts, whose company name is
