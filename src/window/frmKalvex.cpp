@@ -5,6 +5,7 @@
 
 #include "probes/probes.h"
 #include "registration/batch.h"
+#include "shared/startup_marks.h"
 #include "versioninfo/version_scan.h"
 
 namespace kalvex {
@@ -38,7 +39,9 @@ void frmKalvex::Form_Load() {
     });
     Attempt([&] { controls_.SetVisible(ControlId::lblPleaseVerify, false); });
     Attempt([&] { SetButtonMode(kTrue); });
+    StartupMark("start-up: captions and mode");
     Attempt([&] { controls_.SetListFolder(ControlId::File1, GetSystemPath()); });
+    StartupMark("start-up: file list");
 
     // When a test fails, start-up goes on inside the choice's first branch:
     // hence the defaults of `on64` and `found`.
@@ -49,6 +52,7 @@ void frmKalvex::Form_Load() {
     bool found = true;
     Attempt([&] { found = !toolkit_.Dir(defaultPath, kNormalFiles).empty(); });
     if (found) Attempt([&] { controls_.SetText(ControlId::text1, defaultPath); });
+    StartupMark("start-up: probes");
 }
 
 void frmKalvex::Form_Unload() {

@@ -8,7 +8,7 @@ namespace kalvex {
 namespace {
 
 struct WindowKind {
-    const wchar_t* className;
+    const char* className;
     DWORD style;
     DWORD exStyle;
 };
@@ -16,16 +16,16 @@ struct WindowKind {
 WindowKind KindOf(ControlKind kind) {
     const DWORD common = WS_CHILD | WS_VISIBLE | WS_GROUP | WS_CLIPSIBLINGS;
     switch (kind) {
-        case ControlKind::Button: return {L"BUTTON", common | WS_TABSTOP | BS_PUSHBUTTON, 0};
-        case ControlKind::ColouredButton: return {L"BUTTON", common | WS_TABSTOP | BS_OWNERDRAW, 0};
-        case ControlKind::TextBox: return {L"EDIT", common | WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE};
+        case ControlKind::Button: return {"BUTTON", common | WS_TABSTOP | BS_PUSHBUTTON, 0};
+        case ControlKind::ColouredButton: return {"BUTTON", common | WS_TABSTOP | BS_OWNERDRAW, 0};
+        case ControlKind::TextBox: return {"EDIT", common | WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE};
         case ControlKind::FileList:
-            return {L"LISTBOX",
+            return {"LISTBOX",
                     common | WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_SORT | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT,
                     WS_EX_CLIENTEDGE};
         case ControlKind::Label: break;
     }
-    return {L"STATIC", common | SS_LEFT | SS_NOPREFIX, 0};
+    return {"STATIC", common | SS_LEFT | SS_NOPREFIX, 0};
 }
 
 std::string WindowText(HWND hwnd) {
@@ -47,11 +47,14 @@ bool Win32Controls::Create(HINSTANCE instance, int dpi, FontCache& fonts) {
         const auto menu = reinterpret_cast<HMENU>(static_cast<INT_PTR>(ToInt(spec.id)));
         // The text box is a Unicode window: typed characters reach it as
         // they are, whatever the keyboard's code page. The program reads and
-        // writes every text through the ANSI calls all the same.
-        HWND child = ::CreateWindowExW(kind.exStyle, kind.className, L"", kind.style, twips(spec.left), twips(spec.top),
-                                       twips(spec.width), twips(spec.height), window_, menu, instance, nullptr);
+        // writes its text through the ANSI calls all the same.
+        HWND child = spec.kind == ControlKind::TextBox
+                         ? ::CreateWindowExW(kind.exStyle, L"EDIT", L"", kind.style, twips(spec.left), twips(spec.top),
+                                             twips(spec.width), twips(spec.height), window_, menu, instance, nullptr)
+                         : ::CreateWindowExA(kind.exStyle, kind.className, spec.caption, kind.style, twips(spec.left),
+                                             twips(spec.top), twips(spec.width), twips(spec.height), window_, menu,
+                                             instance, nullptr);
         if (child == nullptr) return false;
-        if (spec.kind != ControlKind::TextBox) ::SetWindowTextA(child, spec.caption);
         ::SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(fonts.For(spec.font, dpi)), FALSE);
         if (spec.kind == ControlKind::TextBox) ::SendMessageA(child, EM_LIMITTEXT, 0, 0);
         if (spec.kind == ControlKind::FileList) fileList_.Attach(child);

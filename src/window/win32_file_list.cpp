@@ -67,7 +67,10 @@ void FileListBox::SetFolder(const std::string& folder) {
     }
 
     std::vector<std::string> names;
-    const DWORD ended = ForEachFile(path + (path.back() == '\\' ? "*" : "\\*"), [&](const WIN32_FIND_DATAA& found) {
+    // The system picks the candidates; a name that fits the pattern only by
+    // its short 8.3 form is left out below.
+    const std::string search = path + (path.back() == '\\' ? "" : "\\") + kFileListPattern;
+    const DWORD ended = ForEachFile(search, [&](const WIN32_FIND_DATAA& found) {
         // Ordinary and read-only files whose long name fits the pattern.
         const DWORD skipped = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
         if ((found.dwFileAttributes & skipped) == 0 && MatchesFilePattern(found.cFileName, kFileListPattern)) {

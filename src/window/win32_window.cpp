@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "frmKalvex.h"
+#include "shared/startup_marks.h"
 
 namespace kalvex {
 
@@ -36,17 +37,10 @@ bool Win32Window::Create() {
     if (!CreateFrame()) return false;
     controls_ = std::make_unique<Win32Controls>(hwnd_, keys_);
     if (!controls_->Create(instance_, dpi_, fonts_)) return false;
+    StartupMark("controls");
     keys_.Attach(hwnd_, ::GetDlgItem(hwnd_, ToInt(ControlId::text1)));
     toolkit_.Attach(hwnd_);
-
-    // Until start-up points it elsewhere, the file list shows the current folder.
-    char current[MAX_PATH + 1] = {};
-    if (::GetCurrentDirectoryA(MAX_PATH, current) != 0) {
-        try {
-            controls_->SetListFolder(ControlId::File1, current);
-        } catch (const std::exception&) {
-        }
-    }
+    // The file list stays empty until start-up points it at its folder.
     return true;
 }
 
@@ -64,6 +58,7 @@ bool Win32Window::CreateFrame() {
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     wc.lpszClassName = kWindowClass;
     if (::RegisterClassExA(&wc) == 0) return false;
+    StartupMark("window class and icons");
 
     if (HDC screen = ::GetDC(nullptr)) {
         dpi_ = ::GetDeviceCaps(screen, LOGPIXELSY);
@@ -78,9 +73,7 @@ bool Win32Window::CreateFrame() {
     hwnd_ = ::CreateWindowExA(kWindowExStyle, kWindowClass, kTitle, kWindowStyle, CW_USEDEFAULT, CW_USEDEFAULT,
                               frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, instance_, this);
     if (hwnd_ == nullptr) return false;
-    // Also as the window's own icons, which the task switcher asks for.
-    ::SendMessageA(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(wc.hIcon));
-    ::SendMessageA(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(wc.hIconSm));
+    StartupMark("main window");
 
     // The window manager may have adjusted the frame: make the client area exact.
     RECT client;
@@ -94,6 +87,7 @@ bool Win32Window::CreateFrame() {
     }
     // From now on the frame keeps this size, whatever asks for another.
     frameSize_ = frameSize;
+    StartupMark("frame at its one size");
     return true;
 }
 

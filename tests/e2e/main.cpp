@@ -4,13 +4,15 @@
 // Without a group it runs window, batch and components; layout-only is the layout alone, for a
 // second pass at another dpi; bench takes the benchmark's figures instead (bench/bench_driver.cpp).
 #include <cstdio>
+#include <cstdlib>
 #include <map>
 
 #include "scenario.h"
 
 namespace e2e {
 void RunBenchmarks();
-}
+void RunStartUp(int rounds);
+}  // namespace e2e
 
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
@@ -32,6 +34,10 @@ int main(int argc, char** argv) {
     ::DeleteFileA(s.proposal.c_str());  // no default component to start with
     if (group == "bench") {
         e2e::RunBenchmarks();
+        return 0;
+    }
+    if (group == "startup") {  // start-up alone, in as many rounds as asked
+        e2e::RunStartUp(argc > 3 ? std::atoi(argv[3]) : 20);
         return 0;
     }
     // The groups, each a GoogleTest filter; --gtest_filter chooses tests of its own.
