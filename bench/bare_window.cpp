@@ -19,39 +19,39 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
 
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR commandLine, int showCommand) {
+int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE /*hPrevInstance*/, LPSTR lpCmdLine, int nShowCmd) {
     bench::Mark("process start to WinMain");
     WNDCLASSEXA wc = {};
     wc.cbSize = sizeof(wc);
     wc.lpfnWndProc = &WindowProc;
-    wc.hInstance = instance;
+    wc.hInstance = hInstance;
     wc.hCursor = ::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     wc.lpszClassName = "KalvexBareWindow";
     if (::RegisterClassExA(&wc) == 0) return 1;
     bench::Mark("window class and icons");
     HWND window = ::CreateWindowExA(0, wc.lpszClassName, "Bare", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, CW_USEDEFAULT,
-                                    CW_USEDEFAULT, 419, 279, nullptr, nullptr, instance, nullptr);
+                                    CW_USEDEFAULT, 419, 279, nullptr, nullptr, hInstance, nullptr);
     if (window == nullptr) return 1;
     bench::Mark("main window");
     const char* captions[] = {"One", "Two", "Close"};
     for (int i = 0; i < 3; ++i) {
         ::CreateWindowExA(0, "BUTTON", captions[i], WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 112,
                           72 + 60 * i, 200, 40, window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(100 + i)),
-                          instance, nullptr);
+                          hInstance, nullptr);
     }
     bench::Mark("controls");
-    ::ShowWindow(window, showCommand);
+    ::ShowWindow(window, nShowCmd);
     ::UpdateWindow(window);
     bench::Mark("shown and painted");
     MSG msg;
-    if (*commandLine != '\0') {
+    if (*lpCmdLine != '\0') {
         while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
             ::TranslateMessage(&msg);
             ::DispatchMessageA(&msg);
         }
         bench::Mark("first messages handled");
-        bench::WriteMarks(commandLine);
+        bench::WriteMarks(lpCmdLine);
         return 0;
     }
     while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {

@@ -23,23 +23,23 @@ void StartupMark(const char* phase) { bench::Mark(phase); }
 
 // As src/main.cpp starts the program, then handles the messages waiting
 // after the first paint instead of running the loop.
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR commandLine, int showCommand) {
+int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE /*hPrevInstance*/, LPSTR lpCmdLine, int nShowCmd) {
     bench::Mark("process start to WinMain");
     kalvex::Win32System system;
     kalvex::Win32Files files;
     kalvex::Win32Shell shell;
     kalvex::Win32Modules modules;
     kalvex::Win32Version version;
-    kalvex::Win32Window window(instance);
+    kalvex::Win32Window window(hInstance);
     window.Create();
     kalvex::frmKalvex form({window.controls(), window.toolkit(), files, system, shell, modules, version});
     window.Attach(&form);
     form.Form_Load();
-    window.Show(showCommand);
+    window.Show(nShowCmd);
     bench::Mark("shown and painted");
     MSG msg;
     while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) kalvex::DispatchDialogMessage(nullptr, msg);
     bench::Mark("first messages handled");
-    bench::WriteMarks(commandLine);
+    bench::WriteMarks(lpCmdLine);
     return 0;
 }

@@ -1,6 +1,9 @@
 #!/bin/sh
-# Takes pictures of Kalvex's window under Xvfb at 96 and 144 dpi (the
-# prefix's LogPixels) into docs/. Build first.
+# Takes pictures of Kalvex's window under Xvfb into docs/: the window as a
+# user sees it at 96 and 144 dpi (the prefix's LogPixels), and at 96 dpi a
+# picture of the general section in confirmation mode for a real component
+# (Wine's hhctrl.ocx), the window made tall enough to show what lies below
+# its visible area (in that picture only). Build first.
 # Usage: scripts/screenshots.sh [build folder]
 set -eu
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
@@ -9,7 +12,8 @@ BUILD=${1:-$ROOT/build}
 kalvex_find_wine
 
 kalvex_fresh_prefix shots
-EXE="$BUILD/windows-x86_64/kalvex.exe"
+kalvex_install_app "$BUILD/windows-x86_64"
+EXE="$WINEPREFIX/drive_c/kalvex/kalvex.exe"
 for dpi in 96 144; do
     "$WINE" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d $dpi /f >/dev/null 2>&1
     "$WINESERVER" -k >/dev/null 2>&1 || true
@@ -20,3 +24,24 @@ for dpi in 96 144; do
     kalvex_screenshot "$EXE" "$ROOT/docs/screenshot-${dpi}dpi.png" "${width}x${height}" "$WORK/run.log"
     echo "docs/screenshot-${dpi}dpi.png"
 done
+
+# The general section: the driver poses the window and leaves C:\picture-ready.
+"$WINE" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 96 /f >/dev/null 2>&1
+"$WINESERVER" -k >/dev/null 2>&1 || true
+"$WINESERVER" -w >/dev/null 2>&1 || true
+size="$((6192 / 15 + 40))x$((7600 / 15 + 60))"
+"$WINE" explorer /desktop=Kalvex,"$size" 'C:\kalvex\kalvex_e2e.exe' 'C:\kalvex\kalvex.exe' picture \
+    'C:\windows\system32\hhctrl.ocx' >"$WORK/picture.log" 2>&1 &
+tries=0
+until [ -f "$WINEPREFIX/drive_c/picture-ready" ]; do
+    tries=$((tries + 1))
+    if [ $tries -gt 300 ]; then
+        echo "the window was not posed; see $WORK/picture.log" >&2
+        exit 1
+    fi
+    sleep 0.1
+done
+sleep 1  # let the paint finish
+import -window root -crop "$size+0+0" "$ROOT/docs/screenshot-confirmation.png"
+"$WINESERVER" -k >/dev/null 2>&1 || true
+echo "docs/screenshot-confirmation.png"

@@ -12,6 +12,7 @@
 namespace e2e {
 void RunBenchmarks();
 void RunStartUp(int rounds);
+void PoseForPicture(const std::string& component);  // scripts/picture.cpp
 }  // namespace e2e
 
 int main(int argc, char** argv) {
@@ -34,6 +35,10 @@ int main(int argc, char** argv) {
     ::DeleteFileA(s.proposal.c_str());  // no default component to start with
     if (group == "bench") {
         e2e::RunBenchmarks();
+        return 0;
+    }
+    if (group == "picture") {  // for scripts/screenshots.sh
+        e2e::PoseForPicture(argc > 3 ? argv[3] : "");
         return 0;
     }
     if (group == "startup") {  // start-up alone, in as many rounds as asked

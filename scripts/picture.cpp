@@ -1,0 +1,28 @@
+// The Windows side of scripts/screenshots.sh's picture of the general section: kalvex.exe in
+// confirmation mode for a real component, its window made tall enough to show the section that
+// lies below its visible area. The height is the picture's alone: the window would refuse it, so
+// it is set without asking the window (SWP_NOSENDCHANGING). Leaves C:\picture-ready once posed and
+// waits to be ended. Linked into kalvex_e2e.exe ("picture <component>").
+#include "support.h"
+
+namespace e2e {
+
+void PoseForPicture(const std::string& component) {
+    Kalvex app;
+    if (!app.Launch()) return;
+    app.Write(component);
+    app.Click(ControlId::cmdRegister);
+    if (!WaitFor([&] { return app.Mode() == "confirmation"; }, 5000)) return;
+    RECT frame = {}, client = {};
+    ::GetWindowRect(app.window, &frame);
+    ::GetClientRect(app.window, &client);
+    // The general section's lowest control ends at 7455 twips.
+    const int height = ::MulDiv(7600, g_situation.dpi, 1440) + (frame.bottom - frame.top) - client.bottom;
+    ::SetWindowPos(app.window, nullptr, 0, 0, frame.right - frame.left, height,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSENDCHANGING);
+    ::RedrawWindow(app.window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    ::CloseHandle(::CreateFileA("C:\\picture-ready", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    ::Sleep(INFINITE);
+}
+
+}  // namespace e2e
