@@ -9,7 +9,6 @@
 #include <iterator>
 #include <ostream>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "support.h"
@@ -64,21 +63,14 @@ inline std::vector<std::string> Listing(const std::string& pattern) {
     return names;
 }
 
-// The classes the test components register, as "name=server" words (paths in upper case); "" for
-// none. The driver sees the registry as the program does.
-inline std::string Registered() {
-    const std::pair<const char*, const char*> kClasses[] = {{"good", "{4B9E2C61-7D3A-4F15-9A8E-2C6D0B5F7E13}"},
-                                                            {"com", "{8D0C52A4-3E61-4B9F-8C2A-61F0D4E7B935}"},
-                                                            {"helped", "{2F6B8E17-C4D0-4A53-9E71-B8A3D2C5F064}"}};
-    std::string seen;
-    for (const auto& [name, clsid] : kClasses) {
-        const std::string key = "Software\\Classes\\CLSID\\" + std::string(clsid) + "\\InprocServer32";
-        char server[MAX_PATH * 2] = {};
-        DWORD size = sizeof(server);
-        if (::RegGetValueA(HKEY_CURRENT_USER, key.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, server, &size) == ERROR_SUCCESS)
-            seen += (seen.empty() ? "" : " ") + std::string(name) + "=" + Upper(server);
-    }
-    return seen;
+// The server path kvx_good's class has (its copies register the same class), in upper case; ""
+// when it is not registered. The driver sees the registry as the program does.
+inline std::string GoodServer() {
+    const char* const key = "Software\\Classes\\CLSID\\{4B9E2C61-7D3A-4F15-9A8E-2C6D0B5F7E13}\\InprocServer32";
+    char server[MAX_PATH * 2] = {};
+    DWORD size = sizeof(server);
+    const LSTATUS status = ::RegGetValueA(HKEY_CURRENT_USER, key, nullptr, RRF_RT_REG_SZ, nullptr, server, &size);
+    return status == ERROR_SUCCESS ? Upper(server) : "";
 }
 
 }  // namespace e2e

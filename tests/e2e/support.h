@@ -77,12 +77,9 @@ public:
         ::CloseHandle(info_.hThread);
     }
 
-    // Runs `commandLine` in `folder` (the driver's own current folder when empty), asking for its
-    // first window to be shown as `show` says, as a shortcut does.
-    bool Start(std::string commandLine, const std::string& folder = std::string(), WORD show = SW_SHOWNORMAL) {
+    // Runs `commandLine` in `folder` (the driver's own current folder when empty).
+    bool Start(std::string commandLine, const std::string& folder = std::string()) {
         STARTUPINFOA startup = {sizeof(startup)};
-        startup.dwFlags = STARTF_USESHOWWINDOW;
-        startup.wShowWindow = show;
         return ::CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
                                 folder.empty() ? nullptr : folder.c_str(), &startup, &info_) != FALSE;
     }
@@ -122,15 +119,13 @@ private:
     PROCESS_INFORMATION info_ = {};
 };
 
-// A key going down or (KEYEVENTF_KEYUP) up, by its virtual key code or as the character `unicode`.
-inline void KeyEvent(WORD key, wchar_t unicode, DWORD up) {
-    INPUT input = {INPUT_KEYBOARD};
-    input.ki = {key, unicode, (unicode != 0 ? static_cast<DWORD>(KEYEVENTF_UNICODE) : 0) | up, 0, 0};
-    ::SendInput(1, &input, sizeof(INPUT));
-}
+// A key pressed and let go, by its virtual key code or as the character `unicode`.
 inline void Tap(WORD key, wchar_t unicode = 0) {
-    KeyEvent(key, unicode, 0);
-    KeyEvent(key, unicode, KEYEVENTF_KEYUP);
+    const DWORD flags = unicode != 0 ? KEYEVENTF_UNICODE : 0;
+    INPUT input[2] = {{INPUT_KEYBOARD}, {INPUT_KEYBOARD}};
+    input[0].ki = {key, unicode, flags, 0, 0};
+    input[1].ki = {key, unicode, flags | KEYEVENTF_KEYUP, 0, 0};
+    ::SendInput(2, input, sizeof(INPUT));
 }
 
 // Makes `window` the foreground window; whether it became so within 3 s.
