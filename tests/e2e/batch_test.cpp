@@ -57,7 +57,8 @@ void ExpectLaunch(Kalvex& app, const std::string& file, const std::string& bytes
 }
 
 TEST(Batch, NumberedButtonsWriteAndLaunchTheirBatchFiles) {
-    const std::string folder = "C:\\Программа 北京 é", reg = folder + "\\register.bat", unreg = folder + "\\unregister.bat";
+    const std::string folder = "C:\\Программа 北京 é", reg = folder + "\\register.bat",
+                      unreg = folder + "\\unregister.bat";
     const std::string cd = g_situation.windows64 ? "cd C:\\Windows\\SysWOW64\r\n" : "cd C:\\Windows\\System32\r\n";
     ::CreateDirectoryA(folder.c_str(), nullptr);
     ::CopyFileA(g_situation.exe.c_str(), (folder + "\\kalvex.exe").c_str(), FALSE);
