@@ -4,12 +4,14 @@
 
 #include <windows.h>
 
-/* The component's module handle, kept by its DllMain. */
-extern HMODULE kvx_self;
-
-/* Full path of the component file; 0 when it does not fit. */
+/* Full path of the component file, the module this function lies in; 0
+   when it does not fit. */
 static inline DWORD kvx_own_path(char* path, DWORD size) {
-    DWORD length = GetModuleFileNameA(kvx_self, path, size);
+    HMODULE self = NULL;
+    DWORD length;
+    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                       (LPCSTR)&kvx_own_path, &self);
+    length = GetModuleFileNameA(self, path, size);
     return length < size ? length : 0;
 }
 

@@ -4,13 +4,5 @@
 
 #define KVX_CLASS_KEY "Software\\Classes\\CLSID\\{4B9E2C61-7D3A-4F15-9A8E-2C6D0B5F7E13}"
 
-HMODULE kvx_self;
-
-BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
-    (void)reserved;
-    if (reason == DLL_PROCESS_ATTACH) kvx_self = instance;
-    return TRUE;
-}
-
 HRESULT STDAPICALLTYPE DllRegisterServer(void) { return kvx_register_class(KVX_CLASS_KEY, NULL, NULL); }
 HRESULT STDAPICALLTYPE DllUnregisterServer(void) { return kvx_unregister_class(KVX_CLASS_KEY); }

@@ -7,14 +7,6 @@
 
 __declspec(dllimport) const char* kvx_helper_word(void);
 
-HMODULE kvx_self;
-
-BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
-    (void)reserved;
-    if (reason == DLL_PROCESS_ATTACH) kvx_self = instance;
-    return TRUE;
-}
-
 HRESULT STDAPICALLTYPE DllRegisterServer(void) {
     return kvx_register_class(KVX_CLASS_KEY, "Helper", kvx_helper_word());
 }

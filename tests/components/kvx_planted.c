@@ -5,14 +5,10 @@
    does not. */
 #include "component.h"
 
-HMODULE kvx_self;
-
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
+    (void)instance;
     (void)reserved;
-    if (reason == DLL_PROCESS_ATTACH) {
-        kvx_self = instance;
-        kvx_write_marker("planted.loaded");
-    }
+    if (reason == DLL_PROCESS_ATTACH) kvx_write_marker("planted.loaded");
     return TRUE;
 }
 
@@ -22,18 +18,11 @@ DWORD WINAPI kvx_no_size(const void* name, const DWORD* handle) {
     return 0;
 }
 
-BOOL WINAPI kvx_no_block(const void* name, DWORD handle, DWORD size, void* data) {
-    (void)name;
-    (void)handle;
-    (void)size;
-    (void)data;
-    return FALSE;
-}
-
-BOOL WINAPI kvx_no_value(const void* block, const void* key, void** value, const UINT* length) {
-    (void)block;
-    (void)key;
-    (void)value;
-    (void)length;
+/* GetFileVersionInfo and VerQueryValue: four arguments of a word each. */
+BOOL WINAPI kvx_no_block(const void* first, const void* second, const void* third, const void* fourth) {
+    (void)first;
+    (void)second;
+    (void)third;
+    (void)fourth;
     return FALSE;
 }

@@ -4,10 +4,8 @@
    kvx_slow.unloaded. */
 #include "component.h"
 
-HMODULE kvx_self;
-
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
-    if (reason == DLL_PROCESS_ATTACH) kvx_self = instance;
+    (void)instance;
     /* reserved is null for FreeLibrary and non-null at process end. */
     if (reason == DLL_PROCESS_DETACH && reserved == NULL) kvx_write_marker("kvx_slow.unloaded");
     return TRUE;

@@ -1,5 +1,6 @@
-// The numbered buttons, on a copy of the program in a folder of its own: a press writes its batch
-// file next to the program, and the shell runs it in cmd.exe, which waits at "pause".
+// The numbered buttons, on a copy of the program in a folder named in three scripts: a press writes
+// its batch file next to the program, and the hint names it; the shell runs it in cmd.exe, which
+// waits at "pause".
 #include <tlhelp32.h>
 
 #include <set>
@@ -56,7 +57,8 @@ void ExpectLaunch(Kalvex& app, const std::string& file, const std::string& bytes
 }
 
 TEST(Batch, NumberedButtonsWriteAndLaunchTheirBatchFiles) {
-    const std::string folder = "C:\\kalvex-batch", reg = folder + "\\register.bat", unreg = folder + "\\unregister.bat";
+    const std::string folder = "C:\\Программа 北京 é", reg = folder + "\\register.bat",
+                      unreg = folder + "\\unregister.bat";
     const std::string cd = g_situation.windows64 ? "cd C:\\Windows\\SysWOW64\r\n" : "cd C:\\Windows\\System32\r\n";
     ::CreateDirectoryA(folder.c_str(), nullptr);
     ::CopyFileA(g_situation.exe.c_str(), (folder + "\\kalvex.exe").c_str(), FALSE);
@@ -65,35 +67,16 @@ TEST(Batch, NumberedButtonsWriteAndLaunchTheirBatchFiles) {
     ASSERT_TRUE(app.Launch(folder + "\\kalvex.exe"));
     app.Click(C::Command1_1);
     ExpectLaunch(app, reg, cd + "regsvr32 mscomctl.ocx\r\nregtlib msdatsrc.tlb\r\npause");
-    EXPECT_TRUE(BringToFront(app.window));
-    EXPECT_TRUE(app.TabTo(C::Command1_0));
-    app.Keys({VK_SPACE});
+    app.Click(C::Command1_0);
     ExpectLaunch(app, unreg, cd + "regsvr32 /u mscomctl.ocx\r\npause");
 
-    // A folder named register.bat in the way: the message says so, nothing starts, the window goes on.
+    // A folder named register.bat in the way: the message says so, and the window goes on.
     ::DeleteFileA(reg.c_str());
     ::CreateDirectoryA(reg.c_str(), nullptr);
     app.Click(C::Command1_1);
     EXPECT_EQ(app.Answer(), Hint(reg));
     EXPECT_EQ(app.Answer(), reg + " " + SystemErrorText(ERROR_ACCESS_DENIED));
-    EXPECT_FALSE(WaitFor([&] { return !Descendants(app.Id()).empty(); }, 2000)) << Descendants(app.Id());
     EXPECT_SOON(app.Mode(), "normal");
-    app.Click(C::Command1_0);
-    ExpectLaunch(app, unreg, cd + "regsvr32 /u mscomctl.ocx\r\npause");
-    EXPECT_EQ(app.Close(WM_CLOSE), kExited);
-}
-
-// The program in a folder named in three scripts: the hint names the folder, the batch file is
-// written there and launched.
-TEST(Batch, ProgramInAFolderOfThreeScripts) {
-    const std::string folder = "C:\\Программа 北京 é", reg = folder + "\\register.bat";
-    const std::string cd = g_situation.windows64 ? "cd C:\\Windows\\SysWOW64\r\n" : "cd C:\\Windows\\System32\r\n";
-    ::CreateDirectoryA(folder.c_str(), nullptr);
-    ::CopyFileA(g_situation.exe.c_str(), (folder + "\\kalvex.exe").c_str(), FALSE);
-    Kalvex app;
-    ASSERT_TRUE(app.Launch(folder + "\\kalvex.exe"));
-    app.Click(C::Command1_1);
-    ExpectLaunch(app, reg, cd + "regsvr32 mscomctl.ocx\r\nregtlib msdatsrc.tlb\r\npause");
     EXPECT_EQ(app.Close(WM_CLOSE), kExited);
 }
 

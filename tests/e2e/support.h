@@ -56,13 +56,11 @@ inline std::string WideText(HWND hwnd, UINT message = WM_GETTEXT, WPARAM index =
     return text;
 }
 
-// A message box's text: the control 0xFFFF.
+// A message box's text (its control 0xFFFF), and its OK pressed: whether it went away in 5 s.
 inline std::string BoxText(HWND box) { return WideText(::GetDlgItem(box, 0xFFFF)); }
-
-// Presses a box's OK button; whether the box went away within `limitMs`.
-inline bool Dismiss(HWND box, DWORD limitMs = 5000) {
+inline bool Dismiss(HWND box) {
     ::PostMessageA(::GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
-    return WaitFor([&] { return !::IsWindowVisible(box); }, limitMs);
+    return WaitFor([&] { return !::IsWindowVisible(box); }, 5000);
 }
 
 // A program started in the same Windows; ended, when it still runs, as this object goes away.
@@ -97,25 +95,19 @@ public:
         return ::GetExitCodeProcess(info_.hProcess, &code) ? code : STILL_ACTIVE;
     }
 
-    // Its visible top-level windows of class `className`.
-    std::vector<HWND> Windows(const char* className) const {
-        std::vector<HWND> found;
-        for (HWND w = nullptr; (w = ::FindWindowExA(nullptr, w, className, nullptr)) != nullptr;) {
-            DWORD owner = 0;
-            ::GetWindowThreadProcessId(w, &owner);
-            if (owner == info_.dwProcessId && ::IsWindowVisible(w)) found.push_back(w);
-        }
-        return found;
-    }
-    // Its first window of class `className` other than `other`, asked for every `pollMs` up to
-    // `limitMs`; null for none. A message box ("#32770") counts once it has its OK button.
+    // Its first visible top-level window of class `className` other than `other`, asked for every
+    // `pollMs` up to `limitMs`; null for none. A message box ("#32770") counts once it has its OK.
     HWND WaitForWindow(const char* className, DWORD limitMs = 10000, HWND other = nullptr, DWORD pollMs = 20) const {
-        HWND found = nullptr;
         const bool box = std::string(className) == "#32770";
+        HWND found = nullptr;
         WaitFor(
             [&] {
-                for (HWND w : Windows(className)) {
-                    if (w != other && (!box || ::GetDlgItem(w, IDOK) != nullptr)) return (found = w) != nullptr;
+                for (found = nullptr; (found = ::FindWindowExA(nullptr, found, className, nullptr)) != nullptr;) {
+                    DWORD owner = 0;
+                    ::GetWindowThreadProcessId(found, &owner);
+                    if (owner == info_.dwProcessId && found != other && ::IsWindowVisible(found) &&
+                        (!box || ::GetDlgItem(found, IDOK) != nullptr))
+                        return true;
                 }
                 return false;
             },
@@ -130,15 +122,13 @@ private:
     PROCESS_INFORMATION info_ = {};
 };
 
-// A key going down or (KEYEVENTF_KEYUP) up, by its virtual key code or as the character `unicode`.
-inline void KeyEvent(WORD key, wchar_t unicode, DWORD up) {
-    INPUT input = {INPUT_KEYBOARD};
-    input.ki = {key, unicode, (unicode != 0 ? static_cast<DWORD>(KEYEVENTF_UNICODE) : 0) | up, 0, 0};
-    ::SendInput(1, &input, sizeof(INPUT));
-}
+// A key pressed and let go, by its virtual key code or as the character `unicode`.
 inline void Tap(WORD key, wchar_t unicode = 0) {
-    KeyEvent(key, unicode, 0);
-    KeyEvent(key, unicode, KEYEVENTF_KEYUP);
+    const DWORD flags = unicode != 0 ? KEYEVENTF_UNICODE : 0;
+    INPUT input[2] = {{INPUT_KEYBOARD}, {INPUT_KEYBOARD}};
+    input[0].ki = {key, unicode, flags, 0, 0};
+    input[1].ki = {key, unicode, flags | KEYEVENTF_KEYUP, 0, 0};
+    ::SendInput(2, input, sizeof(INPUT));
 }
 
 // Makes `window` the foreground window; whether it became so within 3 s.
@@ -162,13 +152,11 @@ public:
 
     // Steps. A click presses a button without waiting for its handler.
     void Click(ControlId id) const { ::PostMessageA(Control(id), BM_CLICK, 0, 0); }
-    // Replaces text1's text at once, as pasting would: the change notification fires.
-    void Write(const std::string& text) const { SetText(ControlId::text1, text); }
-    // Gives a label text of its own and shows it, as an earlier display would have left it.
-    void Show(ControlId label, const std::string& text) const {
-        SetText(label, text);
-        ::ShowWindowAsync(Control(label), SW_SHOWNA);
-        WaitFor([&] { return Shown(label); });
+    // Replaces text1's text at once, as pasting would (as UTF-16): the change notification fires.
+    void Write(const std::string& text) const {
+        const std::wstring wide = Utf16(text);
+        ::SendMessageTimeoutW(Control(ControlId::text1), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()),
+                              SMTO_ABORTIFHUNG, 2000, nullptr);
     }
     // One key a character (a UTF-16 unit), into the control with the focus.
     void Type(const std::string& text) const {
@@ -177,15 +165,48 @@ public:
     void Keys(std::initializer_list<WORD> keys) const {
         for (const WORD key : keys) Tap(key);
     }
-    // Tab (Shift+Tab) until `id` has the focus; whether it got there.
-    bool TabTo(ControlId id) const { return Tab(id, false); }
-    bool TabBackTo(ControlId id) const { return Tab(id, true); }
-    // Mouse presses on the file list's entries.
-    void PressEntry(int index) const { PressList(index, WM_LBUTTONDOWN, MK_LBUTTON, WM_LBUTTONUP); }
-    void RightPressWithNoCurrentEntry() const {
-        ::SendMessageA(Control(ControlId::File1), LB_SETCURSEL, static_cast<WPARAM>(-1), 0);
-        PressList(0, WM_RBUTTONDOWN, MK_RBUTTON, WM_RBUTTONUP);
+    // Tab until `id` has the focus; whether it got there.
+    bool TabTo(ControlId id) const {
+        for (int i = 0; i < 16 && Focus() != id; ++i) {
+            const ControlId before = Focus();
+            Tap(VK_TAB);
+            WaitFor([&] { return Focus() != before; }, 2000);
+        }
+        return Focus() == id;
     }
+    // Mouse presses on the file list's entry `index`, with the left or the right button.
+    void PressEntry(int index) const { PressList(index, WM_LBUTTONDOWN, MK_LBUTTON, WM_LBUTTONUP); }
+    void RightPressEntry(int index) const { PressList(index, WM_RBUTTONDOWN, MK_RBUTTON, WM_RBUTTONUP); }
+    // Writes `path` into text1 and presses `button`: the Screen once in confirmation mode, or 5 s on.
+    std::string Confirm(ControlId button, const std::string& path) {
+        Write(path);
+        Click(button);
+        WaitFor([&] { return Mode() == "confirmation"; }, 5000);
+        return Screen();
+    }
+    // Proceed, then "WWW" closed: the outcome's box once back in normal mode, or what came instead.
+    std::string Proceed() {
+        Click(ControlId::cmdProceed);
+        const std::string notice = Answer();
+        return notice == "WWW" ? BackToNormal(Answer()) : "\"" + notice + "\" instead of WWW";
+    }
+    // Both, for a component whose version display does not matter.
+    std::string Outcome(ControlId button, const std::string& path) {
+        const std::string screen = Confirm(button, path);
+        return screen.rfind("confirmation", 0) == 0 ? Proceed() : "no confirmation: " + screen;
+    }
+    // The next box's text (and caption, when not "Kalvex"), closed with OK (or Enter); "" when none
+    // came within `limitMs`, " <open>" added when it stayed.
+    std::string Answer(DWORD limitMs = 15000) { return Reply(limitMs, false); }
+    std::string AnswerWithEnter() { return Reply(15000, true); }
+    // The box that comes, once back in normal mode.
+    std::string BackToNormal(const std::string& box) {
+        return WaitFor([&] { return Mode() == "normal"; }, 5000) ? box : box + " <then " + Mode() + ">";
+    }
+    // Closes the program by a button or a message to the window (WM_CLOSE; WM_SYSCOMMAND, SC_CLOSE):
+    // "exit code" and its code, after "a box was open, " if one was.
+    std::string Close(ControlId button) { return CloseBy(Control(button), BM_CLICK, 0); }
+    std::string Close(UINT message, WPARAM wParam = 0) { return CloseBy(window, message, wParam); }
 
     // Readings.
     // "normal": Register, Unregister, Exit shown, Proceed, Cancel hidden, text1 editable;
@@ -228,52 +249,9 @@ public:
         return order;
     }
 
-    // The next box's text (and caption, when not "Kalvex"), closed with OK (or Enter); "" when none
-    // came within `limitMs`, " <open>" added when it stayed.
-    std::string Answer(DWORD limitMs = 15000) { return Reply(limitMs, false); }
-    std::string AnswerWithEnter() { return Reply(15000, true); }
-    // Types `path` into text1 and presses `button`: the box that comes, once back in normal mode.
-    std::string Refusal(ControlId button, const std::string& path) {
-        if (Mode() == "not answering") return Mode();
-        Write(path);
-        Click(button);
-        return BackToNormal(Answer());
-    }
-    // Registers or unregisters `path` as a person would: text1, the button, Proceed, "WWW" closed.
-    // The outcome's box once back in normal mode, or what came instead.
-    std::string Outcome(ControlId button, const std::string& path) {
-        if (Mode() == "not answering") return Mode();
-        Write(path);
-        Click(button);
-        if (!WaitFor([&] { return Mode() == "confirmation"; }, 5000)) return "no confirmation: " + Screen();
-        Click(ControlId::cmdProceed);
-        const std::string notice = Answer();
-        return notice == "WWW" ? BackToNormal(Answer()) : "\"" + notice + "\" instead of WWW";
-    }
-    // Closes the program by a button or a message to the window (WM_CLOSE; WM_SYSCOMMAND, SC_CLOSE):
-    // "exit code" and its code, after "a box was open, " if one was.
-    std::string Close(ControlId button) { return CloseBy(Control(button), BM_CLICK, 0); }
-    std::string Close(UINT message, WPARAM wParam = 0) { return CloseBy(window, message, wParam); }
-
 private:
     bool lost_ = false;
 
-    // As UTF-16, as a paste arrives.
-    void SetText(ControlId id, const std::string& text) const {
-        const std::wstring wide = Utf16(text);
-        ::SendMessageTimeoutW(Control(id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()), SMTO_ABORTIFHUNG,
-                              2000, nullptr);
-    }
-    bool Tab(ControlId id, bool backward) const {
-        for (int i = 0; i < 16 && Focus() != id; ++i) {
-            const ControlId before = Focus();
-            if (backward) KeyEvent(VK_SHIFT, 0, 0);
-            Tap(VK_TAB);
-            if (backward) KeyEvent(VK_SHIFT, 0, KEYEVENTF_KEYUP);
-            WaitFor([&] { return Focus() != before; }, 2000);
-        }
-        return Focus() == id;
-    }
     std::string Reply(DWORD limitMs, bool byEnter) {
         HWND box = WaitForBox(limitMs);
         if (box == nullptr || Mode() == "not answering") return "";
@@ -283,6 +261,7 @@ private:
         const bool closed = byEnter ? WaitFor([&] { return !::IsWindowVisible(box); }, 3000) : Dismiss(box);
         return closed ? text : text + " <open>";
     }
+
     void PressList(int index, UINT down, WPARAM buttons, UINT up) const {
         HWND list = Control(ControlId::File1);
         const LPARAM at = MAKELPARAM(5, (index * 2 + 1) * ::SendMessageA(list, LB_GETITEMHEIGHT, 0, 0) / 2);
@@ -293,11 +272,8 @@ private:
         GUITHREADINFO info = {sizeof(info)};
         return ::GetGUIThreadInfo(::GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus : nullptr;
     }
-    std::string BackToNormal(const std::string& box) {
-        return WaitFor([&] { return Mode() == "normal"; }, 5000) ? box : box + " <then " + Mode() + ">";
-    }
     std::string CloseBy(HWND target, UINT message, WPARAM wParam) {
-        const std::string open = Windows("#32770").empty() ? "" : "a box was open, ";
+        const std::string open = WaitForBox(0) != nullptr ? "a box was open, " : "";
         ::PostMessageA(target, message, wParam, 0);
         return open + "exit code " + std::to_string(ExitCode(5000));
     }

@@ -36,7 +36,6 @@ TEST(Engine, CallsPointerAndMessageOnEveryPath) {
         {"", {{"exitcode", 0x7FFFFFFF}}, false, false, reg + ended + "completed", 0},
         {"", {{"exitcode", 0x80070005}}, false, false, reg + ended + "failed with error code 0x80070005.", 0},
         {"", {{"exitcode", 0x80000000}}, false, false, reg + ended + "failed with error code 0x80000000.", 0},
-        {"", {{"exitcode", 0x8002801C}}, false, false, reg + ended + "failed with error code 0x8002801C.", 0},
         {"", {{"exitcode", 0xC0000005}}, false, true, fault + "0xC0000005.", 0},
         // An exception is a failure whatever its code looks like.
         {"", {{"exitcode", 0x0EEDFADE}}, false, true, fault + "0x0EEDFADE.", 0},

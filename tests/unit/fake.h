@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <functional>
 #include <map>
 #include <set>
@@ -109,17 +110,11 @@ struct Fake : Controls, Toolkit, FileLayer, SystemApi, ShellApi, ModuleApi, Vers
     }
     // "~" marks what went through the conversion.
     std::string AnsiFromUtf16(const std::u16string& text) override { return "~" + Latin1FromUtf16(text); }
-    // As from a Latin-1 legacy code page to UTF-8.
+    // Upper case marks what went through the legacy code page's conversion.
     std::string AnsiFromLegacyCodePage(const std::string& text) override {
-        std::string utf8;
-        for (const char c : text) {
-            const auto byte = static_cast<unsigned char>(c);
-            if (byte < 0x80)
-                utf8 += c;
-            else
-                utf8 += {static_cast<char>(0xC0 | byte >> 6), static_cast<char>(0x80 | (byte & 0x3F))};
-        }
-        return utf8;
+        std::string converted = text;
+        for (char& c : converted) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        return converted;
     }
 
     std::string journal;
