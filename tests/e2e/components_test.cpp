@@ -6,10 +6,11 @@ namespace e2e {
 
 namespace {
 
-// In a folder that is neither the program's nor the current one: a component that uses COM while
-// it registers (without COM both its entry points fail), one that imports a helper beside it (it
-// does not load without), one whose entry points fault. Then a relative name with a decoy of that
-// name beside the program, and a name without extension beside name.dll.
+// In a folder that is neither the program's nor the current one: a component that records its
+// class in a component category through COM (without COM both its entry points fail), one that
+// imports a helper beside it (it does not load without), one whose entry points fault. Then a
+// relative name with a decoy of that name beside the program, and a name without extension beside
+// name.dll.
 TEST(Components, RegisterWhereTheyLie) {
     const std::string there = "C:\\Components", current = "C:\\kvx-current", good = Component("kvx_good.ocx");
     const std::string com = there + "\\kvx_com.ocx", helped = there + "\\kvx_helped.ocx";
@@ -23,9 +24,13 @@ TEST(Components, RegisterWhereTheyLie) {
     ASSERT_TRUE(app.Launch(g_situation.exe, current)) << "in a current folder of its own";
 
     EXPECT_EQ(app.Outcome(C::cmdRegister, com), kCompleted);
+    EXPECT_EQ(Registered(), "category=KALVEX TEST CONTROLS implements com=" + Upper(com));
     EXPECT_EQ(app.Outcome(C::cmdUnregister, com), kCompleted);
+    EXPECT_EQ(Registered(), "") << "the COM component removed what it recorded";
     EXPECT_EQ(app.Outcome(C::cmdRegister, helped), kCompleted);
+    EXPECT_EQ(Registered(), "helped=" + Upper(helped) + " helper=HELPED") << "it found its helper beside it";
     EXPECT_EQ(app.Outcome(C::cmdUnregister, helped), kCompleted);
+    EXPECT_EQ(Registered(), "");
     // A faulting entry point ends its worker; the window goes on.
     EXPECT_EQ(app.Outcome(C::cmdRegister, fault), kFailed + "0xC0000005.");
     EXPECT_EQ(app.Outcome(C::cmdUnregister, fault), kFailed + "0xE0564B58.");

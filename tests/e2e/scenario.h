@@ -63,6 +63,32 @@ inline std::vector<std::string> Listing(const std::string& pattern) {
     return names;
 }
 
+// What kvx_com and kvx_helped have registered, as "name=value" words (paths in upper case); ""
+// for nothing.
+inline std::string Registered() {
+    const std::string clsid = "Software\\Classes\\CLSID\\", category = "{5A71E0C3-9B24-4D86-A15F-3C8E27D064B9}";
+    const std::string com = "{8D0C52A4-3E61-4B9F-8C2A-61F0D4E7B935}";
+    const std::string helped = clsid + "{2F6B8E17-C4D0-4A53-9E71-B8A3D2C5F064}\\InprocServer32";
+    std::string seen;
+    const auto read = [&](const char* word, HKEY root, const std::string& key, const char* value = nullptr) {
+        char text[MAX_PATH * 2] = {};
+        DWORD size = sizeof(text);
+        if (::RegGetValueA(root, key.c_str(), value, RRF_RT_REG_SZ, nullptr, text, &size) == ERROR_SUCCESS)
+            seen += (seen.empty() ? "" : " ") + std::string(word) + "=" + Upper(text);
+    };
+    read("category", HKEY_CLASSES_ROOT, "Component Categories\\" + category, "409");
+    HKEY implements = nullptr;
+    if (::RegOpenKeyExA(HKEY_CLASSES_ROOT, ("CLSID\\" + com + "\\Implemented Categories\\" + category).c_str(), 0,
+                        KEY_READ, &implements) == ERROR_SUCCESS) {
+        seen += seen.empty() ? "implements" : " implements";
+        ::RegCloseKey(implements);
+    }
+    read("com", HKEY_CURRENT_USER, clsid + com + "\\InprocServer32");
+    read("helped", HKEY_CURRENT_USER, helped);
+    read("helper", HKEY_CURRENT_USER, helped, "Helper");
+    return seen;
+}
+
 // The server path kvx_good's class has (its copies register the same class), in upper case; ""
 // when it is not registered. The driver sees the registry as the program does.
 inline std::string GoodServer() {
