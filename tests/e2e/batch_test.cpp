@@ -70,12 +70,13 @@ TEST(Batch, NumberedButtonsWriteAndLaunchTheirBatchFiles) {
     app.Click(C::Command1_0);
     ExpectLaunch(app, unreg, cd + "regsvr32 /u mscomctl.ocx\r\npause");
 
-    // A folder named register.bat in the way: the message says so, and the window goes on.
+    // A folder named register.bat in the way: the message says so, nothing starts, the window goes on.
     ::DeleteFileA(reg.c_str());
     ::CreateDirectoryA(reg.c_str(), nullptr);
     app.Click(C::Command1_1);
     EXPECT_EQ(app.Answer(), Hint(reg));
     EXPECT_EQ(app.Answer(), reg + " " + SystemErrorText(ERROR_ACCESS_DENIED));
+    EXPECT_FALSE(WaitFor([&] { return !Descendants(app.Id()).empty(); }, 2000)) << Descendants(app.Id());
     EXPECT_SOON(app.Mode(), "normal");
     EXPECT_EQ(app.Close(WM_CLOSE), kExited);
 }
