@@ -10,9 +10,7 @@ namespace e2e {
 void PoseForPicture(const std::string& component) {
     Kalvex app;
     if (!app.Launch()) return;
-    app.Write(component);
-    app.Click(ControlId::cmdRegister);
-    if (!WaitFor([&] { return app.Mode() == "confirmation"; }, 5000)) return;
+    if (app.Confirm(ControlId::cmdRegister, component).rfind("confirmation", 0) != 0) return;
     RECT frame = {}, client = {};
     ::GetWindowRect(app.window, &frame);
     ::GetClientRect(app.window, &client);
