@@ -1,0 +1,42 @@
+// The program's parts wired together on Win32: the system adapters, the main
+// window and the form that decides what happens in it. The program and the
+// start-up benchmark both start Kalvex through this. Windows only.
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+
+#include "frmKalvex.h"
+#include "probes/win32_system.h"
+#include "registration/win32_modules.h"
+#include "registration/win32_shell.h"
+#include "versioninfo/win32_version.h"
+#include "win32_files.h"
+#include "win32_window.h"
+
+namespace kalvex {
+
+class Win32Program final {
+public:
+    explicit Win32Program(HINSTANCE instance) : window_(instance) {}
+
+    // Creates the window, runs the form's start-up and shows the window as
+    // `showCommand` asks. False when the window could not be created.
+    bool Start(int showCommand);
+    // The message loop; returns the exit code.
+    int Run() { return window_.Run(); }
+
+private:
+    // Declared before the form, so they outlive it: its engine may still
+    // release components as it goes.
+    Win32System system_;
+    Win32Files files_;
+    Win32Shell shell_;
+    Win32Modules modules_;
+    Win32Version version_;
+    Win32Window window_;
+    std::optional<frmKalvex> form_;
+};
+
+}  // namespace kalvex
