@@ -30,18 +30,7 @@ done
 "$WINESERVER" -k >/dev/null 2>&1 || true
 "$WINESERVER" -w >/dev/null 2>&1 || true
 size="$((6192 / 15 + 40))x$((7600 / 15 + 60))"
-"$WINE" explorer /desktop=Kalvex,"$size" 'C:\kalvex\kalvex_e2e.exe' 'C:\kalvex\kalvex.exe' picture \
-    'C:\windows\system32\hhctrl.ocx' >"$WORK/picture.log" 2>&1 &
-tries=0
-until [ -f "$WINEPREFIX/drive_c/picture-ready" ]; do
-    tries=$((tries + 1))
-    if [ $tries -gt 300 ]; then
-        echo "the window was not posed; see $WORK/picture.log" >&2
-        exit 1
-    fi
-    sleep 0.1
-done
-sleep 1  # let the paint finish
-import -window root -crop "$size+0+0" "$ROOT/docs/screenshot-confirmation.png"
-"$WINESERVER" -k >/dev/null 2>&1 || true
+kalvex_desktop_picture "$ROOT/docs/screenshot-confirmation.png" "$size" "$WORK/picture.log" \
+    '[ -f "$WINEPREFIX/drive_c/picture-ready" ]' \
+    'C:\kalvex\kalvex_e2e.exe' 'C:\kalvex\kalvex.exe' picture 'C:\windows\system32\hhctrl.ocx'
 echo "docs/screenshot-confirmation.png"

@@ -97,23 +97,32 @@ kalvex_install_app() {
 }
 
 # Starts a program inside a Wine desktop window of the given size (which
-# gives it a frame and title bar to show), saves a picture of that desktop
-# and ends the program. kalvex_screenshot <exe> <png> <width>x<height> <log>
-kalvex_screenshot() {
-    "$WINE" explorer /desktop=Kalvex,"$3" "$1" >"$4" 2>&1 &
+# gives it a frame and title bar to show), waits until the shell test
+# <ready> holds, saves a picture of that desktop and ends the program.
+# kalvex_desktop_picture <png> <width>x<height> <log> <ready> <program> [argument...]
+kalvex_desktop_picture() {
+    _png=$1 _size=$2 _log=$3 _ready=$4
+    shift 4
+    "$WINE" explorer /desktop=Kalvex,"$_size" "$@" >"$_log" 2>&1 &
     _tries=0
-    until xwininfo -root -tree 2>/dev/null | grep -q '"Kalvex"'; do
+    until eval "$_ready"; do
         _tries=$((_tries + 1))
         if [ $_tries -gt 300 ]; then
-            echo "Kalvex's window did not appear; see $4" >&2
+            echo "nothing to take a picture of after 30 s ($_ready); see $_log" >&2
             return 1
         fi
         sleep 0.1
     done
-    sleep 1  # let the first paint finish
-    import -window root -crop "$3+0+0" "$2"
+    sleep 1  # let the paint finish
+    import -window root -crop "$_size+0+0" "$_png"
     "$WINESERVER" -k >/dev/null 2>&1 || true
     "$WINESERVER" -w >/dev/null 2>&1 || true
+}
+
+# The program's window as it starts, once it is there.
+# kalvex_screenshot <exe> <png> <width>x<height> <log>
+kalvex_screenshot() {
+    kalvex_desktop_picture "$2" "$3" "$4" "xwininfo -root -tree 2>/dev/null | grep -q '\"Kalvex\"'" "$1"
 }
 
 # A fresh prefix inside a fresh Xvfb, both removed when the script exits:
