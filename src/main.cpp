@@ -9,7 +9,7 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE /*hPrevInstance*/, LPSTR /*lpC
 
     kalvex::Win32Program program(hInstance);
     if (!program.Start(nShowCmd)) {
-        ::MessageBoxA(nullptr, "The main window could not be created.", kalvex::kTitle, MB_OK);
+        ::MessageBoxW(nullptr, L"The main window could not be created.", L"Kalvex", MB_OK);
         return 1;
     }
     return program.Run();

@@ -19,11 +19,9 @@ except ImportError:
 RESOURCE = pefile.DIRECTORY_ENTRY["IMAGE_DIRECTORY_ENTRY_RESOURCE"]
 
 
-def ansi(value):
-    """pefile's UTF-8 text as the native build's stand-in code page gives it."""
-    text = value.decode("utf-8", "replace").encode("utf-16-le")
-    units = [int.from_bytes(text[i:i + 2], "little") for i in range(0, len(text), 2)]
-    return bytes(u if u < 256 else ord("?") for u in units)
+def as_scanned(value):
+    """pefile's text as the scan gives it: UTF-8 (pefile's own bytes)."""
+    return value
 
 
 def load(path):
@@ -45,7 +43,7 @@ def expected(path):
             for table in getattr(part, "StringTable", []):
                 for key in (b"CompanyName", b"ProductVersion"):
                     if key in table.entries and key not in found:
-                        found[key] = ansi(table.entries[key])
+                        found[key] = as_scanned(table.entries[key])
     version = found.get(b"ProductVersion", b"")
     return (-1 if version.strip(b" ") else 0), found.get(b"CompanyName"), version
 

@@ -2,18 +2,21 @@
 
 #include <exception>
 
+#include "shared/text.h"
+
 namespace kalvex {
 
 VbBool Is64(SystemApi& system) {
     const std::uint16_t architecture = system.NativeProcessorArchitecture();
-    return ToVb(architecture == kArchitectureAmd64 || architecture == kArchitectureIa64);
+    return ToVb(architecture == kArchitectureAmd64 || architecture == kArchitectureIa64 ||
+                architecture == kArchitectureArm64);
 }
 
 std::string SystemPath(SystemApi& system) {
-    std::string buffer(kSystemPathBufferLength, '\0');
+    std::u16string buffer(kSystemPathBufferLength, u'\0');
     if (system.SystemDirectory(&buffer[0], kSystemPathBufferLength) == 0) return std::string();
     // The text ends at the first NUL, whatever count the call returned.
-    return buffer.substr(0, buffer.find('\0'));
+    return Utf8FromUtf16(buffer.substr(0, buffer.find(u'\0')));
 }
 
 VbBool FileIsThere(SystemApi& system, const std::string& path) {

@@ -11,12 +11,14 @@ namespace kalvex {
 constexpr std::uint16_t kArchitectureIntel = 0;
 constexpr std::uint16_t kArchitectureIa64 = 6;
 constexpr std::uint16_t kArchitectureAmd64 = 9;
+constexpr std::uint16_t kArchitectureArm64 = 12;
 
-// Length of the buffer handed to the system-directory call.
+// Length of the buffer handed to the system-directory call, in UTF-16 units.
 constexpr std::uint32_t kSystemPathBufferLength = 260;
 
-// True when the machine runs a 64-bit Windows (x64 or Itanium), also when
-// this program runs as a 32-bit process on it. Errors go to the caller.
+// True when the machine runs a 64-bit Windows (x64, Itanium or ARM64: each
+// keeps its x86 system files in SysWOW64), also when this program runs as a
+// 32-bit process on it. Errors go to the caller.
 VbBool Is64(SystemApi& system);
 
 // The Windows system directory, without its terminating NUL; "" when the

@@ -16,17 +16,17 @@ public:
     // a system-information record zeroed before the call.
     virtual std::uint16_t NativeProcessorArchitecture() = 0;
 
-    // Writes the system directory into `buffer` (single-byte text ended by a
-    // NUL, at most `size` bytes). Returns 0 on failure, nonzero otherwise.
-    virtual std::uint32_t SystemDirectory(char* buffer, std::uint32_t size) = 0;
+    // Writes the system directory into `buffer` (UTF-16 ended by a NUL, at
+    // most `size` units). Returns 0 on failure, nonzero otherwise.
+    virtual std::uint32_t SystemDirectory(char16_t* buffer, std::uint32_t size) = 0;
 
     // Opens the file for reading only and closes it again. True when the
     // open succeeded; false (or an error) when it did not. Never leaves the
     // file open.
     virtual bool CanOpenForReading(const std::string& path) = 0;
 
-    // GetFullPathNameA: the path made absolute against the current folder,
-    // as opening it would resolve it. "" when it cannot be.
+    // The path made absolute against the current folder, as opening it
+    // would resolve it. "" when it cannot be.
     virtual std::string FullPathName(const std::string& path) = 0;
 };
 

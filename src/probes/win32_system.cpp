@@ -9,7 +9,7 @@ namespace kalvex {
 
 std::uint16_t Win32System::NativeProcessorArchitecture() {
     // Looked up at run time: Windows versions before XP lack the call.
-    HMODULE kernel = ::GetModuleHandleA("kernel32.dll");
+    HMODULE kernel = ::GetModuleHandleW(L"kernel32.dll");
     auto getNativeSystemInfo = ProcAddress<decltype(&::GetNativeSystemInfo)>(kernel, "GetNativeSystemInfo");
     if (getNativeSystemInfo == nullptr) {
         throw Error("Can't find DLL entry point GetNativeSystemInfo in kernel32");
@@ -20,12 +20,12 @@ std::uint16_t Win32System::NativeProcessorArchitecture() {
     return info.wProcessorArchitecture;
 }
 
-std::uint32_t Win32System::SystemDirectory(char* buffer, std::uint32_t size) {
-    return ::GetSystemDirectoryA(buffer, size);
+std::uint32_t Win32System::SystemDirectory(char16_t* buffer, std::uint32_t size) {
+    return ::GetSystemDirectoryW(reinterpret_cast<wchar_t*>(buffer), size);
 }
 
 bool Win32System::CanOpenForReading(const std::string& path) {
-    UniqueFile file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+    UniqueFile file(::CreateFileW(W(Wide(path)), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return false;
     // Only a file on disk counts: not a folder, not a device such as NUL.
@@ -37,15 +37,16 @@ bool Win32System::CanOpenForReading(const std::string& path) {
 }
 
 std::string Win32System::FullPathName(const std::string& path) {
-    std::string full(MAX_PATH, '\0');
-    DWORD length = ::GetFullPathNameA(path.c_str(), static_cast<DWORD>(full.size()), &full[0], nullptr);
+    const std::u16string wide = Wide(path);
+    std::u16string full(MAX_PATH, u'\0');
+    DWORD length = ::GetFullPathNameW(W(wide), static_cast<DWORD>(full.size()), W(full), nullptr);
     if (length >= full.size()) {
         full.resize(length);
-        length = ::GetFullPathNameA(path.c_str(), static_cast<DWORD>(full.size()), &full[0], nullptr);
+        length = ::GetFullPathNameW(W(wide), static_cast<DWORD>(full.size()), W(full), nullptr);
     }
     if (length == 0 || length >= full.size()) return std::string();
     full.resize(length);
-    return full;
+    return Utf8(full);
 }
 
 }  // namespace kalvex

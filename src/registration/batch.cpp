@@ -29,4 +29,10 @@ std::string BatchFilePath(const std::string& programFolder, const std::string& n
 
 std::string LaunchParameters(const std::string& arguments) { return arguments + "/admin"; }
 
+BatchLaunch CommandProcessorLaunch(const std::string& systemFolder, const std::string& batchFile,
+                                   const std::string& parameters) {
+    const bool separated = !systemFolder.empty() && systemFolder.back() == '\\';
+    return {systemFolder + (separated ? "" : "\\") + "cmd.exe", "/C \"\"" + batchFile + "\" " + parameters + "\""};
+}
+
 }  // namespace kalvex

@@ -36,4 +36,19 @@ std::string BatchFilePath(const std::string& programFolder, const std::string& n
 // The program's own argument text with "/admin" appended directly.
 std::string LaunchParameters(const std::string& arguments);
 
+// What the shell is handed to run a batch file: the system folder's command
+// processor (by its full path), and its parameters.
+struct BatchLaunch {
+    std::string program;
+    std::string parameters;
+};
+
+// The command processor keeps the quotes after "/C" only when nothing
+// like "&", "(" or "@" stands between them, and strips them otherwise:
+// a batch file in "C:\R&D" or "kalvex (1)" would not run. One more pair of
+// quotes around the whole command is what it strips instead:
+//   /C ""<batch file>" <parameters>"
+BatchLaunch CommandProcessorLaunch(const std::string& systemFolder, const std::string& batchFile,
+                                   const std::string& parameters);
+
 }  // namespace kalvex

@@ -59,7 +59,7 @@ WorkerEnd RegistrationEngine::Finish(WorkerThread& thread, LoadedModule& module)
     // The worker's exit code is the entry point's result, or the code of the
     // exception that ended it. After an exception the component's state is
     // unknown: it stays loaded for the program's life.
-    const WorkerEnd end = modules_.GetExitCodeThread(thread.get());
+    const WorkerEnd end = modules_.HowWorkerEnded(thread.get());
     thread.reset();
     if (end.returned) {
         module.reset();
@@ -74,7 +74,7 @@ void RegistrationEngine::RegisterServer(const std::string& fileSpec, const std::
     // Workers left behind by earlier calls may have ended by now.
     ReleaseFinishedWorkers();
 
-    LoadedModule module(modules_, modules_.LoadLibraryExA(fileSpec));
+    LoadedModule module(modules_, modules_.LoadComponent(fileSpec));
     if (module.get() == 0) {
         Show(kLoadFailed);
         return;
@@ -91,10 +91,10 @@ void RegistrationEngine::RegisterServer(const std::string& fileSpec, const std::
     }
 
     WorkerThread thread(modules_, 0);
-    const EntryPoint entry = modules_.GetProcAddress(module.get(), entryName);
+    const EntryPoint entry = modules_.FindEntryPoint(module.get(), entryName);
     if (entry != 0) {
         SetPointer(kPointerHourglass);
-        thread = WorkerThread(modules_, modules_.CreateThread(entry));
+        thread = WorkerThread(modules_, modules_.StartWorker(entry));
     }
     if (thread.get() == 0) {
         // The pointer goes back to the default even when no entry point was
@@ -104,7 +104,7 @@ void RegistrationEngine::RegisterServer(const std::string& fileSpec, const std::
         return;  // the component is freed after the message
     }
 
-    apiResult = static_cast<std::int32_t>(modules_.WaitForSingleObject(thread.get(), kWorkerWaitLimitMs));
+    apiResult = static_cast<std::int32_t>(modules_.WaitForWorker(thread.get(), kWorkerWaitLimitMs));
     if (*apiResult != 0) {
         // The worker may still run inside the component: both stay until it
         // is seen to have ended.
@@ -121,7 +121,7 @@ void RegistrationEngine::RegisterServer(const std::string& fileSpec, const std::
 
 void RegistrationEngine::ReleaseFinishedWorkers() {
     for (auto it = lingering_.begin(); it != lingering_.end();) {
-        if (modules_.WaitForSingleObject(it->thread.get(), 0) == kWaitObject0) {
+        if (modules_.WaitForWorker(it->thread.get(), 0) == kWaitObject0) {
             Finish(it->thread, it->module);
             it = lingering_.erase(it);
         } else {

@@ -47,9 +47,9 @@ private:
 };
 
 // A loaded component: freed when it goes; released, it stays loaded for good.
-using LoadedModule = Owned<&ModuleApi::FreeLibrary>;
+using LoadedModule = Owned<&ModuleApi::FreeComponent>;
 // A worker thread's handle: closed when it goes.
-using WorkerThread = Owned<&ModuleApi::CloseHandle>;
+using WorkerThread = Owned<&ModuleApi::CloseWorker>;
 
 class RegistrationEngine {
 public:

@@ -30,24 +30,27 @@ class ModuleApi {
 public:
     virtual ~ModuleApi() = default;
 
-    // LoadLibraryExA of a full path with LOAD_WITH_ALTERED_SEARCH_PATH: the
-    // component's own dependencies are looked for in its folder first. 0
-    // when the file cannot be loaded.
-    virtual ModuleHandle LoadLibraryExA(const std::string& path) = 0;
-    // GetProcAddress; 0 when the module has no such export.
-    virtual EntryPoint GetProcAddress(ModuleHandle module, const std::string& name) = 0;
+    // Loads the component from its full path; its own dependencies are
+    // looked for in its folder first. 0 when the file cannot be loaded.
+    virtual ModuleHandle LoadComponent(const std::string& path) = 0;
+    // The component's export `name`; 0 when it has no such export.
+    virtual EntryPoint FindEntryPoint(ModuleHandle module, const std::string& name) = 0;
     // Starts a worker thread that calls the entry point (a function without
     // arguments that returns a 32-bit result) with COM initialised, and ends
     // with that result as its exit code. An exception that leaves the entry
     // point ends the worker, not the program. 0 when no thread could be
     // created.
-    virtual ThreadHandle CreateThread(EntryPoint entry) = 0;
-    // WaitForSingleObject on the thread: kWaitObject0 when it has ended.
-    virtual std::uint32_t WaitForSingleObject(ThreadHandle thread, std::uint32_t milliseconds) = 0;
+    virtual ThreadHandle StartWorker(EntryPoint entry) = 0;
+    // Waits for the worker to end, at most `milliseconds`: kWaitObject0 when
+    // it has ended, kWaitTimeout when the limit passed first, anything else
+    // when the wait failed. Messages that other threads send to this
+    // thread's windows meanwhile are answered; nothing else is taken from
+    // its queue.
+    virtual std::uint32_t WaitForWorker(ThreadHandle thread, std::uint32_t milliseconds) = 0;
     // How a worker that has ended ended.
-    virtual WorkerEnd GetExitCodeThread(ThreadHandle thread) = 0;
-    virtual void CloseHandle(ThreadHandle thread) = 0;
-    virtual void FreeLibrary(ModuleHandle module) = 0;
+    virtual WorkerEnd HowWorkerEnded(ThreadHandle thread) = 0;
+    virtual void CloseWorker(ThreadHandle thread) = 0;
+    virtual void FreeComponent(ModuleHandle module) = 0;
 };
 
 }  // namespace kalvex

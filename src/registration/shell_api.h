@@ -15,10 +15,11 @@ public:
     // answer as returned: the caller looks at the low 16 bits only.
     virtual std::uint32_t IsUserAnAdmin() = 0;
 
-    // ShellExecuteA with no owner window and no directory. The result is
-    // not examined.
-    virtual void ShellExecuteA(const std::string& operation, const std::string& file, const std::string& parameters,
-                               int showCommand) = 0;
+    // Hands `file` with `parameters` to the shell to run with the verb
+    // `operation`, with no owner window and no directory. The result is not
+    // examined.
+    virtual void Launch(const std::string& operation, const std::string& file, const std::string& parameters,
+                        int showCommand) = 0;
 };
 
 }  // namespace kalvex

@@ -4,6 +4,8 @@
 
 #include <ole2.h>
 
+#include <utility>
+
 #include "shared/win32_handles.h"
 #include "worker.h"
 
@@ -42,17 +44,23 @@ const OleCalls& Ole() {
     return calls;
 }
 
+// Only the window's thread waits for workers.
+bool waitingForWorker = false;
+
 }  // namespace
 
-ModuleHandle Win32Modules::LoadLibraryExA(const std::string& path) {
-    return reinterpret_cast<ModuleHandle>(::LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
+bool IsWaitingForWorker() { return waitingForWorker; }
+
+ModuleHandle Win32Modules::LoadComponent(const std::string& path) {
+    return reinterpret_cast<ModuleHandle>(
+        ::LoadLibraryExW(W(Wide(path)), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
 }
 
-EntryPoint Win32Modules::GetProcAddress(ModuleHandle module, const std::string& name) {
+EntryPoint Win32Modules::FindEntryPoint(ModuleHandle module, const std::string& name) {
     return reinterpret_cast<EntryPoint>(ProcAddress<SelfRegistration>(AsModule(module), name.c_str()));
 }
 
-ThreadHandle Win32Modules::CreateThread(EntryPoint entry) {
+ThreadHandle Win32Modules::StartWorker(EntryPoint entry) {
     auto* worker = new Worker;
     worker->start.entry = reinterpret_cast<SelfRegistration>(entry);
     if (Ole().initialize != nullptr && Ole().uninitialize != nullptr) {
@@ -68,11 +76,30 @@ ThreadHandle Win32Modules::CreateThread(EntryPoint entry) {
     return reinterpret_cast<ThreadHandle>(worker);
 }
 
-std::uint32_t Win32Modules::WaitForSingleObject(ThreadHandle thread, std::uint32_t milliseconds) {
-    return ::WaitForSingleObject(AsWorker(thread)->thread.get(), milliseconds);
+// A component may send messages to every top-level window while it
+// registers (a WM_SETTINGCHANGE broadcast, as installers do), and the sender
+// waits until each window has answered. The window's thread answers them
+// while it waits, as the platform's registration tool, which has no window,
+// never keeps a sender waiting. Input, paint and posted messages stay in the
+// queue, so the window still takes no input while a component runs.
+std::uint32_t Win32Modules::WaitForWorker(ThreadHandle thread, std::uint32_t milliseconds) {
+    HANDLE handle = AsWorker(thread)->thread.get();
+    const bool wasWaiting = std::exchange(waitingForWorker, true);
+    const DWORD start = ::GetTickCount();
+    DWORD result = WAIT_FAILED;
+    for (;;) {
+        const DWORD elapsed = ::GetTickCount() - start;
+        result = ::MsgWaitForMultipleObjects(1, &handle, FALSE, elapsed < milliseconds ? milliseconds - elapsed : 0,
+                                             QS_SENDMESSAGE);
+        if (result != WAIT_OBJECT_0 + 1) break;
+        MSG msg;
+        ::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+    waitingForWorker = wasWaiting;
+    return result;
 }
 
-WorkerEnd Win32Modules::GetExitCodeThread(ThreadHandle thread) {
+WorkerEnd Win32Modules::HowWorkerEnded(ThreadHandle thread) {
     Worker* worker = AsWorker(thread);
     DWORD code = 0;
     // Asked only after a wait saw the thread end, so the code is there.
@@ -80,8 +107,8 @@ WorkerEnd Win32Modules::GetExitCodeThread(ThreadHandle thread) {
     return WorkerEnd{code, worker->start.returned != 0};
 }
 
-void Win32Modules::CloseHandle(ThreadHandle thread) { delete AsWorker(thread); }
+void Win32Modules::CloseWorker(ThreadHandle thread) { delete AsWorker(thread); }
 
-void Win32Modules::FreeLibrary(ModuleHandle module) { ::FreeLibrary(AsModule(module)); }
+void Win32Modules::FreeComponent(ModuleHandle module) { ::FreeLibrary(AsModule(module)); }
 
 }  // namespace kalvex

@@ -18,11 +18,11 @@ std::uint32_t Win32Shell::IsUserAnAdmin() {
     return static_cast<std::uint32_t>(isUserAnAdmin());
 }
 
-void Win32Shell::ShellExecuteA(const std::string& operation, const std::string& file, const std::string& parameters,
-                               int showCommand) {
-    static const auto shellExecute = SystemProcAddress<decltype(&::ShellExecuteA)>("shell32.dll", "ShellExecuteA");
-    if (shellExecute == nullptr) throw Error("Can't find DLL entry point ShellExecuteA in shell32");
-    shellExecute(nullptr, operation.c_str(), file.c_str(), parameters.c_str(), nullptr, showCommand);
+void Win32Shell::Launch(const std::string& operation, const std::string& file, const std::string& parameters,
+                        int showCommand) {
+    static const auto shellExecute = SystemProcAddress<decltype(&::ShellExecuteW)>("shell32.dll", "ShellExecuteW");
+    if (shellExecute == nullptr) throw Error("Can't find DLL entry point ShellExecuteW in shell32");
+    shellExecute(nullptr, W(Wide(operation)), W(Wide(file)), W(Wide(parameters)), nullptr, showCommand);
 }
 
 }  // namespace kalvex

@@ -8,8 +8,8 @@ namespace kalvex {
 class Win32Shell final : public ShellApi {
 public:
     std::uint32_t IsUserAnAdmin() override;
-    void ShellExecuteA(const std::string& operation, const std::string& file, const std::string& parameters,
-                       int showCommand) override;
+    void Launch(const std::string& operation, const std::string& file, const std::string& parameters,
+                int showCommand) override;
 };
 
 }  // namespace kalvex

@@ -3,27 +3,27 @@
 namespace kalvex {
 
 HMODULE LoadSystemLibrary(const char* name) {
-    std::string path(MAX_PATH, '\0');
-    UINT length = ::GetSystemDirectoryA(&path[0], static_cast<UINT>(path.size()));
+    std::u16string path(MAX_PATH, u'\0');
+    UINT length = ::GetSystemDirectoryW(W(path), static_cast<UINT>(path.size()));
     if (length >= path.size()) {
         path.resize(length);
-        length = ::GetSystemDirectoryA(&path[0], static_cast<UINT>(path.size()));
+        length = ::GetSystemDirectoryW(W(path), static_cast<UINT>(path.size()));
     }
     if (length == 0 || length >= path.size()) return nullptr;
     path.resize(length);
-    path += '\\';
-    path += name;
-    return ::LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    path += u'\\';
+    path += Wide(name);
+    return ::LoadLibraryExW(W(path), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
 }
 
 std::string SystemErrorText(DWORD code) {
-    char* text = nullptr;
+    wchar_t* text = nullptr;
     const DWORD length =
-        ::FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                         nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+        ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                         nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
     std::string result;
     if (length != 0 && text != nullptr) {
-        result.assign(text, length);
+        result = Utf8(text, length);
         ::LocalFree(text);
         while (!result.empty() && (result.back() == '\r' || result.back() == '\n' || result.back() == ' ')) {
             result.pop_back();

@@ -6,6 +6,8 @@
 #include <string>
 #include <utility>
 
+#include "win32_text.h"
+
 namespace kalvex {
 
 // Holds one handle and releases it when it goes out of scope. The traits say
@@ -75,18 +77,19 @@ using UniqueFind = UniqueHandle<FindHandleTraits>;
 using UniqueKernelObject = UniqueHandle<KernelObjectTraits>;
 using UniqueGdiObject = UniqueHandle<GdiObjectTraits>;
 
-// Calls `visit` with every entry FindFirstFileA/FindNextFileA find for
-// `pattern`, until it returns false. Returns ERROR_SUCCESS when it stopped
-// there, ERROR_NO_MORE_FILES after the last entry, and the search's error
-// otherwise (ERROR_FILE_NOT_FOUND when nothing matched).
+// Calls `visit` with every entry FindFirstFileW/FindNextFileW find for
+// `pattern` (its name in UTF-8 and its attributes), until it returns false.
+// Returns ERROR_SUCCESS when it stopped there, ERROR_NO_MORE_FILES after the
+// last entry, and the search's error otherwise (ERROR_FILE_NOT_FOUND when
+// nothing matched).
 template <typename Visit>
 DWORD ForEachFile(const std::string& pattern, Visit&& visit) {
-    WIN32_FIND_DATAA found;
-    UniqueFind find(::FindFirstFileA(pattern.c_str(), &found));
+    WIN32_FIND_DATAW found;
+    UniqueFind find(::FindFirstFileW(W(Wide(pattern)), &found));
     if (!find) return ::GetLastError();
     do {
-        if (!visit(found)) return ERROR_SUCCESS;
-    } while (::FindNextFileA(find.get(), &found));
+        if (!visit(Utf8(found.cFileName, ::lstrlenW(found.cFileName)), found.dwFileAttributes)) return ERROR_SUCCESS;
+    } while (::FindNextFileW(find.get(), &found));
     return ::GetLastError();
 }
 

@@ -166,13 +166,6 @@ std::optional<ByteRange> FindVersionResource(const std::uint8_t* data, std::size
     return ByteRange{offset, dataSize};
 }
 
-std::string Latin1FromUtf16(const std::u16string& text) {
-    std::string out;
-    out.reserve(text.size());
-    for (const char16_t unit : text) out.push_back(unit < 256 ? static_cast<char>(unit) : '?');
-    return out;
-}
-
 namespace {
 
 bool ReadFile(const std::string& path, std::vector<std::uint8_t>& bytes) {
@@ -186,14 +179,14 @@ bool ReadFile(const std::string& path, std::vector<std::uint8_t>& bytes) {
 
 }  // namespace
 
-std::uint32_t FileVersionApi::GetFileVersionInfoSizeA(const std::string& path) {
+std::uint32_t FileVersionApi::VersionBlockSize(const std::string& path) {
     std::vector<std::uint8_t> bytes;
     if (!ReadFile(path, bytes)) return 0;
     const auto range = FindVersionResource(bytes.data(), bytes.size());
     return range ? static_cast<std::uint32_t>(range->size) : 0;
 }
 
-std::int32_t FileVersionApi::GetFileVersionInfoA(const std::string& path, std::vector<std::uint8_t>& block) {
+std::int32_t FileVersionApi::ReadVersionBlock(const std::string& path, std::vector<std::uint8_t>& block) {
     std::vector<std::uint8_t> bytes;
     if (!ReadFile(path, bytes)) return 0;
     const auto range = FindVersionResource(bytes.data(), bytes.size());

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "shared/text.h"
 #include "version_api.h"
 
 namespace kalvex {
@@ -24,17 +25,13 @@ struct ByteRange {
 // offset on the way lies outside them.
 std::optional<ByteRange> FindVersionResource(const std::uint8_t* data, std::size_t size);
 
-// UTF-16 to single bytes without a code page: code units below 256 become
-// that byte, all others '?'.
-std::string Latin1FromUtf16(const std::u16string& text);
-
 // The version calls answered from the files themselves.
 class FileVersionApi final : public VersionApi {
 public:
-    std::uint32_t GetFileVersionInfoSizeA(const std::string& path) override;
-    std::int32_t GetFileVersionInfoA(const std::string& path, std::vector<std::uint8_t>& block) override;
-    std::string AnsiFromUtf16(const std::u16string& text) override { return Latin1FromUtf16(text); }
-    std::string AnsiFromLegacyCodePage(const std::string& text) override { return text; }
+    std::uint32_t VersionBlockSize(const std::string& path) override;
+    std::int32_t ReadVersionBlock(const std::string& path, std::vector<std::uint8_t>& block) override;
+    // Without a system code page, each byte stands for itself (ISO 8859-1).
+    std::string Utf8FromSystemCodePage(const std::string& text) override { return Utf8FromLatin1(text); }
 };
 
 }  // namespace kalvex

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "shared/text.h"
+
 namespace kalvex {
 
 namespace {
@@ -48,14 +50,14 @@ bool FindValue(const Bytes& block, const VersionKey& row, VersionApi& api, std::
     const Bytes narrowKey(row.key, row.key + keyLength);
     std::size_t at = FindFrom(block, narrowKey, 0);
     if (at != kNotFound) {
-        value = api.AnsiFromLegacyCodePage(SingleByteValue(block, at + row.valueOffset));
+        value = api.Utf8FromSystemCodePage(SingleByteValue(block, at + row.valueOffset));
         return true;
     }
     at = FindUtf16(block, row.key);
     if (at == kNotFound) return false;
     // After the key and its two-byte NUL, on the block's next 4-byte boundary.
     const std::size_t afterKey = at + 2 * (keyLength + 1);
-    value = api.AnsiFromUtf16(Utf16Value(block, (afterKey + 3) / 4 * 4));
+    value = Utf8FromUtf16(Utf16Value(block, (afterKey + 3) / 4 * 4));
     return true;
 }
 

@@ -41,7 +41,8 @@ struct VersionScan {
 // Looks up each kept key's first occurrence in `block`: as single-byte text,
 // and where that is not found as UTF-16LE text at an even offset. A value is
 // read in its key's width and ends at its NUL or at the block's end; values
-// of either width are converted to the ANSI code page through `api`.
+// of either width come out as UTF-8, single-byte ones converted from the
+// system's code page through `api`.
 VersionScan ScanVersionBlock(const std::vector<std::uint8_t>& block, VersionApi& api);
 
 }  // namespace kalvex

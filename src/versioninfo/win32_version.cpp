@@ -14,10 +14,10 @@ namespace {
 // first. It is loaded from the system folder by its full path instead, when
 // first needed, and stays for the program's life.
 struct VersionCalls {
-    decltype(&::GetFileVersionInfoSizeA) sizeOf =
-        SystemProcAddress<decltype(&::GetFileVersionInfoSizeA)>("version.dll", "GetFileVersionInfoSizeA");
-    decltype(&::GetFileVersionInfoA) read =
-        SystemProcAddress<decltype(&::GetFileVersionInfoA)>("version.dll", "GetFileVersionInfoA");
+    decltype(&::GetFileVersionInfoSizeW) sizeOf =
+        SystemProcAddress<decltype(&::GetFileVersionInfoSizeW)>("version.dll", "GetFileVersionInfoSizeW");
+    decltype(&::GetFileVersionInfoW) read =
+        SystemProcAddress<decltype(&::GetFileVersionInfoW)>("version.dll", "GetFileVersionInfoW");
 };
 
 const VersionCalls& Version() {
@@ -28,39 +28,23 @@ const VersionCalls& Version() {
 
 }  // namespace
 
-std::uint32_t Win32Version::GetFileVersionInfoSizeA(const std::string& path) {
+std::uint32_t Win32Version::VersionBlockSize(const std::string& path) {
     DWORD handle = 0;
-    return Version().sizeOf(path.c_str(), &handle);
+    return Version().sizeOf(W(Wide(path)), &handle);
 }
 
-std::int32_t Win32Version::GetFileVersionInfoA(const std::string& path, std::vector<std::uint8_t>& block) {
-    return Version().read(path.c_str(), 0, static_cast<DWORD>(block.size()), block.data());
+std::int32_t Win32Version::ReadVersionBlock(const std::string& path, std::vector<std::uint8_t>& block) {
+    return Version().read(W(Wide(path)), 0, static_cast<DWORD>(block.size()), block.data());
 }
 
-std::string Win32Version::AnsiFromUtf16(const std::u16string& text) {
+std::string Win32Version::Utf8FromSystemCodePage(const std::string& text) {
     if (text.empty()) return std::string();
-    const auto* wide = reinterpret_cast<const wchar_t*>(text.data());
     const int length = static_cast<int>(text.size());
-    const int size = ::WideCharToMultiByte(CP_ACP, 0, wide, length, nullptr, 0, nullptr, nullptr);
-    if (size <= 0) return std::string();
-    std::string ansi(static_cast<std::size_t>(size), '\0');
-    ::WideCharToMultiByte(CP_ACP, 0, wide, length, &ansi[0], size, nullptr, nullptr);
-    return ansi;
-}
-
-std::string Win32Version::AnsiFromLegacyCodePage(const std::string& text) {
-    // The code page the system's locale gives programs that do not choose
-    // UTF-8; where this program has it too, nothing needs converting.
-    DWORD legacy = 0;
-    ::GetLocaleInfoW(LOCALE_SYSTEM_DEFAULT, LOCALE_IDEFAULTANSICODEPAGE | LOCALE_RETURN_NUMBER,
-                     reinterpret_cast<LPWSTR>(&legacy), sizeof(legacy) / sizeof(WCHAR));
-    if (text.empty() || legacy == 0 || legacy == ::GetACP()) return text;
-    const int length = static_cast<int>(text.size());
-    const int units = ::MultiByteToWideChar(legacy, 0, text.data(), length, nullptr, 0);
-    if (units <= 0) return text;
+    const int units = ::MultiByteToWideChar(CP_ACP, 0, text.data(), length, nullptr, 0);
+    if (units <= 0) return std::string();
     std::u16string wide(static_cast<std::size_t>(units), u'\0');
-    ::MultiByteToWideChar(legacy, 0, text.data(), length, reinterpret_cast<wchar_t*>(&wide[0]), units);
-    return AnsiFromUtf16(wide);
+    ::MultiByteToWideChar(CP_ACP, 0, text.data(), length, W(wide), units);
+    return Utf8(wide);
 }
 
 }  // namespace kalvex

@@ -7,10 +7,9 @@ namespace kalvex {
 
 class Win32Version final : public VersionApi {
 public:
-    std::uint32_t GetFileVersionInfoSizeA(const std::string& path) override;
-    std::int32_t GetFileVersionInfoA(const std::string& path, std::vector<std::uint8_t>& block) override;
-    std::string AnsiFromUtf16(const std::u16string& text) override;
-    std::string AnsiFromLegacyCodePage(const std::string& text) override;
+    std::uint32_t VersionBlockSize(const std::string& path) override;
+    std::int32_t ReadVersionBlock(const std::string& path, std::vector<std::uint8_t>& block) override;
+    std::string Utf8FromSystemCodePage(const std::string& text) override;
 };
 
 }  // namespace kalvex

@@ -64,10 +64,11 @@ void frmKalvex::Form_Unload() {
 // ---- the numbered buttons ----
 
 // Writes the batch file next to the program and hands it to the shell to run
-// elevated. Pending events are processed on the way, so a second press can
-// run nested in here; each press rebuilds and rewrites its file. A file that
-// could not be written is not launched: whatever older file of that name
-// lies there is not ours to run with administrator rights.
+// elevated, in the system folder's command processor. Pending events are
+// processed on the way, so a second press can run nested in here; each press
+// rebuilds and rewrites its file. A file that could not be written is not
+// launched: whatever older file of that name lies there is not ours to run
+// with administrator rights.
 void frmKalvex::Command1_Click(std::int16_t index) {
     const std::string name = BatchFileName(index);
     const std::string folder = toolkit_.AppPath();
@@ -77,7 +78,14 @@ void frmKalvex::Command1_Click(std::int16_t index) {
     const bool written = WriteTextFile(path, text);
     toolkit_.DoEvents();
     toolkit_.DoEvents();
-    if (written) shell_.ShellExecuteA(kRunAsVerb, path, LaunchParameters(toolkit_.CommandLine()), kShowNormal);
+    if (!written) return;
+    const std::string systemFolder = GetSystemPath();
+    if (systemFolder.empty()) {
+        toolkit_.MsgBox(kNoCommandProcessor);
+        return;
+    }
+    const BatchLaunch launch = CommandProcessorLaunch(systemFolder, path, LaunchParameters(toolkit_.CommandLine()));
+    shell_.Launch(kRunAsVerb, launch.program, launch.parameters, kShowNormal);
 }
 
 void frmKalvex::Savetext(const std::string& file, const std::string& buffer) { WriteTextFile(file, buffer); }
@@ -179,13 +187,13 @@ void frmKalvex::RegisterServer(const std::string& fileSpec, const std::string& c
 // The names are replaced only after a successful read.
 VbBool frmKalvex::GetVersionInfo(const std::string& fileSpec) {
     std::uint32_t size = 0;
-    Attempt([&] { size = version_.GetFileVersionInfoSizeA(fileSpec); });
+    Attempt([&] { size = version_.VersionBlockSize(fileSpec); });
     if (size == 0) return kFalse;
 
     std::vector<std::uint8_t> block;
     Attempt([&] { block.assign(size, 0); });
     if (block.size() != size) return kFalse;
-    Attempt([&] { mApiResult = version_.GetFileVersionInfoA(fileSpec, block); });
+    Attempt([&] { mApiResult = version_.ReadVersionBlock(fileSpec, block); });
     if (mApiResult.value_or(0) == 0) return kFalse;
 
     mCompanyName.clear();

@@ -40,6 +40,9 @@ constexpr const char* kNoPathYet = "No path and filename yet";
 constexpr const char* kFileNotFound = "File not found";
 constexpr const char* kProceedNotice = "WWW";
 
+// The numbered buttons' launch, when the system folder cannot be told.
+constexpr const char* kNoCommandProcessor = "The command processor was not found; the batch file was not started.";
+
 class frmKalvex {
 public:
     explicit frmKalvex(Services services);

@@ -8,7 +8,7 @@ namespace kalvex {
 namespace {
 
 struct WindowKind {
-    const char* className;
+    const wchar_t* className;
     DWORD style;
     DWORD exStyle;
 };
@@ -16,23 +16,23 @@ struct WindowKind {
 WindowKind KindOf(ControlKind kind) {
     const DWORD common = WS_CHILD | WS_VISIBLE | WS_GROUP | WS_CLIPSIBLINGS;
     switch (kind) {
-        case ControlKind::Button: return {"BUTTON", common | WS_TABSTOP | BS_PUSHBUTTON, 0};
-        case ControlKind::ColouredButton: return {"BUTTON", common | WS_TABSTOP | BS_OWNERDRAW, 0};
-        case ControlKind::TextBox: return {"EDIT", common | WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE};
+        case ControlKind::Button: return {L"BUTTON", common | WS_TABSTOP | BS_PUSHBUTTON, 0};
+        case ControlKind::ColouredButton: return {L"BUTTON", common | WS_TABSTOP | BS_OWNERDRAW, 0};
+        case ControlKind::TextBox: return {L"EDIT", common | WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE};
         case ControlKind::FileList:
-            return {"LISTBOX",
+            return {L"LISTBOX",
                     common | WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_SORT | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT,
                     WS_EX_CLIENTEDGE};
         case ControlKind::Label: break;
     }
-    return {"STATIC", common | SS_LEFT | SS_NOPREFIX, 0};
+    return {L"STATIC", common | SS_LEFT | SS_NOPREFIX, 0};
 }
 
-std::string WindowText(HWND hwnd) {
-    const int length = ::GetWindowTextLengthA(hwnd);
-    if (length <= 0) return std::string();
-    std::string text(static_cast<size_t>(length) + 1, '\0');
-    const int copied = ::GetWindowTextA(hwnd, &text[0], length + 1);
+std::u16string WindowText(HWND hwnd) {
+    const int length = ::GetWindowTextLengthW(hwnd);
+    if (length <= 0) return std::u16string();
+    std::u16string text(static_cast<size_t>(length) + 1, u'\0');
+    const int copied = ::GetWindowTextW(hwnd, W(text), length + 1);
     text.resize(copied > 0 ? static_cast<size_t>(copied) : 0);
     return text;
 }
@@ -45,18 +45,12 @@ bool Win32Controls::Create(HINSTANCE instance, int dpi, FontCache& fonts) {
         const WindowKind kind = KindOf(spec.kind);
         const auto twips = [dpi](int value) { return ::MulDiv(value, dpi, 1440); };
         const auto menu = reinterpret_cast<HMENU>(static_cast<INT_PTR>(ToInt(spec.id)));
-        // The text box is a Unicode window: typed characters reach it as
-        // they are, whatever the keyboard's code page. The program reads and
-        // writes its text through the ANSI calls all the same.
-        HWND child = spec.kind == ControlKind::TextBox
-                         ? ::CreateWindowExW(kind.exStyle, L"EDIT", L"", kind.style, twips(spec.left), twips(spec.top),
-                                             twips(spec.width), twips(spec.height), window_, menu, instance, nullptr)
-                         : ::CreateWindowExA(kind.exStyle, kind.className, spec.caption, kind.style, twips(spec.left),
-                                             twips(spec.top), twips(spec.width), twips(spec.height), window_, menu,
-                                             instance, nullptr);
+        HWND child = ::CreateWindowExW(kind.exStyle, kind.className, W(Wide(spec.caption)), kind.style,
+                                       twips(spec.left), twips(spec.top), twips(spec.width), twips(spec.height),
+                                       window_, menu, instance, nullptr);
         if (child == nullptr) return false;
-        ::SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(fonts.For(spec.font, dpi)), FALSE);
-        if (spec.kind == ControlKind::TextBox) ::SendMessageA(child, EM_LIMITTEXT, 0, 0);
+        ::SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(fonts.For(spec.font, dpi)), FALSE);
+        if (spec.kind == ControlKind::TextBox) ::SendMessageW(child, EM_LIMITTEXT, 0, 0);
         if (spec.kind == ControlKind::FileList) fileList_.Attach(child);
     }
     return true;
@@ -70,13 +64,13 @@ void Win32Controls::DrawColouredButton(const DRAWITEMSTRUCT& item) {
     ::FillRect(dc, &rect, ::GetSysColorBrush(COLOR_INFOBK));
     ::DrawEdge(dc, &rect, pressed ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
 
-    const std::string caption = WindowText(item.hwndItem);
-    HGDIOBJ oldFont = ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageA(item.hwndItem, WM_GETFONT, 0, 0)));
+    const std::u16string caption = WindowText(item.hwndItem);
+    HGDIOBJ oldFont = ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageW(item.hwndItem, WM_GETFONT, 0, 0)));
     ::SetBkMode(dc, TRANSPARENT);
     ::SetTextColor(dc, ::GetSysColor((item.itemState & ODS_DISABLED) ? COLOR_GRAYTEXT : COLOR_INFOTEXT));
     RECT textRect = rect;
     if (pressed) ::OffsetRect(&textRect, 1, 1);
-    ::DrawTextA(dc, caption.c_str(), static_cast<int>(caption.size()), &textRect,
+    ::DrawTextW(dc, W(caption), static_cast<int>(caption.size()), &textRect,
                 DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
     ::SelectObject(dc, oldFont);
 
@@ -106,13 +100,13 @@ void Win32Controls::SetVisible(ControlId id, bool visible) {
 
 void Win32Controls::SetText(ControlId id, const std::string& text) {
     // The text box raises its change notification for this as for typing.
-    if (!::SetWindowTextA(Find(id), text.c_str())) throw Error(SystemErrorText(::GetLastError()));
+    if (!::SetWindowTextW(Find(id), W(Wide(text)))) throw Error(SystemErrorText(::GetLastError()));
 }
 
-std::string Win32Controls::Text(ControlId id) { return WindowText(Find(id)); }
+std::string Win32Controls::Text(ControlId id) { return Utf8(WindowText(Find(id))); }
 
 void Win32Controls::SetLocked(ControlId id, bool locked) {
-    ::SendMessageA(Find(id), EM_SETREADONLY, locked ? TRUE : FALSE, 0);
+    ::SendMessageW(Find(id), EM_SETREADONLY, locked ? TRUE : FALSE, 0);
 }
 
 void Win32Controls::SetListFolder(ControlId id, const std::string& folder) { List(id).SetFolder(folder); }

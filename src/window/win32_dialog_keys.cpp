@@ -47,7 +47,7 @@ bool DialogKeys::OnActivate(WPARAM wParam) {
 void DialogKeys::Showing(HWND control, bool visible) {
     if (visible) return;
     // A hidden control must not keep the focus.
-    if (::GetFocus() == control) ::PostMessageA(window_, kMoveFocusOn, reinterpret_cast<WPARAM>(control), 0);
+    if (::GetFocus() == control) ::PostMessageW(window_, kMoveFocusOn, reinterpret_cast<WPARAM>(control), 0);
     if (savedFocus_ == control) savedFocus_ = nullptr;
 }
 

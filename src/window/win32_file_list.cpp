@@ -37,19 +37,19 @@ int ModifierKeys(WPARAM wParam) {
 
 void FileListBox::Attach(HWND list) {
     list_ = list;
-    ::SetWindowLongPtrA(list, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    ::SetWindowLongPtrW(list, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     defaultProc_ =
-        reinterpret_cast<WNDPROC>(::SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Proc)));
+        reinterpret_cast<WNDPROC>(::SetWindowLongPtrW(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Proc)));
 }
 
 LRESULT CALLBACK FileListBox::Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    const auto* self = reinterpret_cast<FileListBox*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-    if (self == nullptr || self->defaultProc_ == nullptr) return ::DefWindowProcA(hwnd, message, wParam, lParam);
+    const auto* self = reinterpret_cast<FileListBox*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (self == nullptr || self->defaultProc_ == nullptr) return ::DefWindowProcW(hwnd, message, wParam, lParam);
     // The list handles the press first, so a left press has made the entry
     // under the pointer current before the window hears of it.
-    const LRESULT result = ::CallWindowProcA(self->defaultProc_, hwnd, message, wParam, lParam);
+    const LRESULT result = ::CallWindowProcW(self->defaultProc_, hwnd, message, wParam, lParam);
     if (const int button = PressedButton(message)) {
-        ::SendMessageA(::GetParent(hwnd), kFileListPressed, static_cast<WPARAM>(button | ModifierKeys(wParam) << 8),
+        ::SendMessageW(::GetParent(hwnd), kFileListPressed, static_cast<WPARAM>(button | ModifierKeys(wParam) << 8),
                        lParam);
     }
     return result;
@@ -57,11 +57,11 @@ LRESULT CALLBACK FileListBox::Proc(HWND hwnd, UINT message, WPARAM wParam, LPARA
 
 void FileListBox::SetFolder(const std::string& folder) {
     if (folder.empty() || folder.find('\0') != std::string::npos) throw Error("Path not found");
-    char full[MAX_PATH * 2] = {};
-    const DWORD length = ::GetFullPathNameA(folder.c_str(), sizeof(full), full, nullptr);
-    if (length == 0 || length >= sizeof(full)) throw Error("Path not found");
-    const std::string path = NormaliseListFolder(full);
-    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    wchar_t full[MAX_PATH * 2] = {};
+    const DWORD length = ::GetFullPathNameW(W(Wide(folder)), MAX_PATH * 2, full, nullptr);
+    if (length == 0 || length >= MAX_PATH * 2) throw Error("Path not found");
+    const std::string path = NormaliseListFolder(Utf8(full, length));
+    const DWORD attributes = ::GetFileAttributesW(W(Wide(path)));
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
         throw Error("Path not found");
     }
@@ -70,41 +70,38 @@ void FileListBox::SetFolder(const std::string& folder) {
     // The system picks the candidates; a name that fits the pattern only by
     // its short 8.3 form is left out below.
     const std::string search = path + (path.back() == '\\' ? "" : "\\") + kFileListPattern;
-    const DWORD ended = ForEachFile(search, [&](const WIN32_FIND_DATAA& found) {
+    const DWORD ended = ForEachFile(search, [&](const std::string& name, DWORD attributes) {
         // Ordinary and read-only files whose long name fits the pattern.
         const DWORD skipped = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
-        if ((found.dwFileAttributes & skipped) == 0 && MatchesFilePattern(found.cFileName, kFileListPattern)) {
-            names.emplace_back(found.cFileName);
-        }
+        if ((attributes & skipped) == 0 && MatchesFilePattern(name, kFileListPattern)) names.push_back(name);
         return true;
     });
     // A folder that cannot be listed (access denied, for one) is refused
     // like a missing one: the list keeps what it shows.
     if (ended != ERROR_NO_MORE_FILES && ended != ERROR_FILE_NOT_FOUND) throw Error(SystemErrorText(ended));
 
-    ::SendMessageA(list_, WM_SETREDRAW, FALSE, 0);
-    ::SendMessageA(list_, LB_RESETCONTENT, 0, 0);
+    ::SendMessageW(list_, WM_SETREDRAW, FALSE, 0);
+    ::SendMessageW(list_, LB_RESETCONTENT, 0, 0);
     for (const std::string& name : names) {
-        ::SendMessageA(list_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
+        ::SendMessageW(list_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(W(Wide(name))));
     }
-    ::SendMessageA(list_, WM_SETREDRAW, TRUE, 0);
+    ::SendMessageW(list_, WM_SETREDRAW, TRUE, 0);
     ::InvalidateRect(list_, nullptr, TRUE);
     folder_ = path;
 }
 
 int FileListBox::Index() const {
-    const LRESULT index = ::SendMessageA(list_, LB_GETCURSEL, 0, 0);
+    const LRESULT index = ::SendMessageW(list_, LB_GETCURSEL, 0, 0);
     return index == LB_ERR ? -1 : static_cast<int>(index);
 }
 
 std::string FileListBox::Item(int index) const {
-    const LRESULT length = ::SendMessageA(list_, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
+    const LRESULT length = ::SendMessageW(list_, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
     if (index < 0 || length == LB_ERR || length <= 0) return std::string();
-    std::string text(static_cast<size_t>(length) + 1, '\0');
+    std::u16string text(static_cast<size_t>(length) + 1, u'\0');
     const LRESULT copied =
-        ::SendMessageA(list_, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&text[0]));
-    text.resize(copied == LB_ERR ? 0 : static_cast<size_t>(copied));
-    return text;
+        ::SendMessageW(list_, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(W(text)));
+    return copied == LB_ERR ? std::string() : Utf8(text.substr(0, static_cast<size_t>(copied)));
 }
 
 }  // namespace kalvex

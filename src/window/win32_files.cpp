@@ -24,7 +24,7 @@ void Win32Files::OpenForOutput(int fileNumber, const std::string& path) {
     UniqueFile& slot = Slot(fileNumber);
     if (slot) throw Error("File already open");
     // CREATE_ALWAYS empties an existing file, so nothing of a longer one stays.
-    slot.reset(::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+    slot.reset(::CreateFileW(W(Wide(path)), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
                              FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!slot) RaiseLastError();
 }

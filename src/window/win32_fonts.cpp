@@ -4,7 +4,7 @@ namespace kalvex {
 
 namespace {
 
-int CALLBACK FontExists(const LOGFONTA*, const TEXTMETRICA*, DWORD, LPARAM found) {
+int CALLBACK FontExists(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
     *reinterpret_cast<bool*>(found) = true;
     return 0;
 }
@@ -15,11 +15,11 @@ std::string ChooseFace(const char* wanted) {
     HDC screen = ::GetDC(nullptr);
     std::string chosen = wanted;
     for (const char* face : candidates) {
-        LOGFONTA query = {};
-        query.lfCharSet = ANSI_CHARSET;
-        lstrcpynA(query.lfFaceName, face, LF_FACESIZE);
+        LOGFONTW query = {};
+        query.lfCharSet = DEFAULT_CHARSET;
+        ::lstrcpynW(query.lfFaceName, W(Wide(face)), LF_FACESIZE);
         bool found = false;
-        ::EnumFontFamiliesExA(screen, &query, &FontExists, reinterpret_cast<LPARAM>(&found), 0);
+        ::EnumFontFamiliesExW(screen, &query, &FontExists, reinterpret_cast<LPARAM>(&found), 0);
         if (found) {
             chosen = face;
             break;
@@ -42,32 +42,34 @@ HFONT FontCache::For(const FontSpec& spec, int dpi) {
 }
 
 HFONT FontCache::CreateDefaultFont() {
-    NONCLIENTMETRICSA metrics = {};
+    NONCLIENTMETRICSW metrics = {};
     metrics.cbSize = sizeof(metrics);
-    BOOL ok = ::SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0);
+    BOOL ok = ::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0);
     if (!ok) {
         // Systems before Vista know the structure without its last field.
         metrics.cbSize = sizeof(metrics) - sizeof(metrics.iPaddedBorderWidth);
-        ok = ::SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0);
+        ok = ::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0);
     }
-    HFONT font = ok ? ::CreateFontIndirectA(&metrics.lfMessageFont) : nullptr;
+    HFONT font = ok ? ::CreateFontIndirectW(&metrics.lfMessageFont) : nullptr;
     if (font == nullptr) return static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
     owned_.emplace_back(font);
     return font;
 }
 
 HFONT FontCache::CreateLayoutFont(const FontSpec& spec, int dpi) {
-    LOGFONTA lf = {};
-    // Sizes are held in 1/10000 point; 72 points make an inch.
+    LOGFONTW lf = {};
+    // Sizes are held in 1/10000 point; 72 points make an inch. Any character
+    // set: names in any script are drawn, through font linking where the
+    // face itself lacks them.
     lf.lfHeight = -::MulDiv(spec.size, dpi, 720000);
     lf.lfWeight = spec.weight;
-    lf.lfCharSet = ANSI_CHARSET;
+    lf.lfCharSet = DEFAULT_CHARSET;
     lf.lfOutPrecision = OUT_DEFAULT_PRECIS;
     lf.lfClipPrecision = CLIP_DEFAULT_PRECIS;
     lf.lfQuality = DEFAULT_QUALITY;
     lf.lfPitchAndFamily = DEFAULT_PITCH | FF_SWISS;
-    lstrcpynA(lf.lfFaceName, ChooseFace(spec.face).c_str(), LF_FACESIZE);
-    HFONT font = ::CreateFontIndirectA(&lf);
+    ::lstrcpynW(lf.lfFaceName, W(Wide(ChooseFace(spec.face))), LF_FACESIZE);
+    HFONT font = ::CreateFontIndirectW(&lf);
     if (font == nullptr) return For(FontSpec{nullptr, 400, 0}, dpi);
     owned_.emplace_back(font);
     return font;

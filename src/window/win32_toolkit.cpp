@@ -16,11 +16,13 @@ bool DispatchDialogMessage(HWND window, MSG& msg) {
     return true;
 }
 
-void Win32Toolkit::MsgBox(const std::string& text) { ::MessageBoxA(window_, text.c_str(), kTitle, MB_OK); }
+void Win32Toolkit::MsgBox(const std::string& text) {
+    ::MessageBoxW(window_, W(Wide(text)), W(Wide(kTitle)), MB_OK);
+}
 
 void Win32Toolkit::SetMousePointer(int pointer) {
     pointer_ = pointer;
-    ::SetCursor(::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(pointer == kPointerHourglass ? IDC_WAIT : IDC_ARROW)));
+    ::SetCursor(::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(pointer == kPointerHourglass ? IDC_WAIT : IDC_ARROW)));
 }
 
 void Win32Toolkit::DoEvents() {
@@ -35,9 +37,9 @@ void Win32Toolkit::DoEvents() {
 }
 
 std::string Win32Toolkit::AppPath() {
-    std::string path(MAX_PATH, '\0');
+    std::u16string path(MAX_PATH, u'\0');
     for (;;) {
-        const DWORD length = ::GetModuleFileNameA(nullptr, &path[0], static_cast<DWORD>(path.size()));
+        const DWORD length = ::GetModuleFileNameW(nullptr, W(path), static_cast<DWORD>(path.size()));
         if (length == 0) throw Error(SystemErrorText(::GetLastError()));
         if (length < path.size()) {
             path.resize(length);
@@ -45,12 +47,12 @@ std::string Win32Toolkit::AppPath() {
         }
         path.resize(path.size() * 2);
     }
-    return FolderOfModulePath(path);
+    return FolderOfModulePath(Utf8(path));
 }
 
 std::string Win32Toolkit::CommandLine() {
-    const char* line = ::GetCommandLineA();
-    return ArgumentsOfCommandLine(line != nullptr ? line : "");
+    const wchar_t* line = ::GetCommandLineW();
+    return ArgumentsOfCommandLine(line != nullptr ? Utf8(line, ::lstrlenW(line)) : std::string());
 }
 
 std::string Win32Toolkit::Dir(const std::string& path, int attributes) {
@@ -62,9 +64,8 @@ std::string Win32Toolkit::Dir(const std::string& path, int attributes) {
     if (attributes & 4) excluded &= ~static_cast<DWORD>(FILE_ATTRIBUTE_SYSTEM);
     if (attributes & 16) excluded &= ~static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY);
     std::string name;
-    const DWORD ended = ForEachFile(path, [&](const WIN32_FIND_DATAA& found) {
-        const std::string candidate = found.cFileName;
-        if (candidate == "." || candidate == ".." || (found.dwFileAttributes & excluded) != 0) return true;
+    const DWORD ended = ForEachFile(path, [&](const std::string& candidate, DWORD found) {
+        if (candidate == "." || candidate == ".." || (found & excluded) != 0) return true;
         name = candidate;
         return false;
     });
@@ -75,7 +76,7 @@ std::string Win32Toolkit::Dir(const std::string& path, int attributes) {
     throw Error(SystemErrorText(ended));
 }
 
-void Win32Toolkit::UnloadWindow() { ::SendMessageA(window_, WM_CLOSE, 0, 0); }
+void Win32Toolkit::UnloadWindow() { ::SendMessageW(window_, WM_CLOSE, 0, 0); }
 
 void Win32Toolkit::EndProgram() { ::ExitProcess(0); }
 

@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "frmKalvex.h"
+#include "registration/win32_modules.h"
 #include "shared/startup_marks.h"
 
 namespace kalvex {
@@ -12,7 +13,7 @@ namespace {
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;  // fixed border, no min/max box
 constexpr DWORD kWindowExStyle = 0;
 
-Win32Window* FromHandle(HWND hwnd) { return reinterpret_cast<Win32Window*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA)); }
+Win32Window* FromHandle(HWND hwnd) { return reinterpret_cast<Win32Window*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA)); }
 
 bool IsMaximizeCommand(int showCommand) { return showCommand == SW_MAXIMIZE || showCommand == SW_SHOWMAXIMIZED; }
 
@@ -27,9 +28,10 @@ void Win32Window::Guarded(Handler&& handler) {
     try {
         handler();
     } catch (const std::exception& e) {
-        ::MessageBoxA(hwnd_, (std::string("Unexpected error:\r\n\r\n") + e.what()).c_str(), kTitle, MB_OK);
+        ::MessageBoxW(hwnd_, W(Wide(std::string("Unexpected error:\r\n\r\n") + e.what())), W(Wide(kTitle)),
+                      MB_OK);
     } catch (...) {
-        ::MessageBoxA(hwnd_, "Unexpected error.", kTitle, MB_OK);
+        ::MessageBoxW(hwnd_, L"Unexpected error.", W(Wide(kTitle)), MB_OK);
     }
 }
 
@@ -47,17 +49,18 @@ bool Win32Window::Create() {
 // The window with its icons, its client area exactly the layout's size at
 // the screen's dpi.
 bool Win32Window::CreateFrame() {
-    WNDCLASSEXA wc = {};
+    const std::u16string className = Wide(kWindowClass);
+    WNDCLASSEXW wc = {};
     wc.cbSize = sizeof(wc);
     wc.lpfnWndProc = &Win32Window::WindowProc;
     wc.hInstance = instance_;
-    wc.hIcon = ::LoadIconA(instance_, MAKEINTRESOURCEA(1));
-    wc.hIconSm = static_cast<HICON>(::LoadImageA(instance_, MAKEINTRESOURCEA(1), IMAGE_ICON,
+    wc.hIcon = ::LoadIconW(instance_, MAKEINTRESOURCEW(1));
+    wc.hIconSm = static_cast<HICON>(::LoadImageW(instance_, MAKEINTRESOURCEW(1), IMAGE_ICON,
                                                  ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON), 0));
-    wc.hCursor = ::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+    wc.hCursor = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = kWindowClass;
-    if (::RegisterClassExA(&wc) == 0) return false;
+    wc.lpszClassName = W(className);
+    if (::RegisterClassExW(&wc) == 0) return false;
     StartupMark("window class and icons");
 
     if (HDC screen = ::GetDC(nullptr)) {
@@ -70,8 +73,9 @@ bool Win32Window::CreateFrame() {
     const int wantHeight = ::MulDiv(kClientHeightTwips, dpi_, 1440);
     RECT frame = {0, 0, wantWidth, wantHeight};
     ::AdjustWindowRectEx(&frame, kWindowStyle, FALSE, kWindowExStyle);
-    hwnd_ = ::CreateWindowExA(kWindowExStyle, kWindowClass, kTitle, kWindowStyle, CW_USEDEFAULT, CW_USEDEFAULT,
-                              frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, instance_, this);
+    hwnd_ = ::CreateWindowExW(kWindowExStyle, W(className), W(Wide(kTitle)), kWindowStyle, CW_USEDEFAULT,
+                              CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
+                              instance_, this);
     if (hwnd_ == nullptr) return false;
     StartupMark("main window");
 
@@ -106,17 +110,29 @@ int Win32Window::Run() {
 
 LRESULT CALLBACK Win32Window::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCCREATE) {
-        auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
+        auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
         auto* self = static_cast<Win32Window*>(create->lpCreateParams);
-        ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
         self->hwnd_ = hwnd;
     }
     Win32Window* self = FromHandle(hwnd);
-    if (self == nullptr) return ::DefWindowProcA(hwnd, message, wParam, lParam);
+    if (self == nullptr) return ::DefWindowProcW(hwnd, message, wParam, lParam);
     return self->Handle(message, wParam, lParam);
 }
 
 LRESULT Win32Window::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+    // While a component runs, the window answers what other threads send it
+    // (a component's broadcast among them), but none of the form's handlers
+    // runs: the one that waits has not returned yet. Closing waits too.
+    if (IsWaitingForWorker()) {
+        switch (message) {
+            case WM_COMMAND:
+            case kFileListPressed:
+            case WM_CLOSE:
+            case WM_ENDSESSION: return 0;
+            default: break;
+        }
+    }
     switch (message) {
         case WM_COMMAND:
             if (lParam != 0) OnCommand(LOWORD(wParam), HIWORD(wParam));
@@ -161,7 +177,7 @@ LRESULT Win32Window::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             break;
         case WM_SETCURSOR:
             if (toolkit_.Pointer() == kPointerHourglass) {
-                ::SetCursor(::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_WAIT)));
+                ::SetCursor(::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_WAIT)));
                 return TRUE;
             }
             break;
@@ -177,7 +193,7 @@ LRESULT Win32Window::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_DESTROY: ::PostQuitMessage(0); return 0;
         default: break;
     }
-    return ::DefWindowProcA(hwnd_, message, wParam, lParam);
+    return ::DefWindowProcW(hwnd_, message, wParam, lParam);
 }
 
 void Win32Window::OnCommand(int id, int code) {

@@ -25,7 +25,7 @@ mkdir -p "$WORK"
 SANITIZERS=${FUZZ_SANITIZERS-address,undefined}
 "$CXX" -std=c++17 -g -O1 -fsanitize=fuzzer${SANITIZERS:+,$SANITIZERS} -fno-sanitize-recover=all \
     -I"$ROOT/src" "$ROOT/tests/fuzz/version_fuzz.cpp" \
-    "$ROOT/src/versioninfo/pe_version.cpp" "$ROOT/src/versioninfo/version_scan.cpp" \
+    "$ROOT/src/versioninfo/pe_version.cpp" "$ROOT/src/versioninfo/version_scan.cpp" "$ROOT/src/shared/text.cpp" \
     -o "$WORK/version_fuzz"
 
 rm -rf "$WORK/corpus"

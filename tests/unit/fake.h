@@ -67,7 +67,7 @@ struct Fake : Controls, Toolkit, FileLayer, SystemApi, ShellApi, ModuleApi, Vers
     void Close(int number) override { Call("close " + N(number)); }
 
     std::uint16_t NativeProcessorArchitecture() override { return static_cast<std::uint16_t>(Call("arch", 9)); }
-    std::uint32_t SystemDirectory(char* buffer, std::uint32_t size) override {
+    std::uint32_t SystemDirectory(char16_t* buffer, std::uint32_t size) override {
         sysdir.copy(buffer, size);
         return Call("sysdir " + N(size), 1);
     }
@@ -79,39 +79,35 @@ struct Fake : Controls, Toolkit, FileLayer, SystemApi, ShellApi, ModuleApi, Vers
     }
 
     std::uint32_t IsUserAnAdmin() override { return Call("admin"); }
-    void ShellExecuteA(const std::string& verb, const std::string& file, const std::string& args, int show) override {
+    void Launch(const std::string& verb, const std::string& file, const std::string& args, int show) override {
         Call("shell " + verb + " " + file + " " + args + " " + N(show));
     }
 
     // Modules count from 101, threads from 1; an entry point tells its
     // module. A thread in `running` has not ended; one in `raised` was ended
     // by an exception.
-    ModuleHandle LoadLibraryExA(const std::string& path) override { return Call("load " + path, 101 + modules++); }
-    EntryPoint GetProcAddress(ModuleHandle module, const std::string& name) override {
+    ModuleHandle LoadComponent(const std::string& path) override { return Call("load " + path, 101 + modules++); }
+    EntryPoint FindEntryPoint(ModuleHandle module, const std::string& name) override {
         return Call("entry " + N(module) + " " + name, module * 16 + 1);
     }
-    ThreadHandle CreateThread(EntryPoint entry) override { return Call("thread " + N(entry), ++threads); }
-    std::uint32_t WaitForSingleObject(ThreadHandle thread, std::uint32_t ms) override {
+    ThreadHandle StartWorker(EntryPoint entry) override { return Call("thread " + N(entry), ++threads); }
+    std::uint32_t WaitForWorker(ThreadHandle thread, std::uint32_t ms) override {
         return Call("wait " + N(thread) + " " + N(ms), running.count(thread) != 0 ? kWaitTimeout : 0);
     }
-    WorkerEnd GetExitCodeThread(ThreadHandle thread) override {
+    WorkerEnd HowWorkerEnded(ThreadHandle thread) override {
         return {Call("exitcode " + N(thread)), raised.count(thread) == 0};
     }
-    void CloseHandle(ThreadHandle thread) override { Call("closehandle " + N(thread)); }
-    void FreeLibrary(ModuleHandle module) override { Call("free " + N(module)); }
+    void CloseWorker(ThreadHandle thread) override { Call("closehandle " + N(thread)); }
+    void FreeComponent(ModuleHandle module) override { Call("free " + N(module)); }
 
-    std::uint32_t GetFileVersionInfoSizeA(const std::string& file) override {
-        return Call("size " + file, block.size());
-    }
-    std::int32_t GetFileVersionInfoA(const std::string& path, Bytes& out) override {
+    std::uint32_t VersionBlockSize(const std::string& file) override { return Call("size " + file, block.size()); }
+    std::int32_t ReadVersionBlock(const std::string& path, Bytes& out) override {
         given = out;
         std::copy_n(block.begin(), std::min(block.size(), out.size()), out.begin());
         return static_cast<std::int32_t>(Call("read " + path, 1));
     }
-    // "~" marks what went through the conversion.
-    std::string AnsiFromUtf16(const std::u16string& text) override { return "~" + Latin1FromUtf16(text); }
-    // Upper case marks what went through the legacy code page's conversion.
-    std::string AnsiFromLegacyCodePage(const std::string& text) override {
+    // Upper case marks what went through the system code page's conversion.
+    std::string Utf8FromSystemCodePage(const std::string& text) override {
         std::string converted = text;
         for (char& c : converted) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
         return converted;
@@ -120,7 +116,8 @@ struct Fake : Controls, Toolkit, FileLayer, SystemApi, ShellApi, ModuleApi, Vers
     std::string journal;
     std::vector<std::string> fails;
     std::map<std::string, std::uint32_t> answers;
-    std::string text1, folder, appPath = "C:\\K", commandLine, sysdir = std::string("C:\\Windows\\system32\0junk", 24);
+    std::string text1, folder, appPath = "C:\\K", commandLine;
+    std::u16string sysdir = std::u16string(u"C:\\Windows\\system32\0junk", 24);
     int index = -1;
     std::map<int, std::string> items;
     std::set<std::string> files;  // the files that exist

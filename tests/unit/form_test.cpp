@@ -27,7 +27,9 @@ TEST_F(FormTest, StartUpProposesTheComponentInThe32BitSystemFolder) {
     const Case cases[] = {{{}, {}, w64, head + list + set64},
                           {{{"arch", 6}}, {}, "", head + list + w64 + " 0"},
                           {{{"arch", 0}}, {}, w32, head + list + set32},
-                          {{{"arch", 12}}, {}, w64, head + list + w32 + " 0"},
+                          // x86 system files lie in SysWOW64 on ARM64 Windows as well.
+                          {{{"arch", 12}}, {}, w64, head + list + set64},
+                          {{{"arch", 5}}, {}, w64, head + list + w32 + " 0"},
                           // A test that raises leaves start-up in its choice's first branch.
                           {{{"arch", 0}}, {"arch"}, w64, head + list + set64},
                           {{{"arch", 0}}, {"dir"}, "", head + list + set32},
@@ -132,8 +134,11 @@ TEST_F(FormTest, NumberedButtonsWriteTheirBatchFileAndLaunchIt) {
         "| ";
     const auto press = [](const std::string& shown, const std::string& path, const std::string& bytes,
                           const std::string& parameters) {
+        // The command processor strips the outer quotes and runs the quoted
+        // batch file, whatever its folder's name holds.
         return "admin | " + shown + "arch | events | events | open 1 " + path + " | write 1 " + bytes +
-               " | close 1 | events | events | events | shell runas " + path + " " + parameters + " 1";
+               " | close 1 | events | events | events | sysdir 260 | shell runas C:\\Windows\\system32\\cmd.exe /C \"\"" +
+               path + "\" " + parameters + "\" 1";
     };
     struct Case {
         std::int16_t index;
@@ -143,9 +148,12 @@ TEST_F(FormTest, NumberedButtonsWriteTheirBatchFileAndLaunchIt) {
         const char* arguments;
         std::string journal;
     };
-    const Case cases[] = {{0, 9, 0x10000, "C:\\K", "", press("", "C:\\K\\unregister.bat", wow + unreg, "/admin")},
-                          {1, 0, 0x8000, "C:\\", "x", press(hint, "C:\\\\register.bat", sys + reg, "x/admin")},
-                          {-1, 9, 0x10000, "C:\\K", "", press("", "C:\\K\\register.bat", wow + reg, "/admin")}};
+    const Case cases[] = {
+        {0, 9, 0x10000, "C:\\K", "", press("", "C:\\K\\unregister.bat", wow + unreg, "/admin")},
+        {1, 0, 0x8000, "C:\\", "x", press(hint, "C:\\\\register.bat", sys + reg, "x/admin")},
+        {1, 9, 0, "C:\\kalvex (1) R&D", "\"a b\" c",
+         press("", "C:\\kalvex (1) R&D\\register.bat", wow + reg, "\"a b\" c/admin")},
+        {-1, 12, 0x10000, "C:\\K", "", press("", "C:\\K\\register.bat", wow + reg, "/admin")}};
     for (const Case& c : cases) {
         f.answers = {{"arch", c.architecture}, {"admin", c.adminAnswer}};
         f.appPath = c.programFolder;
@@ -161,7 +169,7 @@ TEST_F(FormTest, NumberedButtonsWriteTheirBatchFileAndLaunchIt) {
             if (++seen == point) form.Command1_Click(0);
         };
         form.Command1_Click(1);
-        std::string nested = cases[2].journal;
+        std::string nested = cases[3].journal;
         std::size_t at = 0;
         for (int i = 0; i < point; ++i) at = nested.find("events", at) + 6;
         EXPECT_EQ(f.Take(), nested.insert(at, " | " + cases[0].journal)) << point;
@@ -182,6 +190,13 @@ TEST_F(FormTest, AFailedWriteIsReportedOnceAndNotLaunched) {
     form.Command1_Click(0);
     EXPECT_EQ(f.Take(), open + "write 1 cd C:\\Windows\\SysWOW64\r\nregsvr32 /u mscomctl.ocx\r\npause | " + report +
                             "close 1 | events | events | events");
+    // Without the system folder there is no command processor to start.
+    f.fails.clear();
+    f.answers = {{"sysdir", 0}};
+    form.Command1_Click(0);
+    EXPECT_EQ(f.Take().substr(open.size()), "write 1 cd C:\\Windows\\SysWOW64\r\nregsvr32 /u mscomctl.ocx\r\npause | close 1 | "
+                                         "events | events | events | sysdir 260 | msg The command processor was not "
+                                         "found; the batch file was not started.");
 }
 
 }  // namespace

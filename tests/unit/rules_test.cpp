@@ -1,6 +1,7 @@
 // The file probe and the plain text and pixel rules.
 #include "fake.h"
 #include "probes/probes.h"
+#include "shared/text.h"
 #include "window/toolkit_text.h"
 
 namespace kalvex::testing {
@@ -65,6 +66,43 @@ TEST(ToolkitText, CommandLinesFoldersAndPatterns) {
     EXPECT_FALSE(MatchesFilePattern("a.ocx.bak", "*.ocx"));
     EXPECT_TRUE(MatchesFilePattern("abc", "a?c"));
     EXPECT_FALSE(MatchesFilePattern("ac", "a?c"));
+}
+
+// Text goes to Windows as UTF-16 and comes back as UTF-8: whatever a name
+// holds, a lone surrogate included, comes back as it went.
+TEST(Text, Utf8AndUtf16RoundTrip) {
+    struct Case {
+        std::string utf8;
+        std::u16string utf16;
+    };
+    const Case cases[] = {{"", u""},
+                          {"C:\\a.ocx", u"C:\\a.ocx"},
+                          {"Soci\xC3\xA9t\xC3\xA9 \xE5\x8C\x97\xE4\xBA\xAC", u"Soci\u00e9t\u00e9 \u5317\u4eac"},
+                          {"\xF0\x9F\x98\x80", u"\xD83D\xDE00"},  // outside the BMP: a surrogate pair
+                          {"a\xED\xA0\x80" "b", u"a\xD800" u"b"},  // a lone surrogate keeps its three bytes
+                          {"\xED\xBF\xBF", u"\xDFFF"}};
+    for (const Case& c : cases) {
+        EXPECT_EQ(Utf16FromUtf8(c.utf8), c.utf16) << c.utf8;
+        EXPECT_EQ(Utf8FromUtf16(c.utf16), c.utf8) << c.utf8;
+    }
+    // Bytes that are not UTF-8: one U+FFFD each, and the rest goes on.
+    const Case broken[] = {{"\xFF", u"\xFFFD"},
+                           {"a\xE5\x8C", u"a\xFFFD\xFFFD"},          // cut short
+                           {"\xC0\xAF", u"\xFFFD\xFFFD"},             // overlong "/"
+                           {"\xF4\x90\x80\x80", u"\xFFFD\xFFFD\xFFFD\xFFFD"},  // beyond U+10FFFF
+                           {"\xE5\x8Cx", u"\xFFFD\xFFFDx"}};
+    for (const Case& c : broken) EXPECT_EQ(Utf16FromUtf8(c.utf8), c.utf16) << c.utf8;
+    EXPECT_EQ(Utf8FromLatin1("Soci\xE9t\xE9 \xA9"), "Soci\xC3\xA9t\xC3\xA9 \xC2\xA9");
+}
+
+TEST(Probes, SystemPathIsTheTextBeforeTheFirstNul) {
+    Fake f;
+    f.sysdir = u"C:\\\u0421\u0438\u0441\u0442\u0435\u043c\u0430";
+    f.sysdir.resize(300, u'x');
+    f.sysdir[12] = u'\0';
+    EXPECT_EQ(SystemPath(f), "C:\\\xD0\xA1\xD0\xB8\xD1\x81\xD1\x82\xD0\xB5\xD0\xBC\xD0\xB0xx");
+    f.answers = {{"sysdir", 0}};
+    EXPECT_EQ(SystemPath(f), "");
 }
 
 }  // namespace

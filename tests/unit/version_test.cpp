@@ -41,21 +41,21 @@ TEST(VersionScan, FindsCompanyAndVersionByTheirKeys) {
     };
     const Case cases[] = {
         {Block().N("CompanyName", name).N("ProductVersion", "1.2b").b, upper + "|1.2B|1"},
-        {Block().W("CompanyName", name).W("ProductVersion", "2.0").b, "~" + name + "|~2.0|1"},
+        {Block().W("CompanyName", name).W("ProductVersion", "2.0").b, name + "|2.0|1"},
         {Block().N("ProductVersion", "5.0").b, "|5.0|1"},
-        {Block().W("CompanyName", "Acme").b, "~Acme||0"},
+        {Block().W("CompanyName", "Acme").b, "Acme||0"},
         {Block().N("companyName", "Acme").W("PRODUCTVERSION", "1").b, "||0"},
         {Block().N("ProductVersion", "").b, "||0"},
         {Block().N("ProductVersion", "   ").b, "|   |0"},
         {Block().N("ProductVersion", "1.2.3").Cut(3).b, "|1.2|1"},
-        {Block().W("ProductVersion", "1.2.3").Cut(5).b, "|~1.|1"},
+        {Block().W("ProductVersion", "1.2.3").Cut(5).b, "|1.|1"},
         {Block().N("ProductVersion", "1.0").Cut(-1).b, "||0"},
-        {Block().Fill(33000).N("CompanyName", "Acme").Fill(40000).W("ProductVersion", "7.0").b, "ACME|~7.0|1"},
+        {Block().Fill(33000).N("CompanyName", "Acme").Fill(40000).W("ProductVersion", "7.0").b, "ACME|7.0|1"},
         // The first occurrence wins, even inside another value.
         {Block().N("X", "CompanyName Acme").N("CompanyName", "B").b, "ACME||0"},
-        {Block().W("X", "ProductVersion  2").W("ProductVersion", "1").b, "|~2|1"},
+        {Block().W("X", "ProductVersion  2").W("ProductVersion", "1").b, "|2|1"},
         // UTF-16 at an odd offset is not text; single bytes are looked for first.
-        {Block().Fill(1).Text("ProductVersion", true).W("ProductVersion", "3.1").b, "|~3.1|1"},
+        {Block().Fill(1).Text("ProductVersion", true).W("ProductVersion", "3.1").b, "|3.1|1"},
         {Block().W("ProductVersion", "1.0").N("ProductVersion", "9.9").b, "|9.9|1"}};
     Fake api;
     for (const Case& c : cases) {
@@ -199,13 +199,12 @@ TEST(PeReader, FindsTheBlockOnlyInASoundImageAndReadsItFromAFile) {
         .write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
     FileVersionApi api;
     Bytes block(kBlock.size(), 0);
-    EXPECT_EQ(api.GetFileVersionInfoSizeA(path), kBlock.size());
-    EXPECT_EQ(api.GetFileVersionInfoA(path, block), 1);
+    EXPECT_EQ(api.VersionBlockSize(path), kBlock.size());
+    EXPECT_EQ(api.ReadVersionBlock(path, block), 1);
     EXPECT_EQ(block, kBlock);
-    EXPECT_EQ(api.AnsiFromUtf16(u"A\u00e9\u4e2d"), "A\xe9?");
     std::remove(path.c_str());
-    EXPECT_EQ(api.GetFileVersionInfoSizeA(path), 0U);
-    EXPECT_EQ(api.GetFileVersionInfoA(path, block), 0);
+    EXPECT_EQ(api.VersionBlockSize(path), 0U);
+    EXPECT_EQ(api.ReadVersionBlock(path, block), 0);
 }
 
 }  // namespace

@@ -1,0 +1,20 @@
+// Text inside the program is UTF-8; Windows' wide calls take UTF-16. These
+// convert between the two without losing anything a file name may hold: a
+// lone surrogate (which Windows allows in names) travels as its own three
+// bytes and comes back as it was. Portable.
+#pragma once
+
+#include <string>
+
+namespace kalvex {
+
+std::string Utf8FromUtf16(const std::u16string& text);
+
+// Bytes that are not UTF-8 become U+FFFD, one for each byte.
+std::u16string Utf16FromUtf8(const std::string& text);
+
+// Single-byte text in which every byte is its own code point (ISO 8859-1),
+// as UTF-8.
+std::string Utf8FromLatin1(const std::string& text);
+
+}  // namespace kalvex

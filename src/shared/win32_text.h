@@ -1,0 +1,28 @@
+// UTF-8 text of the program to and from the UTF-16 of Windows' wide calls.
+// The UTF-16 is held as std::u16string: Windows reads its units as wchar_t,
+// and std::wstring would bring a large part of the C++ library along.
+// Windows only.
+#pragma once
+
+#include <string>
+
+#include "text.h"
+
+namespace kalvex {
+
+static_assert(sizeof(wchar_t) == sizeof(char16_t), "Windows' wide characters are UTF-16 units");
+
+inline std::u16string Wide(const std::string& text) { return Utf16FromUtf8(text); }
+
+// The text as a wide call takes it.
+inline const wchar_t* W(const std::u16string& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
+inline wchar_t* W(std::u16string& text) { return reinterpret_cast<wchar_t*>(&text[0]); }
+
+inline std::string Utf8(const std::u16string& text) { return Utf8FromUtf16(text); }
+
+inline std::string Utf8(const wchar_t* text, std::size_t length) {
+    const auto* units = reinterpret_cast<const char16_t*>(text);
+    return Utf8FromUtf16(std::u16string(units, units + length));
+}
+
+}  // namespace kalvex
