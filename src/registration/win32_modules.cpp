@@ -52,8 +52,7 @@ bool waitingForWorker = false;
 bool IsWaitingForWorker() { return waitingForWorker; }
 
 ModuleHandle Win32Modules::LoadComponent(const std::string& path) {
-    return reinterpret_cast<ModuleHandle>(
-        ::LoadLibraryExW(W(Wide(path)), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
+    return reinterpret_cast<ModuleHandle>(::LoadLibraryExW(W(Wide(path)), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
 }
 
 EntryPoint Win32Modules::FindEntryPoint(ModuleHandle module, const std::string& name) {

@@ -45,9 +45,9 @@ bool Win32Controls::Create(HINSTANCE instance, int dpi, FontCache& fonts) {
         const WindowKind kind = KindOf(spec.kind);
         const auto twips = [dpi](int value) { return ::MulDiv(value, dpi, 1440); };
         const auto menu = reinterpret_cast<HMENU>(static_cast<INT_PTR>(ToInt(spec.id)));
-        HWND child = ::CreateWindowExW(kind.exStyle, kind.className, W(Wide(spec.caption)), kind.style,
-                                       twips(spec.left), twips(spec.top), twips(spec.width), twips(spec.height),
-                                       window_, menu, instance, nullptr);
+        HWND child =
+            ::CreateWindowExW(kind.exStyle, kind.className, W(Wide(spec.caption)), kind.style, twips(spec.left),
+                              twips(spec.top), twips(spec.width), twips(spec.height), window_, menu, instance, nullptr);
         if (child == nullptr) return false;
         ::SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(fonts.For(spec.font, dpi)), FALSE);
         if (spec.kind == ControlKind::TextBox) ::SendMessageW(child, EM_LIMITTEXT, 0, 0);

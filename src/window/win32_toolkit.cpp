@@ -16,9 +16,7 @@ bool DispatchDialogMessage(HWND window, MSG& msg) {
     return true;
 }
 
-void Win32Toolkit::MsgBox(const std::string& text) {
-    ::MessageBoxW(window_, W(Wide(text)), W(Wide(kTitle)), MB_OK);
-}
+void Win32Toolkit::MsgBox(const std::string& text) { ::MessageBoxW(window_, W(Wide(text)), W(Wide(kTitle)), MB_OK); }
 
 void Win32Toolkit::SetMousePointer(int pointer) {
     pointer_ = pointer;

@@ -28,8 +28,7 @@ void Win32Window::Guarded(Handler&& handler) {
     try {
         handler();
     } catch (const std::exception& e) {
-        ::MessageBoxW(hwnd_, W(Wide(std::string("Unexpected error:\r\n\r\n") + e.what())), W(Wide(kTitle)),
-                      MB_OK);
+        ::MessageBoxW(hwnd_, W(Wide(std::string("Unexpected error:\r\n\r\n") + e.what())), W(Wide(kTitle)), MB_OK);
     } catch (...) {
         ::MessageBoxW(hwnd_, L"Unexpected error.", W(Wide(kTitle)), MB_OK);
     }
@@ -73,9 +72,8 @@ bool Win32Window::CreateFrame() {
     const int wantHeight = ::MulDiv(kClientHeightTwips, dpi_, 1440);
     RECT frame = {0, 0, wantWidth, wantHeight};
     ::AdjustWindowRectEx(&frame, kWindowStyle, FALSE, kWindowExStyle);
-    hwnd_ = ::CreateWindowExW(kWindowExStyle, W(className), W(Wide(kTitle)), kWindowStyle, CW_USEDEFAULT,
-                              CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
-                              instance_, this);
+    hwnd_ = ::CreateWindowExW(kWindowExStyle, W(className), W(Wide(kTitle)), kWindowStyle, CW_USEDEFAULT, CW_USEDEFAULT,
+                              frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, instance_, this);
     if (hwnd_ == nullptr) return false;
     StartupMark("main window");
 

@@ -1,8 +1,10 @@
-// The numbered buttons, on a copy of the program in a folder named in three scripts: a press writes
-// its batch file next to the program, and the hint names it; the shell runs it in cmd.exe, which
-// waits at "pause".
+// The numbered buttons, on copies of the program in folders whose names the command processor
+// would stumble over: one named in three scripts, and "kalvex (1) R&D" (a second download, in a
+// folder named "R&D"). A press writes its batch file next to the program, the hint names it, and the
+// batch file runs: the tools it starts are stood in for by a program that notes its command line.
 #include <tlhelp32.h>
 
+#include <algorithm>
 #include <set>
 
 #include "scenario.h"
@@ -44,35 +46,110 @@ std::string Hint(const std::string& path) {
     return "If not successful then \r\n\r\nrightclick on '" + path + "\r\n\r\n and select 'Run as Adminstrator'";
 }
 
-// After a numbered button's press: the hint, then cmd.exe runs `file`, which holds `bytes`; every
-// process it started is then ended, and the window is back in normal mode.
-void ExpectLaunch(Kalvex& app, const std::string& file, const std::string& bytes) {
+const std::string kRan = "C:\\kvx-batch-ran.txt";  // where the stand-in notes its command lines
+const std::string kRegisterRan = "regsvr32 mscomctl.ocx\nregtlib msdatsrc.tlb\n";
+const std::string kUnregisterRan = "regsvr32 /u mscomctl.ocx\n";
+
+// The batch files change to the 32-bit system folder and start regsvr32 and regtlib there. While
+// this lives, the stand-in lies there under both names, as a .com, which the command processor
+// takes before an .exe of the same name.
+class StandIns {
+public:
+    StandIns() {
+        for (const char* name : kNames)
+            ::CopyFileA(Component("standin\\regsvr32.com").c_str(), (Folder() + name).c_str(), FALSE);
+    }
+    ~StandIns() {
+        for (const char* name : kNames) ::DeleteFileA((Folder() + name).c_str());
+        ::DeleteFileA(kRan.c_str());
+    }
+    StandIns(const StandIns&) = delete;
+    StandIns& operator=(const StandIns&) = delete;
+
+    // What they noted, once `lines` lines are there or `limitMs` has passed; then noted afresh.
+    static std::string Ran(size_t lines, DWORD limitMs = 10000) {
+        std::string ran;
+        WaitFor(
+            [&] {
+                ran = Contents(kRan);
+                return static_cast<size_t>(std::count(ran.begin(), ran.end(), '\n')) >= lines;
+            },
+            limitMs);
+        ::DeleteFileA(kRan.c_str());
+        return ran;
+    }
+
+private:
+    static constexpr const char* kNames[] = {"\\regsvr32.com", "\\regtlib.com"};
+    static std::string Folder() { return g_situation.windows64 ? "C:\\Windows\\SysWOW64" : "C:\\Windows\\System32"; }
+};
+
+// After a numbered button's press: the hint, then the batch file `file`, which holds `bytes`, runs
+// and starts what `ran` says; every process it started is then ended, and the window is back in
+// normal mode.
+void ExpectLaunch(Kalvex& app, const std::string& file, const std::string& bytes, const std::string& ran) {
     SCOPED_TRACE(file);
     EXPECT_EQ(app.Answer(), Hint(file));
-    EXPECT_TRUE(WaitFor([&] { return Descendants(app.Id()).find("CMD.EXE") != std::string::npos; }))
-        << Descendants(app.Id());
+    EXPECT_EQ(StandIns::Ran(std::count(ran.begin(), ran.end(), '\n')), ran) << Descendants(app.Id());
     EXPECT_EQ(Contents(file), bytes);
     EXPECT_TRUE(WaitFor([&] { return Descendants(app.Id(), true).empty(); }, 5000)) << Descendants(app.Id());
     EXPECT_SOON(app.Mode(), "normal");
 }
 
-TEST(Batch, NumberedButtonsWriteAndLaunchTheirBatchFiles) {
-    const std::string folder = "C:\\Программа 北京 é", reg = folder + "\\register.bat",
-                      unreg = folder + "\\unregister.bat";
-    const std::string cd = g_situation.windows64 ? "cd C:\\Windows\\SysWOW64\r\n" : "cd C:\\Windows\\System32\r\n";
+std::string BatchText(const std::string& commands) {
+    return (g_situation.windows64 ? "cd C:\\Windows\\SysWOW64\r\n" : "cd C:\\Windows\\System32\r\n") + commands;
+}
+
+// The program copied into each folder, started from C:\ (an elevated start begins in the system
+// folder, on that drive, where the batch file's "cd" takes effect).
+TEST(Batch, NumberedButtonsWriteAndRunTheirBatchFilesFromAnyFolder) {
+    const std::string reg = BatchText("regsvr32 mscomctl.ocx\r\nregtlib msdatsrc.tlb\r\npause");
+    const std::string unreg = BatchText("regsvr32 /u mscomctl.ocx\r\npause");
+    StandIns standIns;
+    for (const std::string folder : {"C:\\Программа 北京 é", "C:\\kalvex (1) R&D"}) {
+        ::CreateDirectoryA(folder.c_str(), nullptr);
+        ::CopyFileA(g_situation.exe.c_str(), (folder + "\\kalvex.exe").c_str(), FALSE);
+        Place(folder + "\\register.bat", std::string(5000, 'x'));  // an older, much longer one
+        Kalvex app;
+        ASSERT_TRUE(app.Launch(folder + "\\kalvex.exe", "C:\\")) << folder;
+        app.Click(C::Command1_1);
+        ExpectLaunch(app, folder + "\\register.bat", reg, kRegisterRan);
+        app.Click(C::Command1_0);
+        ExpectLaunch(app, folder + "\\unregister.bat", unreg, kUnregisterRan);
+        EXPECT_EQ(app.Close(WM_CLOSE), kExited);
+    }
+}
+
+// The command line the program has the shell start, handed to the command processor directly: it
+// runs the batch file in "kalvex (1) R&D". The form the shell itself uses for a batch file,
+// /C "<file>" <parameters>, runs nothing there.
+TEST(Batch, CommandProcessorRunsTheBatchFileOnlyInTheProgramsForm) {
+    const std::string file = "C:\\kalvex (1) R&D\\register.bat", cmd = "\"" + g_situation.systemDir + "\\cmd.exe\"";
+    ::CreateDirectoryA("C:\\kalvex (1) R&D", nullptr);
+    Place(file, BatchText("regsvr32 mscomctl.ocx\r\nregtlib msdatsrc.tlb\r\npause"));
+    StandIns standIns;
+    const struct {
+        std::string line, ran;
+    } kCases[] = {{cmd + " /C \"\"" + file + "\" /admin\"", kRegisterRan}, {cmd + " /C \"" + file + "\" /admin", ""}};
+    for (const auto& c : kCases) {
+        Process process;
+        ASSERT_TRUE(process.Start(c.line, "C:\\")) << c.line;
+        if (c.ran.empty()) {
+            EXPECT_NE(process.ExitCode(10000), STILL_ACTIVE) << c.line;
+        }
+        EXPECT_EQ(c.ran.empty() ? StandIns::Ran(1, 1000) : StandIns::Ran(2), c.ran) << c.line;
+        Descendants(process.Id(), true);
+    }
+}
+
+// A folder named register.bat in the way: the message says so, nothing starts, the window goes on.
+TEST(Batch, NothingStartsWhenTheBatchFileCannotBeWritten) {
+    const std::string folder = "C:\\kvx-blocked", reg = folder + "\\register.bat";
     ::CreateDirectoryA(folder.c_str(), nullptr);
     ::CopyFileA(g_situation.exe.c_str(), (folder + "\\kalvex.exe").c_str(), FALSE);
-    Place(reg, std::string(5000, 'x'));  // an older, much longer one
+    ::CreateDirectoryA(reg.c_str(), nullptr);
     Kalvex app;
     ASSERT_TRUE(app.Launch(folder + "\\kalvex.exe"));
-    app.Click(C::Command1_1);
-    ExpectLaunch(app, reg, cd + "regsvr32 mscomctl.ocx\r\nregtlib msdatsrc.tlb\r\npause");
-    app.Click(C::Command1_0);
-    ExpectLaunch(app, unreg, cd + "regsvr32 /u mscomctl.ocx\r\npause");
-
-    // A folder named register.bat in the way: the message says so, nothing starts, the window goes on.
-    ::DeleteFileA(reg.c_str());
-    ::CreateDirectoryA(reg.c_str(), nullptr);
     app.Click(C::Command1_1);
     EXPECT_EQ(app.Answer(), Hint(reg));
     EXPECT_EQ(app.Answer(), reg + " " + SystemErrorText(ERROR_ACCESS_DENIED));

@@ -82,16 +82,18 @@ kalvex_make_prefix() {
 
 # Copies kalvex.exe, the driver and the test components of a Windows build
 # into C:\kalvex of the prefix; the planted version.dll into
-# C:\kalvex\planted; and the components that must lie in a folder of their
-# own, neither the program's nor the current one, into C:\Components.
+# C:\kalvex\planted; the batch files' stand-in tool into C:\kalvex\standin;
+# and the components that must lie in a folder of their own, neither the
+# program's nor the current one, into C:\Components.
 kalvex_install_app() {
     _app="$WINEPREFIX/drive_c/kalvex"
-    mkdir -p "$_app/planted" "$WINEPREFIX/drive_c/Components"
+    mkdir -p "$_app/planted" "$_app/standin" "$WINEPREFIX/drive_c/Components"
     cp "$1/kalvex.exe" "$1/tests/e2e/kalvex_e2e.exe" "$_app/"
     for _f in "$1"/tests/components/*.ocx "$1"/tests/components/*.dll; do
         [ -f "$_f" ] && cp "$_f" "$_app/"
     done
     cp "$1"/tests/components/planted/* "$_app/planted/"
+    cp "$1"/tests/components/standin/* "$_app/standin/"
     cp "$1"/tests/components/elsewhere/* "$WINEPREFIX/drive_c/Components/"
     return 0
 }

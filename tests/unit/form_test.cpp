@@ -137,7 +137,8 @@ TEST_F(FormTest, NumberedButtonsWriteTheirBatchFileAndLaunchIt) {
         // The command processor strips the outer quotes and runs the quoted
         // batch file, whatever its folder's name holds.
         return "admin | " + shown + "arch | events | events | open 1 " + path + " | write 1 " + bytes +
-               " | close 1 | events | events | events | sysdir 260 | shell runas C:\\Windows\\system32\\cmd.exe /C \"\"" +
+               " | close 1 | events | events | events | sysdir 260 | shell runas C:\\Windows\\system32\\cmd.exe /C "
+               "\"\"" +
                path + "\" " + parameters + "\" 1";
     };
     struct Case {
@@ -148,12 +149,11 @@ TEST_F(FormTest, NumberedButtonsWriteTheirBatchFileAndLaunchIt) {
         const char* arguments;
         std::string journal;
     };
-    const Case cases[] = {
-        {0, 9, 0x10000, "C:\\K", "", press("", "C:\\K\\unregister.bat", wow + unreg, "/admin")},
-        {1, 0, 0x8000, "C:\\", "x", press(hint, "C:\\\\register.bat", sys + reg, "x/admin")},
-        {1, 9, 0, "C:\\kalvex (1) R&D", "\"a b\" c",
-         press("", "C:\\kalvex (1) R&D\\register.bat", wow + reg, "\"a b\" c/admin")},
-        {-1, 12, 0x10000, "C:\\K", "", press("", "C:\\K\\register.bat", wow + reg, "/admin")}};
+    const Case cases[] = {{0, 9, 0x10000, "C:\\K", "", press("", "C:\\K\\unregister.bat", wow + unreg, "/admin")},
+                          {1, 0, 0x8000, "C:\\", "x", press(hint, "C:\\\\register.bat", sys + reg, "x/admin")},
+                          {1, 9, 0, "C:\\kalvex (1) R&D", "\"a b\" c",
+                           press("", "C:\\kalvex (1) R&D\\register.bat", wow + reg, "\"a b\" c/admin")},
+                          {-1, 12, 0x10000, "C:\\K", "", press("", "C:\\K\\register.bat", wow + reg, "/admin")}};
     for (const Case& c : cases) {
         f.answers = {{"arch", c.architecture}, {"admin", c.adminAnswer}};
         f.appPath = c.programFolder;
@@ -194,9 +194,10 @@ TEST_F(FormTest, AFailedWriteIsReportedOnceAndNotLaunched) {
     f.fails.clear();
     f.answers = {{"sysdir", 0}};
     form.Command1_Click(0);
-    EXPECT_EQ(f.Take().substr(open.size()), "write 1 cd C:\\Windows\\SysWOW64\r\nregsvr32 /u mscomctl.ocx\r\npause | close 1 | "
-                                         "events | events | events | sysdir 260 | msg The command processor was not "
-                                         "found; the batch file was not started.");
+    EXPECT_EQ(f.Take().substr(open.size()),
+              "write 1 cd C:\\Windows\\SysWOW64\r\nregsvr32 /u mscomctl.ocx\r\npause | close 1 | "
+              "events | events | events | sysdir 260 | msg The command processor was not "
+              "found; the batch file was not started.");
 }
 
 }  // namespace

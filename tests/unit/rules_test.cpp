@@ -79,7 +79,10 @@ TEST(Text, Utf8AndUtf16RoundTrip) {
                           {"C:\\a.ocx", u"C:\\a.ocx"},
                           {"Soci\xC3\xA9t\xC3\xA9 \xE5\x8C\x97\xE4\xBA\xAC", u"Soci\u00e9t\u00e9 \u5317\u4eac"},
                           {"\xF0\x9F\x98\x80", u"\xD83D\xDE00"},  // outside the BMP: a surrogate pair
-                          {"a\xED\xA0\x80" "b", u"a\xD800" u"b"},  // a lone surrogate keeps its three bytes
+                          {"a\xED\xA0\x80"
+                           "b",
+                           u"a\xD800"
+                           u"b"},  // a lone surrogate keeps its three bytes
                           {"\xED\xBF\xBF", u"\xDFFF"}};
     for (const Case& c : cases) {
         EXPECT_EQ(Utf16FromUtf8(c.utf8), c.utf16) << c.utf8;
@@ -87,8 +90,8 @@ TEST(Text, Utf8AndUtf16RoundTrip) {
     }
     // Bytes that are not UTF-8: one U+FFFD each, and the rest goes on.
     const Case broken[] = {{"\xFF", u"\xFFFD"},
-                           {"a\xE5\x8C", u"a\xFFFD\xFFFD"},          // cut short
-                           {"\xC0\xAF", u"\xFFFD\xFFFD"},             // overlong "/"
+                           {"a\xE5\x8C", u"a\xFFFD\xFFFD"},                    // cut short
+                           {"\xC0\xAF", u"\xFFFD\xFFFD"},                      // overlong "/"
                            {"\xF4\x90\x80\x80", u"\xFFFD\xFFFD\xFFFD\xFFFD"},  // beyond U+10FFFF
                            {"\xE5\x8Cx", u"\xFFFD\xFFFDx"}};
     for (const Case& c : broken) EXPECT_EQ(Utf16FromUtf8(c.utf8), c.utf16) << c.utf8;
