@@ -66,13 +66,11 @@ inline std::vector<std::string> Listing(const std::string& pattern) {
 // A text value in the registry read as UTF-16, in UTF-8; "" when it is not there. `value` null
 // stands for the key's default value.
 inline std::string RegText(HKEY root, const std::string& key, const char* value = nullptr) {
-    std::wstring text(1024, L'\0');
-    DWORD size = static_cast<DWORD>(text.size() * sizeof(wchar_t));
-    if (::RegGetValueW(root, Utf16(key).c_str(), value != nullptr ? Utf16(value).c_str() : nullptr, RRF_RT_REG_SZ,
-                       nullptr, &text[0], &size) != ERROR_SUCCESS)
-        return "";
-    text.resize(::wcslen(text.c_str()));
-    return Utf8(text);
+    wchar_t text[1024] = {};
+    DWORD size = sizeof(text);
+    const LSTATUS status = ::RegGetValueW(root, Utf16(key).c_str(), value != nullptr ? Utf16(value).c_str() : nullptr,
+                                          RRF_RT_REG_SZ, nullptr, text, &size);
+    return status == ERROR_SUCCESS ? Utf8(text) : "";
 }
 
 // regsvr32 of the driver's bitness from the system folder, with `options` ("/s", "/u /s") on
