@@ -52,8 +52,9 @@ TEST(Components, RegisterWhereTheyLie) {
 }
 
 // Any path, any company: a component in a folder named in three scripts, whose company name is
-// outside the Western code page, typed in as a person types; its server path, written inside the
-// program by the component's own ANSI calls, holds the folder's name. Then an old 16-bit version
+// outside the Western code page, typed in as a person types. Its server path, written by the
+// component's own ANSI calls, is what the same calls write under regsvr32 /s: the system's code
+// page, not the program, decides what becomes of the folder's name. Then an old 16-bit version
 // block, whose single-byte company name has an "é" of the legacy code page.
 TEST(Components, AnyPathAndAnyCompany) {
     const std::string folder = "C:\\Компоненты 北京 Société", intl = folder + "\\kvx_intl.ocx";
@@ -68,8 +69,12 @@ TEST(Components, AnyPathAndAnyCompany) {
     EXPECT_SOON(app.Screen(),
                 "confirmation [Company Name:  Компания 北京 Société\r\nProduct Version:  3.0.0.7] please verify");
     EXPECT_EQ(app.Proceed(), kCompleted);
-    EXPECT_SOON(GoodServer(), Upper(intl));
+    const std::string server = GoodServer();
     EXPECT_EQ(app.Outcome(C::cmdUnregister, intl), kCompleted);
+    EXPECT_SOON(GoodServer(), "");
+    EXPECT_EQ(Regsvr32("/s", intl), kExited);
+    EXPECT_EQ(server, GoodServer()) << "as under regsvr32";
+    EXPECT_EQ(Regsvr32("/u /s", intl), kExited);
     EXPECT_EQ(app.Confirm(C::cmdRegister, Component("kvx_legacy.ocx")),
               "confirmation [Company Name:  Société Kalvex\r\nProduct Version:  1.6.0.0] please verify");
     EXPECT_EQ(app.Close(WM_CLOSE), kExited);

@@ -1,8 +1,9 @@
 // End-to-end driver: starts kalvex.exe in the same Windows (prefix) and drives its window through
 // real messages and keyboard input; exit code 0 when every test passed.
-//   kalvex_e2e.exe <kalvex.exe> [window | batch | components | layout-only | bench] [GoogleTest flags]
-// Without a group it runs window, batch and components; layout-only is the layout alone, for a
-// second pass at another dpi; bench takes the benchmark's figures instead (bench/bench_driver.cpp).
+//   kalvex_e2e.exe <kalvex.exe> [window | batch | components | world | layout-only | bench] [GoogleTest flags]
+// Without a group it runs window, batch, components and world; layout-only is the layout alone,
+// for a second pass at another dpi; bench takes the benchmark's figures instead
+// (bench/bench_driver.cpp).
 #include <cstdio>
 #include <cstdlib>
 #include <map>
@@ -46,11 +47,10 @@ int main(int argc, char** argv) {
         return 0;
     }
     // The groups, each a GoogleTest filter; --gtest_filter chooses tests of its own.
-    const std::map<std::string, const char*> kGroups = {{"", "-Layout.*"},
-                                                        {"window", "Window.*:StartedMaximized.*:Closing.*"},
-                                                        {"batch", "Batch.*"},
-                                                        {"components", "Components.*:Planted.*"},
-                                                        {"layout-only", "Layout.*"}};
+    const std::map<std::string, const char*> kGroups = {
+        {"", "-Layout.*"},    {"window", "Window.*:StartedMaximized.*:Closing.*"},
+        {"batch", "Batch.*"}, {"components", "Components.*:Planted.*"},
+        {"world", "World.*"}, {"layout-only", "Layout.*"}};
     if (kGroups.count(group) == 0) {
         std::fprintf(stderr, "no such group: %s\n", group.c_str());
         return 2;

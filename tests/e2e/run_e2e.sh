@@ -7,7 +7,7 @@
 #   i686-win32  the shipped i686 build on 32-bit Windows (WINEARCH=win32)
 # The i686 situations need a kernel that executes 32-bit code; elsewhere
 # they exit 77, which CTest reports as skipped. KALVEX_E2E_ONLY=<group>
-# runs one scenario group alone (window, batch or components).
+# runs one scenario group alone (window, batch, components or world).
 # Usage: run_e2e.sh <situation> <Windows build folder>
 set -u
 

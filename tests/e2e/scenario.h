@@ -63,6 +63,28 @@ inline std::vector<std::string> Listing(const std::string& pattern) {
     return names;
 }
 
+// A text value in the registry read as UTF-16, in UTF-8; "" when it is not there. `value` null
+// stands for the key's default value.
+inline std::string RegText(HKEY root, const std::string& key, const char* value = nullptr) {
+    wchar_t text[1024] = {};
+    DWORD size = sizeof(text);
+    const LSTATUS status = ::RegGetValueW(root, Utf16(key).c_str(), value != nullptr ? Utf16(value).c_str() : nullptr,
+                                          RRF_RT_REG_SZ, nullptr, text, &size);
+    return status == ERROR_SUCCESS ? Utf8(text) : "";
+}
+
+// regsvr32 of the driver's bitness from the system folder, with `options` ("/s", "/u /s") on
+// `path`: "exit code" and its code, or how it failed; `ms` gets the time from start to end.
+inline std::string Regsvr32(const std::string& options, const std::string& path, DWORD* ms = nullptr) {
+    Process regsvr32;
+    const DWORD start = ::GetTickCount();
+    if (!regsvr32.Start("\"" + g_situation.systemDir + "\\regsvr32.exe\" " + options + " \"" + path + "\""))
+        return "regsvr32 did not start";
+    const DWORD code = regsvr32.ExitCode(15000);
+    if (ms != nullptr) *ms = ::GetTickCount() - start;
+    return code == STILL_ACTIVE ? "regsvr32 still runs after 15 s" : "exit code " + std::to_string(code);
+}
+
 // What kvx_com and kvx_helped have registered, as "name=value" words (paths in upper case); ""
 // for nothing.
 inline std::string Registered() {
@@ -71,10 +93,8 @@ inline std::string Registered() {
     const std::string helped = clsid + "{2F6B8E17-C4D0-4A53-9E71-B8A3D2C5F064}\\InprocServer32";
     std::string seen;
     const auto read = [&](const char* word, HKEY root, const std::string& key, const char* value = nullptr) {
-        char text[MAX_PATH * 2] = {};
-        DWORD size = sizeof(text);
-        if (::RegGetValueA(root, key.c_str(), value, RRF_RT_REG_SZ, nullptr, text, &size) == ERROR_SUCCESS)
-            seen += (seen.empty() ? "" : " ") + std::string(word) + "=" + Upper(text);
+        const std::string text = RegText(root, key, value);
+        if (!text.empty()) seen += (seen.empty() ? "" : " ") + std::string(word) + "=" + Upper(text);
     };
     read("category", HKEY_CLASSES_ROOT, "Component Categories\\" + category, "409");
     HKEY implements = nullptr;
@@ -92,11 +112,8 @@ inline std::string Registered() {
 // The server path kvx_good's class has (its copies register the same class), in upper case; ""
 // when it is not registered. The driver sees the registry as the program does.
 inline std::string GoodServer() {
-    const char* const key = "Software\\Classes\\CLSID\\{4B9E2C61-7D3A-4F15-9A8E-2C6D0B5F7E13}\\InprocServer32";
-    char server[MAX_PATH * 2] = {};
-    DWORD size = sizeof(server);
-    const LSTATUS status = ::RegGetValueA(HKEY_CURRENT_USER, key, nullptr, RRF_RT_REG_SZ, nullptr, server, &size);
-    return status == ERROR_SUCCESS ? Upper(server) : "";
+    return Upper(
+        RegText(HKEY_CURRENT_USER, "Software\\Classes\\CLSID\\{4B9E2C61-7D3A-4F15-9A8E-2C6D0B5F7E13}\\InprocServer32"));
 }
 
 }  // namespace e2e

@@ -43,6 +43,14 @@ inline std::wstring Utf16(const std::string& text) {
     return wide;
 }
 
+// And back.
+inline std::string Utf8(const std::wstring& wide) {
+    std::string text(wide.size() * 3, '\0');
+    text.resize(static_cast<size_t>(::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
+                                                          &text[0], static_cast<int>(text.size()), nullptr, nullptr)));
+    return text;
+}
+
 // A window's text, or a list entry's (LB_GETTEXT), by wide messages, in UTF-8.
 inline std::string WideText(HWND hwnd, UINT message = WM_GETTEXT, WPARAM index = 0) {
     std::wstring wide(32768, L'\0');
@@ -141,6 +149,8 @@ inline bool BringToFront(HWND window) {
 class Kalvex : public Process {
 public:
     HWND window = nullptr;
+    // How long the last Answer waited for its box; after Proceed, from the notice's OK to the outcome.
+    DWORD answerMs = 0;
 
     // Starts `exe` in `folder` and waits for its window.
     bool Launch(const std::string& exe = g_situation.exe, const std::string& folder = std::string(),
@@ -253,7 +263,9 @@ private:
     bool lost_ = false;
 
     std::string Reply(DWORD limitMs, bool byEnter) {
+        const DWORD start = ::GetTickCount();
         HWND box = WaitForBox(limitMs);
+        answerMs = ::GetTickCount() - start;
         if (box == nullptr || Mode() == "not answering") return "";
         const std::string caption = WideText(box);
         const std::string text = BoxText(box) + (caption != "Kalvex" ? " <" + caption + ">" : "");
