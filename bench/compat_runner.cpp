@@ -31,7 +31,7 @@
 #include <string>
 #include <vector>
 
-#include "recording_ui.h"
+#include "pointer_ui.h"
 #include "registration/engine.h"
 #include "registration/win32_modules.h"
 #include "timing.h"
@@ -322,17 +322,16 @@ struct Outcome {
     std::string child{};
 };
 
-// The engine's message, in the common words.
-Outcome FromEngineMessage(const std::string& message) {
-    static const char kFailedPrefix[] = "Process failed with error code ";
-    if (message == "Process completed") return {"completed", "-", message};
-    if (message == "Failure loading control DLL") return {"load-failure", "-", message};
-    if (message == "Process failed in obtaining entry point or creating thread.") {
-        return {"no-entry-point", "-", message};
-    }
-    if (message == "Process failed in signaled state or time-out.") return {"timed-out", "-", message};
-    if (message.compare(0, sizeof(kFailedPrefix) - 1, kFailedPrefix) == 0) {
-        return {"failed", message.substr(sizeof(kFailedPrefix) - 1, 10), message};
+// The engine's outcome, in the common words; its message as the detail.
+Outcome FromEngineOutcome(const kalvex::RegistrationOutcome& outcome) {
+    using Kind = kalvex::RegistrationOutcome::Kind;
+    const std::string message = kalvex::OutcomeMessage(outcome);
+    switch (outcome.kind) {
+        case Kind::Completed: return {"completed", "-", message};
+        case Kind::Failed: return {"failed", Hex32(outcome.code), message};
+        case Kind::NoEntryPointOrThread: return {"no-entry-point", "-", message};
+        case Kind::LoadFailure: return {"load-failure", "-", message};
+        case Kind::TimedOut: return {"timed-out", "-", message};
     }
     return {"unknown", "-", message};
 }
@@ -361,18 +360,20 @@ public:
     EngineRunner() : engine_(modules_, ui_) {}
 
     Outcome Run(const std::string& library, bool unregister) {
-        ui_.shown.clear();
-        std::optional<std::int32_t> apiResult;
-        engine_.RegisterServer(library, unregister ? "u" : "", apiResult);
-        return FromEngineMessage(ui_.shown);
+        const kalvex::RegistrationOutcome outcome = engine_.RegisterServer(
+            library, unregister ? kalvex::RegistrationAction::Unregister : kalvex::RegistrationAction::Register);
+        timedOut_ = timedOut_ || outcome.kind == kalvex::RegistrationOutcome::Kind::TimedOut;
+        return FromEngineOutcome(outcome);
     }
 
-    size_t Lingering() const { return engine_.LingeringWorkers(); }
+    // Whether a worker outlived its wait: it may still run.
+    bool AnyTimedOut() const { return timedOut_; }
 
 private:
     kalvex::Win32Modules modules_;
-    bench::RecordingUi ui_;
+    bench::PointerUi ui_;
     kalvex::RegistrationEngine engine_;
+    bool timedOut_ = false;
 };
 
 class Regsvr32Runner {
@@ -529,6 +530,6 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
     // A worker still running inside a component would keep this process
     // from ending, or fault when the component is unloaded under it.
-    if (engine && engine->Lingering() > 0) ::TerminateProcess(::GetCurrentProcess(), 0);
+    if (engine && engine->AnyTimedOut()) ::TerminateProcess(::GetCurrentProcess(), 0);
     return 0;
 }

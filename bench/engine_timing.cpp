@@ -1,7 +1,7 @@
 // Times the registration engine inside one process, without a window: the
-// program's own engine and kernel calls, from the call to the moment the
-// result is handed over for display. What a message box then costs to
-// appear is left out; the end-to-end figures include it.
+// program's own engine and kernel calls, from the call to the moment its
+// outcome is there. What a message box then costs to appear is left out; the
+// end-to-end figures include it.
 //
 //   kalvex_engine_timing.exe <component> <runs> <name>
 //
@@ -10,11 +10,10 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <optional>
 #include <string>
 #include <vector>
 
-#include "recording_ui.h"
+#include "pointer_ui.h"
 #include "registration/engine.h"
 #include "registration/win32_modules.h"
 #include "timing.h"
@@ -27,18 +26,18 @@ int main(int argc, char** argv) {
     const std::string component = argv[1];
     const int runs = std::atoi(argv[2]);
     kalvex::Win32Modules modules;
-    bench::RecordingUi ui;
+    bench::PointerUi ui;
     kalvex::RegistrationEngine engine(modules, ui);
     std::vector<double> samples;
+    kalvex::RegistrationOutcome outcome{};
     // One warm-up call first, as in the end-to-end figures.
     for (int i = 0; i <= runs; ++i) {
-        std::optional<std::int32_t> apiResult;
         const double start = bench::NowMs();
-        engine.RegisterServer(component, "", apiResult);
-        if (i > 0) samples.push_back(ui.shownAt - start);
+        outcome = engine.RegisterServer(component, kalvex::RegistrationAction::Register);
+        if (i > 0) samples.push_back(bench::NowMs() - start);
     }
-    if (ui.shown != "Process completed") {
-        std::printf("bench %s none (%s)\n", argv[3], ui.shown.c_str());
+    if (outcome.kind != kalvex::RegistrationOutcome::Kind::Completed) {
+        std::printf("bench %s none (%s)\n", argv[3], kalvex::OutcomeMessage(outcome).c_str());
         return 1;
     }
     bench::Report(argv[3], samples, 2);

@@ -1,8 +1,8 @@
 #!/bin/sh
 # Installs what is missing, builds everything (native core and unit tests,
-# Windows i686 and x86_64 programs) and runs every test; then the native
-# tests once more under AddressSanitizer and UndefinedBehaviorSanitizer, and
-# the static checks (clang-format, clang-tidy).
+# Windows i686 and x86_64 programs) and runs every test; then the static
+# checks (the sources' floors, clang-format, clang-tidy), and the native
+# tests once more under AddressSanitizer and UndefinedBehaviorSanitizer.
 set -eu
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 BUILD=${KALVEX_BUILD_DIR:-$ROOT/build}
@@ -22,6 +22,7 @@ echo "Engine beside regsvr32 (compat):"
 grep -h -E '^# (compat [^ ]+:|SKIP compat )' "$BUILD/Testing/Temporary/LastTest.log" | sed 's/^# /  /' || true
 
 echo "Static checks:"
+python3 "$ROOT/scripts/check_layers.py" || status=$?
 "$ROOT/scripts/lint.sh" "$BUILD" || status=$?
 
 echo "Native tests under AddressSanitizer and UndefinedBehaviorSanitizer:"

@@ -6,27 +6,27 @@
 
 namespace kalvex {
 
-VbBool Is64(SystemApi& system) {
+bool is64(SystemApi& system) {
     const std::uint16_t architecture = system.NativeProcessorArchitecture();
-    return ToVb(architecture == kArchitectureAmd64 || architecture == kArchitectureIa64 ||
-                architecture == kArchitectureArm64);
+    return architecture == kArchitectureAmd64 || architecture == kArchitectureIa64 ||
+           architecture == kArchitectureArm64;
 }
 
-std::string SystemPath(SystemApi& system) {
+std::string GetSystemPath(SystemApi& system) {
     std::u16string buffer(kSystemPathBufferLength, u'\0');
     if (system.SystemDirectory(&buffer[0], kSystemPathBufferLength) == 0) return std::string();
     // The text ends at the first NUL, whatever count the call returned.
     return Utf8FromUtf16(buffer.substr(0, buffer.find(u'\0')));
 }
 
-VbBool FileIsThere(SystemApi& system, const std::string& path) {
+bool IsFileThere(SystemApi& system, const std::string& path) {
     // A name with a NUL inside would reach the system cut short and name a
     // different file; such a name cannot be opened as given.
-    if (path.empty() || path.find('\0') != std::string::npos) return kFalse;
+    if (path.empty() || path.find('\0') != std::string::npos) return false;
     try {
-        return ToVb(system.CanOpenForReading(path));
+        return system.CanOpenForReading(path);
     } catch (const std::exception&) {
-        return kFalse;
+        return false;
     }
 }
 

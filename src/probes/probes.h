@@ -3,7 +3,6 @@
 
 #include <string>
 
-#include "shared/basic_types.h"
 #include "system_api.h"
 
 namespace kalvex {
@@ -19,15 +18,15 @@ constexpr std::uint32_t kSystemPathBufferLength = 260;
 // True when the machine runs a 64-bit Windows (x64, Itanium or ARM64: each
 // keeps its x86 system files in SysWOW64), also when this program runs as a
 // 32-bit process on it. Errors go to the caller.
-VbBool Is64(SystemApi& system);
+bool is64(SystemApi& system);
 
 // The Windows system directory, without its terminating NUL; "" when the
 // call fails. Errors go to the caller.
-std::string SystemPath(SystemApi& system);
+std::string GetSystemPath(SystemApi& system);
 
 // True when the file can be opened for reading. Never raises; every failure
-// counts as False.
-VbBool FileIsThere(SystemApi& system, const std::string& path);
+// counts as false.
+bool IsFileThere(SystemApi& system, const std::string& path);
 
 // The name a checked component is read and loaded by: the name as the file
 // check resolved it (absolute, against the current folder), so that neither

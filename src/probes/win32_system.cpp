@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "shared/basic_types.h"
+#include "shared/error.h"
 #include "shared/win32_handles.h"
 
 namespace kalvex {
@@ -29,10 +29,10 @@ bool Win32System::CanOpenForReading(const std::string& path) {
                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return false;
     // Only a file on disk counts: not a folder, not a device such as NUL.
-    if (::GetFileType(file.get()) != FILE_TYPE_DISK) return false;
+    if (::GetFileType(file.Get()) != FILE_TYPE_DISK) return false;
     // The open is what counts; the attributes only rule out a folder.
     BY_HANDLE_FILE_INFORMATION information;
-    if (!::GetFileInformationByHandle(file.get(), &information)) return true;
+    if (!::GetFileInformationByHandle(file.Get(), &information)) return true;
     return (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 

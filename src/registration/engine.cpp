@@ -6,12 +6,6 @@ namespace kalvex {
 
 namespace {
 
-constexpr char kLoadFailed[] = "Failure loading control DLL";
-constexpr char kUnknownCommand[] = "Unknown command handle";
-constexpr char kNoEntryOrThread[] = "Process failed in obtaining entry point or creating thread.";
-constexpr char kNotSignaled[] = "Process failed in signaled state or time-out.";
-constexpr char kCompleted[] = "Process completed";
-
 constexpr char kRegisterEntry[] = "DllRegisterServer";
 constexpr char kUnregisterEntry[] = "DllUnregisterServer";
 
@@ -31,26 +25,31 @@ bool IsFailure(const WorkerEnd& end) { return !end.returned || (end.code & 0x800
 
 }  // namespace
 
-RegistrationEngine::RegistrationEngine(ModuleApi& modules, EngineUi& ui) : modules_(modules), ui_(ui) {}
+std::string OutcomeMessage(const RegistrationOutcome& outcome) {
+    using Kind = RegistrationOutcome::Kind;
+    switch (outcome.kind) {
+        case Kind::Completed: return "Process completed";
+        case Kind::Failed: return FailedWithCode(outcome.code);
+        case Kind::NoEntryPointOrThread: return "Process failed in obtaining entry point or creating thread.";
+        case Kind::LoadFailure: return "Failure loading control DLL";
+        case Kind::TimedOut: break;
+    }
+    return "Process failed in signaled state or time-out.";
+}
+
+RegistrationEngine::RegistrationEngine(ModuleApi& modules, EngineUi& ui) : mModules(modules), mUi(ui) {}
 
 RegistrationEngine::~RegistrationEngine() {
     ReleaseFinishedWorkers();
-    for (Lingering& worker : lingering_) {
-        worker.module.release();
-        worker.thread.release();
-    }
-}
-
-void RegistrationEngine::Show(const std::string& text) {
-    try {
-        ui_.MsgBox(text);
-    } catch (const std::exception&) {
+    for (Lingering& worker : mLingering) {
+        worker.module.Release();
+        worker.thread.Release();
     }
 }
 
 void RegistrationEngine::SetPointer(int pointer) {
     try {
-        ui_.SetMousePointer(pointer);
+        mUi.SetMousePointer(pointer);
     } catch (const std::exception&) {
     }
 }
@@ -59,71 +58,57 @@ WorkerEnd RegistrationEngine::Finish(WorkerThread& thread, LoadedModule& module)
     // The worker's exit code is the entry point's result, or the code of the
     // exception that ended it. After an exception the component's state is
     // unknown: it stays loaded for the program's life.
-    const WorkerEnd end = modules_.HowWorkerEnded(thread.get());
-    thread.reset();
+    const WorkerEnd end = mModules.HowWorkerEnded(thread.Get());
+    thread.Reset();
     if (end.returned) {
-        module.reset();
+        module.Reset();
     } else {
-        module.release();
+        module.Release();
     }
     return end;
 }
 
-void RegistrationEngine::RegisterServer(const std::string& fileSpec, const std::string& command,
-                                        std::optional<std::int32_t>& apiResult) {
+RegistrationOutcome RegistrationEngine::RegisterServer(const std::string& path, RegistrationAction action) {
+    using Kind = RegistrationOutcome::Kind;
     // Workers left behind by earlier calls may have ended by now.
     ReleaseFinishedWorkers();
 
-    LoadedModule module(modules_, modules_.LoadComponent(fileSpec));
-    if (module.get() == 0) {
-        Show(kLoadFailed);
-        return;
-    }
+    LoadedModule module(mModules, mModules.LoadComponent(path));
+    if (module.Get() == 0) return {Kind::LoadFailure};
 
-    const char* entryName = nullptr;
-    if (command.empty()) {
-        entryName = kRegisterEntry;
-    } else if (command == "U" || command == "u") {
-        entryName = kUnregisterEntry;
-    } else {
-        Show(kUnknownCommand);
-        return;  // the component is freed after the message
-    }
-
-    WorkerThread thread(modules_, 0);
-    const EntryPoint entry = modules_.FindEntryPoint(module.get(), entryName);
+    WorkerThread thread(mModules, 0);
+    const EntryPoint entry = mModules.FindEntryPoint(
+        module.Get(), action == RegistrationAction::Register ? kRegisterEntry : kUnregisterEntry);
     if (entry != 0) {
         SetPointer(kPointerHourglass);
-        thread = WorkerThread(modules_, modules_.StartWorker(entry));
+        thread = WorkerThread(mModules, mModules.StartWorker(entry));
     }
-    if (thread.get() == 0) {
-        // The pointer goes back to the default even when no entry point was
-        // found and it never showed the hourglass.
+    // The pointer goes back to the default on every path from here, also
+    // when no entry point was found and it never showed the hourglass.
+    if (thread.Get() == 0) {
         SetPointer(kPointerDefault);
-        Show(kNoEntryOrThread);
-        return;  // the component is freed after the message
+        return {Kind::NoEntryPointOrThread};
     }
 
-    apiResult = static_cast<std::int32_t>(modules_.WaitForWorker(thread.get(), kWorkerWaitLimitMs));
-    if (*apiResult != 0) {
+    const std::uint32_t waited = mModules.WaitForWorker(thread.Get(), kWorkerWaitLimitMs);
+    if (waited != kWaitObject0) {
         // The worker may still run inside the component: both stay until it
         // is seen to have ended.
-        lingering_.push_back({std::move(module), std::move(thread)});
+        mLingering.push_back({std::move(module), std::move(thread)});
         SetPointer(kPointerDefault);
-        Show(kNotSignaled);
-        return;
+        return {Kind::TimedOut, waited};
     }
 
     const WorkerEnd end = Finish(thread, module);
     SetPointer(kPointerDefault);
-    Show(IsFailure(end) ? FailedWithCode(end.code) : std::string(kCompleted));
+    return IsFailure(end) ? RegistrationOutcome{Kind::Failed, end.code} : RegistrationOutcome{Kind::Completed};
 }
 
 void RegistrationEngine::ReleaseFinishedWorkers() {
-    for (auto it = lingering_.begin(); it != lingering_.end();) {
-        if (modules_.WaitForWorker(it->thread.get(), 0) == kWaitObject0) {
+    for (auto it = mLingering.begin(); it != mLingering.end();) {
+        if (mModules.WaitForWorker(it->thread.Get(), 0) == kWaitObject0) {
             Finish(it->thread, it->module);
-            it = lingering_.erase(it);
+            it = mLingering.erase(it);
         } else {
             ++it;
         }

@@ -1,10 +1,9 @@
 // In-process registration: loads a component, runs its own
 // DllRegisterServer or DllUnregisterServer on a worker thread, waits at most
-// 10000 ms and tells the user the outcome.
+// 10000 ms and says what happened.
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -16,34 +15,54 @@ namespace kalvex {
 
 constexpr std::uint32_t kWorkerWaitLimitMs = 10000;
 
+enum class RegistrationAction { Register, Unregister };
+
+// What one registration came to.
+struct RegistrationOutcome {
+    enum class Kind {
+        Completed,             // the entry point returned a success result
+        Failed,                // it returned a failure result, or an exception ended it
+        NoEntryPointOrThread,  // the component has no such entry point, or no worker could start
+        LoadFailure,           // the file could not be loaded
+        TimedOut,              // the wait ended before the worker did
+    };
+    Kind kind;
+    // Failed: the entry point's result, or the code of the exception that
+    // ended it. TimedOut: what the wait answered.
+    std::uint32_t code = 0;
+};
+
+// The message that tells the user the outcome.
+std::string OutcomeMessage(const RegistrationOutcome& outcome);
+
 // A handle the module calls hand out, given back through `Give` when it goes
 // unless released first.
 template <void (ModuleApi::*Give)(std::uintptr_t)>
 class Owned {
 public:
-    Owned(ModuleApi& api, std::uintptr_t handle) : api_(&api), handle_(handle) {}
-    Owned(Owned&& other) noexcept : api_(other.api_), handle_(other.release()) {}
+    Owned(ModuleApi& api, std::uintptr_t handle) : mApi(&api), mHandle(handle) {}
+    Owned(Owned&& other) noexcept : mApi(other.mApi), mHandle(other.Release()) {}
     Owned& operator=(Owned&& other) noexcept {
         if (this != &other) {
-            reset();
-            api_ = other.api_;
-            handle_ = other.release();
+            Reset();
+            mApi = other.mApi;
+            mHandle = other.Release();
         }
         return *this;
     }
     Owned(const Owned&) = delete;
     Owned& operator=(const Owned&) = delete;
-    ~Owned() { reset(); }
+    ~Owned() { Reset(); }
 
-    std::uintptr_t get() const { return handle_; }
-    void reset() {
-        if (handle_ != 0) (api_->*Give)(std::exchange(handle_, 0));
+    std::uintptr_t Get() const { return mHandle; }
+    void Reset() {
+        if (mHandle != 0) (mApi->*Give)(std::exchange(mHandle, 0));
     }
-    std::uintptr_t release() { return std::exchange(handle_, 0); }
+    std::uintptr_t Release() { return std::exchange(mHandle, 0); }
 
 private:
-    ModuleApi* api_;
-    std::uintptr_t handle_;
+    ModuleApi* mApi;
+    std::uintptr_t mHandle;
 };
 
 // A loaded component: freed when it goes; released, it stays loaded for good.
@@ -59,16 +78,13 @@ public:
     // Workers still running keep their component and thread for good.
     ~RegistrationEngine();
 
-    // Registers (command "") or unregisters ("U" or "u") the component.
-    // Stores the wait's result in `apiResult` when the call gets that far.
-    // Reports every outcome in a message box and never raises.
-    void RegisterServer(const std::string& fileSpec, const std::string& command,
-                        std::optional<std::int32_t>& apiResult);
+    // Registers or unregisters the component; never raises. The hourglass
+    // shows while its worker runs.
+    RegistrationOutcome RegisterServer(const std::string& path, RegistrationAction action);
 
     // Releases the thread handle and the component of every worker that
     // outlived its wait and has ended since. Workers still running keep both.
     void ReleaseFinishedWorkers();
-    std::size_t LingeringWorkers() const { return lingering_.size(); }
 
 private:
     // A worker that outlived its wait, with the component it may still run
@@ -82,14 +98,12 @@ private:
     // component unless an exception ended it, and says how it ended.
     WorkerEnd Finish(WorkerThread& thread, LoadedModule& module);
 
-    // UI calls whose errors the engine ignores: it carries on with the next
-    // step.
-    void Show(const std::string& text);
+    // Sets the pointer; an error there changes nothing else.
     void SetPointer(int pointer);
 
-    ModuleApi& modules_;
-    EngineUi& ui_;
-    std::vector<Lingering> lingering_;
+    ModuleApi& mModules;
+    EngineUi& mUi;
+    std::vector<Lingering> mLingering;
 };
 
 }  // namespace kalvex

@@ -7,7 +7,7 @@
 #include <utility>
 
 #include "shared/win32_handles.h"
-#include "worker.h"
+#include "win32_worker.h"
 
 namespace kalvex {
 
@@ -67,7 +67,7 @@ ThreadHandle Win32Modules::StartWorker(EntryPoint entry) {
         worker->start.oleUninitialize = Ole().uninitialize;
     }
     DWORD threadId = 0;
-    worker->thread.reset(::CreateThread(nullptr, 0, KalvexRunWorker, &worker->start, 0, &threadId));
+    worker->thread.Reset(::CreateThread(nullptr, 0, KalvexRunWorker, &worker->start, 0, &threadId));
     if (!worker->thread) {
         delete worker;
         return 0;
@@ -82,7 +82,7 @@ ThreadHandle Win32Modules::StartWorker(EntryPoint entry) {
 // never keeps a sender waiting. Input, paint and posted messages stay in the
 // queue, so the window still takes no input while a component runs.
 std::uint32_t Win32Modules::WaitForWorker(ThreadHandle thread, std::uint32_t milliseconds) {
-    HANDLE handle = AsWorker(thread)->thread.get();
+    HANDLE handle = AsWorker(thread)->thread.Get();
     const bool wasWaiting = std::exchange(waitingForWorker, true);
     const DWORD start = ::GetTickCount();
     DWORD result = WAIT_FAILED;
@@ -102,7 +102,7 @@ WorkerEnd Win32Modules::HowWorkerEnded(ThreadHandle thread) {
     Worker* worker = AsWorker(thread);
     DWORD code = 0;
     // Asked only after a wait saw the thread end, so the code is there.
-    ::GetExitCodeThread(worker->thread.get(), &code);
+    ::GetExitCodeThread(worker->thread.Get(), &code);
     return WorkerEnd{code, worker->start.returned != 0};
 }
 

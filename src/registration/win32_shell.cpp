@@ -4,7 +4,7 @@
 
 #include <shellapi.h>
 
-#include "shared/basic_types.h"
+#include "shared/error.h"
 #include "shared/win32_handles.h"
 
 namespace kalvex {

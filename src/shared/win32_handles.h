@@ -18,33 +18,33 @@ public:
     using Type = typename Traits::Type;
 
     UniqueHandle() = default;
-    explicit UniqueHandle(Type handle) : handle_(handle) {}
-    ~UniqueHandle() { reset(); }
+    explicit UniqueHandle(Type handle) : mHandle(handle) {}
+    ~UniqueHandle() { Reset(); }
 
     UniqueHandle(const UniqueHandle&) = delete;
     UniqueHandle& operator=(const UniqueHandle&) = delete;
-    UniqueHandle(UniqueHandle&& other) noexcept : handle_(other.release()) {}
+    UniqueHandle(UniqueHandle&& other) noexcept : mHandle(other.Release()) {}
     UniqueHandle& operator=(UniqueHandle&& other) noexcept {
-        if (this != &other) reset(other.release());
+        if (this != &other) Reset(other.Release());
         return *this;
     }
 
-    Type get() const { return handle_; }
-    explicit operator bool() const { return handle_ != Traits::None(); }
+    Type Get() const { return mHandle; }
+    explicit operator bool() const { return mHandle != Traits::None(); }
 
-    Type release() {
-        Type handle = handle_;
-        handle_ = Traits::None();
+    Type Release() {
+        Type handle = mHandle;
+        mHandle = Traits::None();
         return handle;
     }
 
-    void reset(Type handle = Traits::None()) {
-        if (handle_ != Traits::None()) Traits::Close(handle_);
-        handle_ = handle;
+    void Reset(Type handle = Traits::None()) {
+        if (mHandle != Traits::None()) Traits::Close(mHandle);
+        mHandle = handle;
     }
 
 private:
-    Type handle_ = Traits::None();
+    Type mHandle = Traits::None();
 };
 
 struct FileHandleTraits {
@@ -89,7 +89,7 @@ DWORD ForEachFile(const std::string& pattern, Visit&& visit) {
     if (!find) return ::GetLastError();
     do {
         if (!visit(Utf8(found.cFileName, ::lstrlenW(found.cFileName)), found.dwFileAttributes)) return ERROR_SUCCESS;
-    } while (::FindNextFileW(find.get(), &found));
+    } while (::FindNextFileW(find.Get(), &found));
     return ::GetLastError();
 }
 

@@ -11,29 +11,29 @@ namespace {
 // it fails instead.
 class View {
 public:
-    View(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
+    View(const std::uint8_t* data, std::size_t size) : mData(data), mSize(size) {}
 
-    bool Has(std::size_t at, std::size_t count) const { return at <= size_ && size_ - at >= count; }
+    bool Has(std::size_t at, std::size_t count) const { return at <= mSize && mSize - at >= count; }
     bool U16(std::size_t at, std::uint32_t& value) const {
         if (!Has(at, 2)) return false;
-        value = data_[at] | (data_[at + 1] << 8);
+        value = mData[at] | (mData[at + 1] << 8);
         return true;
     }
     bool U32(std::size_t at, std::uint32_t& value) const {
         if (!Has(at, 4)) return false;
-        value = static_cast<std::uint32_t>(data_[at]) | (static_cast<std::uint32_t>(data_[at + 1]) << 8) |
-                (static_cast<std::uint32_t>(data_[at + 2]) << 16) | (static_cast<std::uint32_t>(data_[at + 3]) << 24);
+        value = static_cast<std::uint32_t>(mData[at]) | (static_cast<std::uint32_t>(mData[at + 1]) << 8) |
+                (static_cast<std::uint32_t>(mData[at + 2]) << 16) | (static_cast<std::uint32_t>(mData[at + 3]) << 24);
         return true;
     }
     // The part [at, at + count), or an empty view when it does not fit.
     View Sub(std::size_t at, std::size_t count) const {
-        return Has(at, count) ? View(data_ + at, count) : View(data_, 0);
+        return Has(at, count) ? View(mData + at, count) : View(mData, 0);
     }
-    std::size_t Size() const { return size_; }
+    std::size_t Size() const { return mSize; }
 
 private:
-    const std::uint8_t* data_;
-    std::size_t size_;
+    const std::uint8_t* mData;
+    std::size_t mSize;
 };
 
 constexpr std::uint32_t kPeSignature = 0x00004550;  // "PE\0\0"
@@ -186,14 +186,14 @@ std::uint32_t FileVersionApi::VersionBlockSize(const std::string& path) {
     return range ? static_cast<std::uint32_t>(range->size) : 0;
 }
 
-std::int32_t FileVersionApi::ReadVersionBlock(const std::string& path, std::vector<std::uint8_t>& block) {
+bool FileVersionApi::ReadVersionBlock(const std::string& path, std::vector<std::uint8_t>& block) {
     std::vector<std::uint8_t> bytes;
-    if (!ReadFile(path, bytes)) return 0;
+    if (!ReadFile(path, bytes)) return false;
     const auto range = FindVersionResource(bytes.data(), bytes.size());
-    if (!range) return 0;
+    if (!range) return false;
     const std::size_t count = std::min(range->size, block.size());
     std::copy_n(bytes.begin() + static_cast<std::ptrdiff_t>(range->offset), count, block.begin());
-    return 1;
+    return true;
 }
 
 }  // namespace kalvex

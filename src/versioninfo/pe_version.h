@@ -29,7 +29,7 @@ std::optional<ByteRange> FindVersionResource(const std::uint8_t* data, std::size
 class FileVersionApi final : public VersionApi {
 public:
     std::uint32_t VersionBlockSize(const std::string& path) override;
-    std::int32_t ReadVersionBlock(const std::string& path, std::vector<std::uint8_t>& block) override;
+    bool ReadVersionBlock(const std::string& path, std::vector<std::uint8_t>& block) override;
     // Without a system code page, each byte stands for itself (ISO 8859-1).
     std::string Utf8FromSystemCodePage(const std::string& text) override { return Utf8FromLatin1(text); }
 };

@@ -18,8 +18,8 @@ public:
     // at all.
     virtual std::uint32_t VersionBlockSize(const std::string& path) = 0;
     // Reads the version block into `block`, which the caller has sized and
-    // zero-filled. Non-zero on success, 0 on failure.
-    virtual std::int32_t ReadVersionBlock(const std::string& path, std::vector<std::uint8_t>& block) = 0;
+    // zero-filled; false when that fails.
+    virtual bool ReadVersionBlock(const std::string& path, std::vector<std::uint8_t>& block) = 0;
     // Single-byte text of an old (16-bit) block, which is in the system's
     // ANSI code page, as UTF-8.
     virtual std::string Utf8FromSystemCodePage(const std::string& text) = 0;

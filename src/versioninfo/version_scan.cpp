@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <exception>
 
 #include "shared/text.h"
 
@@ -74,6 +75,19 @@ VersionScan ScanVersionBlock(const Bytes& block, VersionApi& api) {
     }
     scan.hasProductVersion = scan.productVersion.find_first_not_of(' ') != std::string::npos;
     return scan;
+}
+
+std::optional<VersionScan> ReadVersionInfo(VersionApi& api, const std::string& path) {
+    try {
+        const std::uint32_t size = api.VersionBlockSize(path);
+        if (size == 0) return std::nullopt;
+        Bytes block(size, 0);
+        if (!api.ReadVersionBlock(path, block)) return std::nullopt;
+        return ScanVersionBlock(block, api);
+    } catch (const std::exception&) {
+        // The version library missing, or no memory for the block.
+        return std::nullopt;
+    }
 }
 
 }  // namespace kalvex

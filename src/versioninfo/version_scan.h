@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -44,5 +45,10 @@ struct VersionScan {
 // of either width come out as UTF-8, single-byte ones converted from the
 // system's code page through `api`.
 VersionScan ScanVersionBlock(const std::vector<std::uint8_t>& block, VersionApi& api);
+
+// The version block of the file at `path`, read through `api` and scanned.
+// Nothing when the file has no block, its size cannot be asked for, or the
+// read fails; never raises.
+std::optional<VersionScan> ReadVersionInfo(VersionApi& api, const std::string& path);
 
 }  // namespace kalvex

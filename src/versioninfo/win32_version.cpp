@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "shared/basic_types.h"
+#include "shared/error.h"
 #include "shared/win32_handles.h"
 
 namespace kalvex {
@@ -33,8 +33,8 @@ std::uint32_t Win32Version::VersionBlockSize(const std::string& path) {
     return Version().sizeOf(W(Wide(path)), &handle);
 }
 
-std::int32_t Win32Version::ReadVersionBlock(const std::string& path, std::vector<std::uint8_t>& block) {
-    return Version().read(W(Wide(path)), 0, static_cast<DWORD>(block.size()), block.data());
+bool Win32Version::ReadVersionBlock(const std::string& path, std::vector<std::uint8_t>& block) {
+    return Version().read(W(Wide(path)), 0, static_cast<DWORD>(block.size()), block.data()) != FALSE;
 }
 
 std::string Win32Version::Utf8FromSystemCodePage(const std::string& text) {

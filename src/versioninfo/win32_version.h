@@ -8,7 +8,7 @@ namespace kalvex {
 class Win32Version final : public VersionApi {
 public:
     std::uint32_t VersionBlockSize(const std::string& path) override;
-    std::int32_t ReadVersionBlock(const std::string& path, std::vector<std::uint8_t>& block) override;
+    bool ReadVersionBlock(const std::string& path, std::vector<std::uint8_t>& block) override;
     std::string Utf8FromSystemCodePage(const std::string& text) override;
 };
 

@@ -1,7 +1,6 @@
 #include "frmKalvex.h"
 
 #include <exception>
-#include <vector>
 
 #include "probes/probes.h"
 #include "registration/batch.h"
@@ -23,42 +22,42 @@ void Attempt(Step&& step) {
 }  // namespace
 
 frmKalvex::frmKalvex(Services services)
-    : controls_(services.controls),
-      toolkit_(services.toolkit),
-      files_(services.files),
-      system_(services.system),
-      shell_(services.shell),
-      version_(services.version),
-      engine_(services.modules, services.toolkit) {}
+    : mControls(services.controls),
+      mToolkit(services.toolkit),
+      mFiles(services.files),
+      mSystem(services.system),
+      mShell(services.shell),
+      mVersion(services.version),
+      mEngine(services.modules, services.toolkit) {}
 
 void frmKalvex::Form_Load() {
     Attempt([&] { mNewLine = "\r\n"; });
     Attempt([&] {
-        controls_.SetText(ControlId::lblOCXFileSpec,
+        mControls.SetText(ControlId::lblOCXFileSpec,
                           std::string(kFileSpecCaptionLine1) + "\r\n" + kFileSpecCaptionLine2);
     });
-    Attempt([&] { controls_.SetVisible(ControlId::lblPleaseVerify, false); });
-    Attempt([&] { SetButtonMode(kTrue); });
+    Attempt([&] { mControls.SetVisible(ControlId::lblPleaseVerify, false); });
+    Attempt([&] { SetButtonMode(true); });
     StartupMark("start-up: captions and mode");
-    Attempt([&] { controls_.SetListFolder(ControlId::File1, GetSystemPath()); });
+    Attempt([&] { mControls.SetListFolder(ControlId::File1, GetSystemPath(mSystem)); });
     StartupMark("start-up: file list");
 
     // When a test fails, start-up goes on inside the choice's first branch:
     // hence the defaults of `on64` and `found`.
     bool on64 = true;
-    Attempt([&] { on64 = is64() != kFalse; });
+    Attempt([&] { on64 = is64(mSystem); });
     const std::string defaultPath = std::string(on64 ? kDefaultFolder64 : kDefaultFolder32) + kDefaultComponentFile;
 
     bool found = true;
-    Attempt([&] { found = !toolkit_.Dir(defaultPath, kNormalFiles).empty(); });
-    if (found) Attempt([&] { controls_.SetText(ControlId::text1, defaultPath); });
+    Attempt([&] { found = !mToolkit.Dir(defaultPath).empty(); });
+    if (found) Attempt([&] { mControls.SetText(ControlId::text1, defaultPath); });
     StartupMark("start-up: probes");
 }
 
 void frmKalvex::Form_Unload() {
     // Components whose worker outlived its wait are released once it ended.
-    Attempt([&] { engine_.ReleaseFinishedWorkers(); });
-    toolkit_.EndProgram();
+    Attempt([&] { mEngine.ReleaseFinishedWorkers(); });
+    mToolkit.EndProgram();
 }
 
 // ---- the numbered buttons ----
@@ -66,59 +65,44 @@ void frmKalvex::Form_Unload() {
 // Writes the batch file next to the program and hands it to the shell to run
 // elevated, in the system folder's command processor. Pending events are
 // processed on the way, so a second press can run nested in here; each press
-// rebuilds and rewrites its file. A file that could not be written is not
-// launched: whatever older file of that name lies there is not ours to run
-// with administrator rights.
+// rebuilds and rewrites its file, and no file is open while events are
+// processed. A file that could not be written is not launched: whatever older
+// file of that name lies there is not ours to run with administrator rights.
 void frmKalvex::Command1_Click(std::int16_t index) {
     const std::string name = BatchFileName(index);
-    const std::string folder = toolkit_.AppPath();
-    if (AdminAnswerIsYes(shell_.IsUserAnAdmin())) toolkit_.MsgBox(AdminHint(folder, name, mNewLine));
-    const std::string text = BatchText(index, is64() != kFalse, mNewLine);
+    const std::string folder = mToolkit.AppPath();
+    if (AdminAnswerIsYes(mShell.IsUserAnAdmin())) mToolkit.MsgBox(AdminHint(folder, name, mNewLine));
+    const std::string text = BatchText(index, is64(mSystem), mNewLine);
     const std::string path = BatchFilePath(folder, name);
-    const bool written = WriteTextFile(path, text);
-    toolkit_.DoEvents();
-    toolkit_.DoEvents();
-    if (!written) return;
-    const std::string systemFolder = GetSystemPath();
-    if (systemFolder.empty()) {
-        toolkit_.MsgBox(kNoCommandProcessor);
-        return;
-    }
-    const BatchLaunch launch = CommandProcessorLaunch(systemFolder, path, LaunchParameters(toolkit_.CommandLine()));
-    shell_.Launch(kRunAsVerb, launch.program, launch.parameters, kShowNormal);
-}
 
-void frmKalvex::Savetext(const std::string& file, const std::string& buffer) { WriteTextFile(file, buffer); }
-
-// No file is open while events are processed: before the handle is taken and
-// after it is given back. A failure is reported once, here.
-bool frmKalvex::WriteTextFile(const std::string& file, const std::string& buffer) {
-    toolkit_.DoEvents();
-    toolkit_.DoEvents();
-    int fileNumber = 0;
-    bool open = false;
+    mToolkit.DoEvents();
+    mToolkit.DoEvents();
     bool written = false;
     try {
-        fileNumber = files_.FreeFile();
-        files_.OpenForOutput(fileNumber, file);
-        open = true;
-        files_.WriteText(fileNumber, buffer);
-        open = false;
-        files_.Close(fileNumber);
+        mFiles.Write(path, text);
         written = true;
     } catch (const std::exception& e) {
-        toolkit_.MsgBox(file + " " + e.what());
-        if (open) Attempt([&] { files_.Close(fileNumber); });
+        mToolkit.MsgBox(path + " " + e.what());
     }
-    toolkit_.DoEvents();
-    return written;
+    mToolkit.DoEvents();
+    mToolkit.DoEvents();
+    mToolkit.DoEvents();
+    if (!written) return;
+
+    const std::string systemFolder = GetSystemPath(mSystem);
+    if (systemFolder.empty()) {
+        mToolkit.MsgBox(kNoCommandProcessor);
+        return;
+    }
+    const BatchLaunch launch = CommandProcessorLaunch(systemFolder, path, LaunchParameters(mToolkit.CommandLine()));
+    mShell.Launch(kRunAsVerb, launch.program, launch.parameters, kShowNormal);
 }
 
 // ---- closing ----
 
-void frmKalvex::Command2_Click() { toolkit_.UnloadWindow(); }
+void frmKalvex::Command2_Click() { mToolkit.UnloadWindow(); }
 
-void frmKalvex::cmdExit_Click() { toolkit_.UnloadWindow(); }
+void frmKalvex::cmdExit_Click() { mToolkit.UnloadWindow(); }
 
 // ---- the general section's confirmation flow ----
 
@@ -129,13 +113,13 @@ bool OnlySpaces(const std::string& text) { return text.find_first_not_of(' ') ==
 // Register and Unregister share their checks: a name must be given and the
 // file must open. Both read text1 afresh and pass it on untrimmed.
 bool frmKalvex::CheckFileSpec(std::string& fileSpec) {
-    fileSpec = controls_.Text(ControlId::text1);
+    fileSpec = mControls.Text(ControlId::text1);
     if (OnlySpaces(fileSpec)) {
-        toolkit_.MsgBox(kNoPathYet);
+        mToolkit.MsgBox(kNoPathYet);
         return false;
     }
-    if (IsFileThere(fileSpec) == kFalse) {
-        toolkit_.MsgBox(kFileNotFound);
+    if (!IsFileThere(mSystem, fileSpec)) {
+        mToolkit.MsgBox(kFileNotFound);
         return false;
     }
     return true;
@@ -146,85 +130,73 @@ bool frmKalvex::CheckFileSpec(std::string& fileSpec) {
 void frmKalvex::cmdRegister_Click() {
     std::string fileSpec;
     if (!CheckFileSpec(fileSpec)) return;
-    ShowFileInfo(ComponentPath(system_, fileSpec));
-    mRegisterMode = kTrue;
-    SetButtonMode(kFalse);
+    ShowFileInfo(ComponentPath(mSystem, fileSpec));
+    mRegisterMode = true;
+    SetButtonMode(false);
 }
 
 void frmKalvex::cmdUnregister_Click() {
     std::string fileSpec;
     if (!CheckFileSpec(fileSpec)) return;
-    mRegisterMode = kFalse;
-    SetButtonMode(kFalse);
+    mRegisterMode = false;
+    SetButtonMode(false);
 }
 
 void frmKalvex::cmdProceed_Click() {
-    toolkit_.MsgBox(kProceedNotice);
-    const std::string component = ComponentPath(system_, controls_.Text(ControlId::text1));
-    if (mRegisterMode != kFalse) {
-        RegisterServer(component, "");
-        controls_.SetVisible(ControlId::lblPleaseVerify, false);
-        controls_.SetText(ControlId::lblFileInfo, "");
+    mToolkit.MsgBox(kProceedNotice);
+    const std::string component = ComponentPath(mSystem, mControls.Text(ControlId::text1));
+    if (mRegisterMode) {
+        RegisterServer(component, RegistrationAction::Register);
+        mControls.SetVisible(ControlId::lblPleaseVerify, false);
+        mControls.SetText(ControlId::lblFileInfo, "");
     } else {
-        RegisterServer(component, "u");
+        RegisterServer(component, RegistrationAction::Unregister);
     }
-    SetButtonMode(kTrue);
+    SetButtonMode(true);
 }
 
 void frmKalvex::cmdCancel_Click() {
     text1_Change();
-    SetButtonMode(kTrue);
+    SetButtonMode(true);
 }
 
-void frmKalvex::RegisterServer(const std::string& fileSpec, const std::string& command) {
-    engine_.RegisterServer(fileSpec, command, mApiResult);
+// The outcome is told in a box whatever it was; a box that cannot be shown
+// changes nothing else.
+void frmKalvex::RegisterServer(const std::string& fileSpec, RegistrationAction action) {
+    const RegistrationOutcome outcome = mEngine.RegisterServer(fileSpec, action);
+    switch (outcome.kind) {
+        case RegistrationOutcome::Kind::Completed:
+        case RegistrationOutcome::Kind::Failed: mApiResult = 0; break;
+        case RegistrationOutcome::Kind::TimedOut: mApiResult = static_cast<std::int32_t>(outcome.code); break;
+        default: break;
+    }
+    Attempt([&] { mToolkit.MsgBox(OutcomeMessage(outcome)); });
 }
 
 // ---- version information ----
 
-// Carries on after failures and never raises: a size query that cannot be
-// made leaves the size at 0, a read that cannot be made leaves mApiResult.
-// The names are replaced only after a successful read.
-VbBool frmKalvex::GetVersionInfo(const std::string& fileSpec) {
-    std::uint32_t size = 0;
-    Attempt([&] { size = version_.VersionBlockSize(fileSpec); });
-    if (size == 0) return kFalse;
-
-    std::vector<std::uint8_t> block;
-    Attempt([&] { block.assign(size, 0); });
-    if (block.size() != size) return kFalse;
-    Attempt([&] { mApiResult = version_.ReadVersionBlock(fileSpec, block); });
-    if (mApiResult.value_or(0) == 0) return kFalse;
-
-    mCompanyName.clear();
-    mProductVersion.clear();
-    VersionScan scan;
-    Attempt([&] { scan = ScanVersionBlock(block, version_); });
-    mCompanyName = scan.companyName;
-    mProductVersion = scan.productVersion;
-    return ToVb(scan.hasProductVersion);
+std::string frmKalvex::GetVersionInfo(const std::string& fileSpec) {
+    const std::optional<VersionScan> info = ReadVersionInfo(mVersion, fileSpec);
+    if (!info || !info->hasProductVersion) return std::string();
+    return "Company Name:  " + info->companyName + "\r\n" + "Product Version:  " + info->productVersion;
 }
 
 void frmKalvex::ShowFileInfo(const std::string& fileSpec) {
-    if (GetVersionInfo(fileSpec) != kFalse) {
-        controls_.SetVisible(ControlId::lblPleaseVerify, true);
-        controls_.SetText(ControlId::lblFileInfo,
-                          "Company Name:  " + mCompanyName + "\r\n" + "Product Version:  " + mProductVersion);
-    } else {
-        controls_.SetVisible(ControlId::lblPleaseVerify, false);
-        controls_.SetText(ControlId::lblFileInfo, "(No Product Version available for this file)");
-    }
+    const std::string info = GetVersionInfo(fileSpec);
+    mControls.SetVisible(ControlId::lblPleaseVerify, !info.empty());
+    mControls.SetText(ControlId::lblFileInfo, info.empty() ? kNoVersion : info);
 }
 
 void frmKalvex::text1_Change() {
-    controls_.SetVisible(ControlId::lblPleaseVerify, false);
-    controls_.SetText(ControlId::lblFileInfo, "");
+    mControls.SetVisible(ControlId::lblPleaseVerify, false);
+    mControls.SetText(ControlId::lblFileInfo, "");
 }
 
-void frmKalvex::File1_MouseDown(int /*button*/, int /*shift*/, float /*x*/, float /*y*/) {
-    const std::string folder = controls_.ListFolder(ControlId::File1);
-    const std::string name = controls_.ListItem(ControlId::File1, controls_.ListIndex(ControlId::File1));
-    controls_.SetText(ControlId::text1, folder + "\\" + name);
+// A press on the list, with any button, names its current entry in text1.
+void frmKalvex::File1_MouseDown() {
+    const std::string folder = mControls.ListFolder(ControlId::File1);
+    const std::string name = mControls.ListItem(ControlId::File1, mControls.ListIndex(ControlId::File1));
+    mControls.SetText(ControlId::text1, folder + "\\" + name);
 }
 
 bool frmKalvex::Click(ControlId id) {
@@ -241,20 +213,13 @@ bool frmKalvex::Click(ControlId id) {
     }
 }
 
-VbBool frmKalvex::is64() { return Is64(system_); }
-
-std::string frmKalvex::GetSystemPath() { return SystemPath(system_); }
-
-VbBool frmKalvex::IsFileThere(const std::string& inFileSpec) { return FileIsThere(system_, inFileSpec); }
-
-void frmKalvex::SetButtonMode(VbBool flag) {
-    const bool normal = flag != kFalse;
-    controls_.SetVisible(ControlId::cmdRegister, normal);
-    controls_.SetVisible(ControlId::cmdUnregister, normal);
-    controls_.SetVisible(ControlId::cmdExit, normal);
-    controls_.SetVisible(ControlId::cmdProceed, !normal);
-    controls_.SetVisible(ControlId::cmdCancel, !normal);
-    controls_.SetLocked(ControlId::text1, !normal);
+void frmKalvex::SetButtonMode(bool normal) {
+    mControls.SetVisible(ControlId::cmdRegister, normal);
+    mControls.SetVisible(ControlId::cmdUnregister, normal);
+    mControls.SetVisible(ControlId::cmdExit, normal);
+    mControls.SetVisible(ControlId::cmdProceed, !normal);
+    mControls.SetVisible(ControlId::cmdCancel, !normal);
+    mControls.SetLocked(ControlId::text1, !normal);
 }
 
 }  // namespace kalvex

@@ -1,6 +1,6 @@
-// The main window's behaviour: its state, its event handlers and its public
-// operations. It sees the controls, the toolkit services and the system only
-// through the narrow interfaces it is given.
+// The main window's behaviour: its state and its event handlers. It sees the
+// controls, the toolkit services and the system only through the narrow
+// interfaces it is given.
 #pragma once
 
 #include <cstdint>
@@ -12,7 +12,6 @@
 #include "registration/engine.h"
 #include "registration/module_api.h"
 #include "registration/shell_api.h"
-#include "shared/basic_types.h"
 #include "toolkit.h"
 #include "versioninfo/version_api.h"
 
@@ -39,6 +38,7 @@ constexpr const char* kDefaultComponentFile = "\\mscomctl.ocx";
 constexpr const char* kNoPathYet = "No path and filename yet";
 constexpr const char* kFileNotFound = "File not found";
 constexpr const char* kProceedNotice = "WWW";
+constexpr const char* kNoVersion = "(No Product Version available for this file)";
 
 // The numbered buttons' launch, when the system folder cannot be told.
 constexpr const char* kNoCommandProcessor = "The command processor was not found; the batch file was not started.";
@@ -58,55 +58,37 @@ public:
     void cmdProceed_Click();
     void cmdCancel_Click();
     void text1_Change();
-    void File1_MouseDown(int button, int shift, float x, float y);
+    void File1_MouseDown();
 
     // Routes a click on a button to its handler; false for any other id.
     bool Click(ControlId id);
 
-    // Public operations.
-    VbBool is64();
-    std::string GetSystemPath();
-    VbBool IsFileThere(const std::string& inFileSpec);
-    // Writes `buffer` to `file` as one text item. A failure is reported in a
-    // message box (the path, a space, the system's description).
-    void Savetext(const std::string& file, const std::string& buffer);
-
-    // True: normal mode (Register, Unregister, Exit; text1 editable).
-    // False: confirmation mode (Proceed, Cancel; text1 locked).
-    void SetButtonMode(VbBool flag);
-
-    // The window's own procedures, open to the tests.
-    VbBool GetVersionInfo(const std::string& fileSpec);
-    void ShowFileInfo(const std::string& fileSpec);
-    void RegisterServer(const std::string& fileSpec, const std::string& command);
-
-    // Window state, for the adapter and the tests.
-    const std::string& NewLine() const { return mNewLine; }
-    const std::string& CompanyName() const { return mCompanyName; }
-    const std::string& ProductVersion() const { return mProductVersion; }
-    VbBool RegisterMode() const { return mRegisterMode; }
-    const std::optional<std::int32_t>& ApiResult() const { return mApiResult; }
-
 private:
-    // Savetext's work; true when the file was written.
-    bool WriteTextFile(const std::string& file, const std::string& buffer);
+    // Normal mode (Register, Unregister, Exit; text1 editable), or
+    // confirmation mode (Proceed, Cancel; text1 locked).
+    void SetButtonMode(bool normal);
     // The checks that Register and Unregister share; fills `fileSpec` with
     // text1's content, untrimmed. False after a message.
     bool CheckFileSpec(std::string& fileSpec);
+    // The version label's text for the file, "" when it shows no product
+    // version.
+    std::string GetVersionInfo(const std::string& fileSpec);
+    void ShowFileInfo(const std::string& fileSpec);
+    void RegisterServer(const std::string& fileSpec, RegistrationAction action);
 
-    Controls& controls_;
-    Toolkit& toolkit_;
-    FileLayer& files_;
-    SystemApi& system_;
-    ShellApi& shell_;
-    VersionApi& version_;
-    RegistrationEngine engine_;
+    Controls& mControls;
+    Toolkit& mToolkit;
+    FileLayer& mFiles;
+    SystemApi& mSystem;
+    ShellApi& mShell;
+    VersionApi& mVersion;
+    RegistrationEngine mEngine;
 
     std::string mNewLine;
-    std::string mCompanyName;
-    std::string mProductVersion;
-    VbBool mRegisterMode = kFalse;
-    std::optional<std::int32_t> mApiResult;  // empty until a writer stores a result
+    bool mRegisterMode = false;  // the pending confirmation is a registration
+    // What the last wait for a worker answered: 0 when the worker ended in
+    // time. Empty until a registration got that far.
+    std::optional<std::int32_t> mApiResult;
 };
 
 }  // namespace kalvex

@@ -32,42 +32,36 @@ public:
     virtual std::string ListItem(ControlId id, int index) = 0;
 };
 
-// File attribute mask of the file search: 0 asks for ordinary files only.
-constexpr int kNormalFiles = 0;
-
-// The toolkit's run-time services. The message box and the mouse pointer
-// are those the registration engine uses too.
+// The toolkit's run-time services. The mouse pointer is the one the
+// registration engine uses too.
 class Toolkit : public EngineUi {
 public:
+    // Modal box with the text, an OK button, no icon, "Kalvex" as caption.
+    virtual void MsgBox(const std::string& text) = 0;
     // Lets the window handle the events already waiting, then returns.
     virtual void DoEvents() = 0;
     // Folder of the program's executable; ends in "\" only at a drive root.
     virtual std::string AppPath() = 0;
     // The command-line text after the program's name, "" when there is none.
     virtual std::string CommandLine() = 0;
-    // Name of the first file matching `path` with the attribute mask, or "".
-    virtual std::string Dir(const std::string& path, int attributes) = 0;
+    // Name of the first ordinary file (not hidden, not a system file, not a
+    // folder) matching `path`, or "".
+    virtual std::string Dir(const std::string& path) = 0;
     // Raises the window's unload notification.
     virtual void UnloadWindow() = 0;
     // Stops the program at once with exit code 0; does not return.
     virtual void EndProgram() = 0;
 };
 
-// The toolkit's file layer: numbered file handles from one pool. Every
-// failure raises kalvex::Error with the platform's description of it.
+// The toolkit's file layer.
 class FileLayer {
 public:
     virtual ~FileLayer() = default;
 
-    // A file number that is free now.
-    virtual int FreeFile() = 0;
-    // Opens `path` for output under `fileNumber`: a missing file is created,
-    // an existing one is emptied. Bytes are written as given (binary).
-    virtual void OpenForOutput(int fileNumber, const std::string& path) = 0;
-    // Writes one text item, converted to single-byte text, as it stands.
-    virtual void WriteText(int fileNumber, const std::string& text) = 0;
-    // Closes the file and gives its number back to the pool.
-    virtual void Close(int fileNumber) = 0;
+    // Writes `bytes` as the whole content of the file at `path`, creating it
+    // or emptying an existing one. Raises kalvex::Error with the platform's
+    // description of a failure.
+    virtual void Write(const std::string& path, const std::string& bytes) = 0;
 };
 
 }  // namespace kalvex

@@ -1,6 +1,6 @@
 #include "win32_controls.h"
 
-#include "shared/basic_types.h"
+#include "shared/error.h"
 #include "shared/win32_handles.h"
 
 namespace kalvex {
@@ -47,11 +47,11 @@ bool Win32Controls::Create(HINSTANCE instance, int dpi, FontCache& fonts) {
         const auto menu = reinterpret_cast<HMENU>(static_cast<INT_PTR>(ToInt(spec.id)));
         HWND child =
             ::CreateWindowExW(kind.exStyle, kind.className, W(Wide(spec.caption)), kind.style, twips(spec.left),
-                              twips(spec.top), twips(spec.width), twips(spec.height), window_, menu, instance, nullptr);
+                              twips(spec.top), twips(spec.width), twips(spec.height), mWindow, menu, instance, nullptr);
         if (child == nullptr) return false;
         ::SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(fonts.For(spec.font, dpi)), FALSE);
         if (spec.kind == ControlKind::TextBox) ::SendMessageW(child, EM_LIMITTEXT, 0, 0);
-        if (spec.kind == ControlKind::FileList) fileList_.Attach(child);
+        if (spec.kind == ControlKind::FileList) mFileList.Attach(child);
     }
     return true;
 }
@@ -82,19 +82,19 @@ void Win32Controls::DrawColouredButton(const DRAWITEMSTRUCT& item) {
 }
 
 HWND Win32Controls::Find(ControlId id) const {
-    HWND control = ::GetDlgItem(window_, ToInt(id));
+    HWND control = ::GetDlgItem(mWindow, ToInt(id));
     if (control == nullptr) throw Error("Control not found");
     return control;
 }
 
 FileListBox& Win32Controls::List(ControlId id) {
     if (id != ControlId::File1) throw Error("Control not found");
-    return fileList_;
+    return mFileList;
 }
 
 void Win32Controls::SetVisible(ControlId id, bool visible) {
     HWND control = Find(id);
-    keys_.Showing(control, visible);
+    mKeys.Showing(control, visible);
     ::ShowWindow(control, visible ? SW_SHOWNA : SW_HIDE);
 }
 

@@ -14,7 +14,7 @@ namespace kalvex {
 
 class Win32Controls final : public Controls {
 public:
-    Win32Controls(HWND window, DialogKeys& keys) : window_(window), keys_(keys) {}
+    Win32Controls(HWND window, DialogKeys& keys) : mWindow(window), mKeys(keys) {}
 
     // Creates every control of the table at `dpi`. False on failure.
     bool Create(HINSTANCE instance, int dpi, FontCache& fonts);
@@ -36,9 +36,9 @@ private:
     HWND Find(ControlId id) const;
     FileListBox& List(ControlId id);
 
-    HWND window_;
-    DialogKeys& keys_;
-    FileListBox fileList_;
+    HWND mWindow;
+    DialogKeys& mKeys;
+    FileListBox mFileList;
 };
 
 }  // namespace kalvex

@@ -18,14 +18,14 @@ bool IsButton(const ControlSpec* spec) {
 }  // namespace
 
 void DialogKeys::Attach(HWND window, HWND firstFocus) {
-    window_ = window;
-    savedFocus_ = firstFocus;
+    mWindow = window;
+    mSavedFocus = firstFocus;
 }
 
 LRESULT DialogKeys::DefaultButtonId() const {
     // Enter presses the focused button; elsewhere it does nothing.
     HWND focus = ::GetFocus();
-    if (focus == nullptr || ::GetParent(focus) != window_) return 0;
+    if (focus == nullptr || ::GetParent(focus) != mWindow) return 0;
     const ControlSpec* spec = FindControl(::GetDlgCtrlID(focus));
     return IsButton(spec) ? MAKELRESULT(ToInt(spec->id), DC_HASDEFID) : 0;
 }
@@ -35,10 +35,10 @@ bool DialogKeys::OnActivate(WPARAM wParam) {
     // hidden or disabled control never gets the focus back.
     if (LOWORD(wParam) == WA_INACTIVE) {
         HWND focus = ::GetFocus();
-        if (focus != nullptr && ::IsChild(window_, focus)) savedFocus_ = focus;
+        if (focus != nullptr && ::IsChild(mWindow, focus)) mSavedFocus = focus;
         return false;
     }
-    HWND target = CanHoldFocus(savedFocus_) ? savedFocus_ : ::GetNextDlgTabItem(window_, nullptr, FALSE);
+    HWND target = CanHoldFocus(mSavedFocus) ? mSavedFocus : ::GetNextDlgTabItem(mWindow, nullptr, FALSE);
     if (!CanHoldFocus(target)) return false;
     ::SetFocus(target);
     return true;
@@ -47,14 +47,14 @@ bool DialogKeys::OnActivate(WPARAM wParam) {
 void DialogKeys::Showing(HWND control, bool visible) {
     if (visible) return;
     // A hidden control must not keep the focus.
-    if (::GetFocus() == control) ::PostMessageW(window_, kMoveFocusOn, reinterpret_cast<WPARAM>(control), 0);
-    if (savedFocus_ == control) savedFocus_ = nullptr;
+    if (::GetFocus() == control) ::PostMessageW(mWindow, kMoveFocusOn, reinterpret_cast<WPARAM>(control), 0);
+    if (mSavedFocus == control) mSavedFocus = nullptr;
 }
 
 void DialogKeys::MoveFocusOn(HWND hidden) const {
     HWND focus = ::GetFocus();
-    if (focus == nullptr || focus == window_ || (::IsChild(window_, focus) && !CanHoldFocus(focus))) {
-        HWND next = ::GetNextDlgTabItem(window_, hidden, FALSE);
+    if (focus == nullptr || focus == mWindow || (::IsChild(mWindow, focus) && !CanHoldFocus(focus))) {
+        HWND next = ::GetNextDlgTabItem(mWindow, hidden, FALSE);
         if (CanHoldFocus(next)) ::SetFocus(next);
     }
 }

@@ -28,8 +28,8 @@ public:
     void MoveFocusOn(HWND hidden) const;
 
 private:
-    HWND window_ = nullptr;
-    HWND savedFocus_ = nullptr;
+    HWND mWindow = nullptr;
+    HWND mSavedFocus = nullptr;
 };
 
 }  // namespace kalvex

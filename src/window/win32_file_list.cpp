@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "layout.h"
-#include "shared/basic_types.h"
+#include "shared/error.h"
 #include "shared/win32_handles.h"
 #include "toolkit_text.h"
 
@@ -11,47 +11,36 @@ namespace kalvex {
 
 namespace {
 
-int PressedButton(UINT message) {
+bool IsButtonPress(UINT message) {
     switch (message) {
         case WM_LBUTTONDOWN:
-        case WM_LBUTTONDBLCLK: return 1;
+        case WM_LBUTTONDBLCLK:
         case WM_RBUTTONDOWN:
-        case WM_RBUTTONDBLCLK: return 2;
+        case WM_RBUTTONDBLCLK:
         case WM_MBUTTONDOWN:
-        case WM_MBUTTONDBLCLK: return 4;
+        case WM_MBUTTONDBLCLK:
         case WM_XBUTTONDOWN:
-        case WM_XBUTTONDBLCLK: return 8;
-        default: return 0;
+        case WM_XBUTTONDBLCLK: return true;
+        default: return false;
     }
-}
-
-int ModifierKeys(WPARAM wParam) {
-    int shift = 0;
-    if (wParam & MK_SHIFT) shift |= 1;
-    if (wParam & MK_CONTROL) shift |= 2;
-    if (::GetKeyState(VK_MENU) < 0) shift |= 4;
-    return shift;
 }
 
 }  // namespace
 
 void FileListBox::Attach(HWND list) {
-    list_ = list;
+    mList = list;
     ::SetWindowLongPtrW(list, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    defaultProc_ =
+    mDefaultProc =
         reinterpret_cast<WNDPROC>(::SetWindowLongPtrW(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Proc)));
 }
 
 LRESULT CALLBACK FileListBox::Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     const auto* self = reinterpret_cast<FileListBox*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (self == nullptr || self->defaultProc_ == nullptr) return ::DefWindowProcW(hwnd, message, wParam, lParam);
+    if (self == nullptr || self->mDefaultProc == nullptr) return ::DefWindowProcW(hwnd, message, wParam, lParam);
     // The list handles the press first, so a left press has made the entry
     // under the pointer current before the window hears of it.
-    const LRESULT result = ::CallWindowProcW(self->defaultProc_, hwnd, message, wParam, lParam);
-    if (const int button = PressedButton(message)) {
-        ::SendMessageW(::GetParent(hwnd), kFileListPressed, static_cast<WPARAM>(button | ModifierKeys(wParam) << 8),
-                       lParam);
-    }
+    const LRESULT result = ::CallWindowProcW(self->mDefaultProc, hwnd, message, wParam, lParam);
+    if (IsButtonPress(message)) ::SendMessageW(::GetParent(hwnd), kFileListPressed, 0, 0);
     return result;
 }
 
@@ -80,27 +69,27 @@ void FileListBox::SetFolder(const std::string& folder) {
     // like a missing one: the list keeps what it shows.
     if (ended != ERROR_NO_MORE_FILES && ended != ERROR_FILE_NOT_FOUND) throw Error(SystemErrorText(ended));
 
-    ::SendMessageW(list_, WM_SETREDRAW, FALSE, 0);
-    ::SendMessageW(list_, LB_RESETCONTENT, 0, 0);
+    ::SendMessageW(mList, WM_SETREDRAW, FALSE, 0);
+    ::SendMessageW(mList, LB_RESETCONTENT, 0, 0);
     for (const std::string& name : names) {
-        ::SendMessageW(list_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(W(Wide(name))));
+        ::SendMessageW(mList, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(W(Wide(name))));
     }
-    ::SendMessageW(list_, WM_SETREDRAW, TRUE, 0);
-    ::InvalidateRect(list_, nullptr, TRUE);
-    folder_ = path;
+    ::SendMessageW(mList, WM_SETREDRAW, TRUE, 0);
+    ::InvalidateRect(mList, nullptr, TRUE);
+    mFolder = path;
 }
 
 int FileListBox::Index() const {
-    const LRESULT index = ::SendMessageW(list_, LB_GETCURSEL, 0, 0);
+    const LRESULT index = ::SendMessageW(mList, LB_GETCURSEL, 0, 0);
     return index == LB_ERR ? -1 : static_cast<int>(index);
 }
 
 std::string FileListBox::Item(int index) const {
-    const LRESULT length = ::SendMessageW(list_, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
+    const LRESULT length = ::SendMessageW(mList, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
     if (index < 0 || length == LB_ERR || length <= 0) return std::string();
     std::u16string text(static_cast<size_t>(length) + 1, u'\0');
     const LRESULT copied =
-        ::SendMessageW(list_, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(W(text)));
+        ::SendMessageW(mList, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(W(text)));
     return copied == LB_ERR ? std::string() : Utf8(text.substr(0, static_cast<size_t>(copied)));
 }
 

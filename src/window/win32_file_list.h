@@ -8,10 +8,9 @@
 
 namespace kalvex {
 
-// Sent to the list's parent after the list has handled a mouse-button press:
-// wParam holds the button (1 left, 2 right, 4 middle, 8 extra) in its low
-// byte and the modifier keys (1 Shift, 2 Ctrl, 4 Alt) in the next; lParam is
-// the press's position in the list, in pixels.
+// Sent to the list's parent after the list has handled a mouse-button press
+// (any button), so that a left press has made the entry under the pointer
+// current by then.
 constexpr UINT kFileListPressed = WM_APP + 2;
 
 class FileListBox {
@@ -23,7 +22,7 @@ public:
     // pattern. Raises kalvex::Error when the folder cannot be listed; the
     // list then keeps what it shows.
     void SetFolder(const std::string& folder);
-    const std::string& Folder() const { return folder_; }
+    const std::string& Folder() const { return mFolder; }
     // The current entry's index, -1 for none.
     int Index() const;
     // The name at `index`, "" where there is none.
@@ -32,9 +31,9 @@ public:
 private:
     static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
-    HWND list_ = nullptr;
-    WNDPROC defaultProc_ = nullptr;
-    std::string folder_;
+    HWND mList = nullptr;
+    WNDPROC mDefaultProc = nullptr;
+    std::string mFolder;
 };
 
 }  // namespace kalvex

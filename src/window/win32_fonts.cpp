@@ -33,11 +33,11 @@ std::string ChooseFace(const char* wanted) {
 
 HFONT FontCache::For(const FontSpec& spec, int dpi) {
     const std::string face = spec.face != nullptr ? spec.face : "";
-    for (const Cached& cached : cache_) {
+    for (const Cached& cached : mCache) {
         if (cached.face == face && cached.weight == spec.weight && cached.size == spec.size) return cached.font;
     }
     const HFONT font = spec.face == nullptr ? CreateDefaultFont() : CreateLayoutFont(spec, dpi);
-    cache_.push_back(Cached{face, spec.weight, spec.size, font});
+    mCache.push_back(Cached{face, spec.weight, spec.size, font});
     return font;
 }
 
@@ -52,7 +52,7 @@ HFONT FontCache::CreateDefaultFont() {
     }
     HFONT font = ok ? ::CreateFontIndirectW(&metrics.lfMessageFont) : nullptr;
     if (font == nullptr) return static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
-    owned_.emplace_back(font);
+    mOwned.emplace_back(font);
     return font;
 }
 
@@ -71,7 +71,7 @@ HFONT FontCache::CreateLayoutFont(const FontSpec& spec, int dpi) {
     ::lstrcpynW(lf.lfFaceName, W(Wide(ChooseFace(spec.face))), LF_FACESIZE);
     HFONT font = ::CreateFontIndirectW(&lf);
     if (font == nullptr) return For(FontSpec{nullptr, 400, 0}, dpi);
-    owned_.emplace_back(font);
+    mOwned.emplace_back(font);
     return font;
 }
 

@@ -29,8 +29,8 @@ private:
         int size;
         HFONT font;
     };
-    std::vector<Cached> cache_;
-    std::vector<UniqueGdiObject> owned_;
+    std::vector<Cached> mCache;
+    std::vector<UniqueGdiObject> mOwned;
 };
 
 }  // namespace kalvex

@@ -3,12 +3,19 @@
 namespace kalvex {
 
 bool Win32Program::Start(int showCommand) {
-    if (!window_.Create()) return false;
-    form_.emplace(Services{window_.controls(), window_.toolkit(), files_, system_, shell_, modules_, version_});
-    window_.Attach(&*form_);
-    form_->Form_Load();
-    window_.Show(showCommand);
+    if (!mWindow.Create()) return false;
+    mForm.emplace(
+        Services{mWindow.ControlServices(), mWindow.ToolkitServices(), mFiles, mSystem, mShell, mModules, mVersion});
+    mWindow.Attach(&*mForm);
+    mForm->Form_Load();
+    mWindow.Show(showCommand);
     return true;
+}
+
+int Win32Program::Run() {
+    MSG msg;
+    while (::GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchDialogMessage(mWindow.Handle(), msg);
+    return 0;
 }
 
 }  // namespace kalvex

@@ -19,24 +19,24 @@ namespace kalvex {
 
 class Win32Program final {
 public:
-    explicit Win32Program(HINSTANCE instance) : window_(instance) {}
+    explicit Win32Program(HINSTANCE instance) : mWindow(instance) {}
 
     // Creates the window, runs the form's start-up and shows the window as
     // `showCommand` asks. False when the window could not be created.
     bool Start(int showCommand);
     // The message loop; returns the exit code.
-    int Run() { return window_.Run(); }
+    int Run();
 
 private:
     // Declared before the form, so they outlive it: its engine may still
     // release components as it goes.
-    Win32System system_;
-    Win32Files files_;
-    Win32Shell shell_;
-    Win32Modules modules_;
-    Win32Version version_;
-    Win32Window window_;
-    std::optional<frmKalvex> form_;
+    Win32System mSystem;
+    Win32Files mFiles;
+    Win32Shell mShell;
+    Win32Modules mModules;
+    Win32Version mVersion;
+    Win32Window mWindow;
+    std::optional<frmKalvex> mForm;
 };
 
 }  // namespace kalvex

@@ -1,7 +1,7 @@
 #include "win32_toolkit.h"
 
 #include "layout.h"
-#include "shared/basic_types.h"
+#include "shared/error.h"
 #include "shared/win32_handles.h"
 #include "toolkit_text.h"
 
@@ -16,17 +16,17 @@ bool DispatchDialogMessage(HWND window, MSG& msg) {
     return true;
 }
 
-void Win32Toolkit::MsgBox(const std::string& text) { ::MessageBoxW(window_, W(Wide(text)), W(Wide(kTitle)), MB_OK); }
+void Win32Toolkit::MsgBox(const std::string& text) { ::MessageBoxW(mWindow, W(Wide(text)), W(Wide(kTitle)), MB_OK); }
 
 void Win32Toolkit::SetMousePointer(int pointer) {
-    pointer_ = pointer;
+    mPointer = pointer;
     ::SetCursor(::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(pointer == kPointerHourglass ? IDC_WAIT : IDC_ARROW)));
 }
 
 void Win32Toolkit::DoEvents() {
     MSG msg;
     while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (!DispatchDialogMessage(window_, msg)) {
+        if (!DispatchDialogMessage(mWindow, msg)) {
             // Leave it for the main loop.
             ::PostQuitMessage(static_cast<int>(msg.wParam));
             break;
@@ -53,14 +53,10 @@ std::string Win32Toolkit::CommandLine() {
     return ArgumentsOfCommandLine(line != nullptr ? Utf8(line, ::lstrlenW(line)) : std::string());
 }
 
-std::string Win32Toolkit::Dir(const std::string& path, int attributes) {
+std::string Win32Toolkit::Dir(const std::string& path) {
     if (path.empty()) return std::string();
     if (path.find('\0') != std::string::npos) throw Error("Bad file name or number");
-    // Mask bits as the toolkit defines them: 2 hidden, 4 system, 16 folder.
-    DWORD excluded = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY;
-    if (attributes & 2) excluded &= ~static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN);
-    if (attributes & 4) excluded &= ~static_cast<DWORD>(FILE_ATTRIBUTE_SYSTEM);
-    if (attributes & 16) excluded &= ~static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY);
+    const DWORD excluded = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY;
     std::string name;
     const DWORD ended = ForEachFile(path, [&](const std::string& candidate, DWORD found) {
         if (candidate == "." || candidate == ".." || (found & excluded) != 0) return true;
@@ -74,7 +70,7 @@ std::string Win32Toolkit::Dir(const std::string& path, int attributes) {
     throw Error(SystemErrorText(ended));
 }
 
-void Win32Toolkit::UnloadWindow() { ::SendMessageW(window_, WM_CLOSE, 0, 0); }
+void Win32Toolkit::UnloadWindow() { ::SendMessageW(mWindow, WM_CLOSE, 0, 0); }
 
 void Win32Toolkit::EndProgram() { ::ExitProcess(0); }
 

@@ -16,22 +16,22 @@ bool DispatchDialogMessage(HWND window, MSG& msg);
 
 class Win32Toolkit final : public Toolkit {
 public:
-    void Attach(HWND window) { window_ = window; }
+    void Attach(HWND window) { mWindow = window; }
     // The pointer the window shows over itself.
-    int Pointer() const { return pointer_; }
+    int Pointer() const { return mPointer; }
 
     void MsgBox(const std::string& text) override;
     void SetMousePointer(int pointer) override;
     void DoEvents() override;
     std::string AppPath() override;
     std::string CommandLine() override;
-    std::string Dir(const std::string& path, int attributes) override;
+    std::string Dir(const std::string& path) override;
     void UnloadWindow() override;
     void EndProgram() override;
 
 private:
-    HWND window_ = nullptr;
-    int pointer_ = kPointerDefault;
+    HWND mWindow = nullptr;
+    int mPointer = kPointerDefault;
 };
 
 }  // namespace kalvex

@@ -20,7 +20,7 @@ bool IsMaximizeCommand(int showCommand) { return showCommand == SW_MAXIMIZE || s
 }  // namespace
 
 Win32Window::~Win32Window() {
-    if (hwnd_ != nullptr) ::DestroyWindow(hwnd_);
+    if (mHwnd != nullptr) ::DestroyWindow(mHwnd);
 }
 
 template <typename Handler>
@@ -28,19 +28,19 @@ void Win32Window::Guarded(Handler&& handler) {
     try {
         handler();
     } catch (const std::exception& e) {
-        ::MessageBoxW(hwnd_, W(Wide(std::string("Unexpected error:\r\n\r\n") + e.what())), W(Wide(kTitle)), MB_OK);
+        ::MessageBoxW(mHwnd, W(Wide(std::string("Unexpected error:\r\n\r\n") + e.what())), W(Wide(kTitle)), MB_OK);
     } catch (...) {
-        ::MessageBoxW(hwnd_, L"Unexpected error.", W(Wide(kTitle)), MB_OK);
+        ::MessageBoxW(mHwnd, L"Unexpected error.", W(Wide(kTitle)), MB_OK);
     }
 }
 
 bool Win32Window::Create() {
     if (!CreateFrame()) return false;
-    controls_ = std::make_unique<Win32Controls>(hwnd_, keys_);
-    if (!controls_->Create(instance_, dpi_, fonts_)) return false;
+    mControls = std::make_unique<Win32Controls>(mHwnd, mKeys);
+    if (!mControls->Create(mInstance, mDpi, mFonts)) return false;
     StartupMark("controls");
-    keys_.Attach(hwnd_, ::GetDlgItem(hwnd_, ToInt(ControlId::text1)));
-    toolkit_.Attach(hwnd_);
+    mKeys.Attach(mHwnd, ::GetDlgItem(mHwnd, ToInt(ControlId::text1)));
+    mToolkit.Attach(mHwnd);
     // The file list stays empty until start-up points it at its folder.
     return true;
 }
@@ -52,9 +52,9 @@ bool Win32Window::CreateFrame() {
     WNDCLASSEXW wc = {};
     wc.cbSize = sizeof(wc);
     wc.lpfnWndProc = &Win32Window::WindowProc;
-    wc.hInstance = instance_;
-    wc.hIcon = ::LoadIconW(instance_, MAKEINTRESOURCEW(1));
-    wc.hIconSm = static_cast<HICON>(::LoadImageW(instance_, MAKEINTRESOURCEW(1), IMAGE_ICON,
+    wc.hInstance = mInstance;
+    wc.hIcon = ::LoadIconW(mInstance, MAKEINTRESOURCEW(1));
+    wc.hIconSm = static_cast<HICON>(::LoadImageW(mInstance, MAKEINTRESOURCEW(1), IMAGE_ICON,
                                                  ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON), 0));
     wc.hCursor = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
@@ -63,47 +63,41 @@ bool Win32Window::CreateFrame() {
     StartupMark("window class and icons");
 
     if (HDC screen = ::GetDC(nullptr)) {
-        dpi_ = ::GetDeviceCaps(screen, LOGPIXELSY);
+        mDpi = ::GetDeviceCaps(screen, LOGPIXELSY);
         ::ReleaseDC(nullptr, screen);
     }
-    if (dpi_ <= 0) dpi_ = 96;
+    if (mDpi <= 0) mDpi = 96;
 
-    const int wantWidth = ::MulDiv(kClientWidthTwips, dpi_, 1440);
-    const int wantHeight = ::MulDiv(kClientHeightTwips, dpi_, 1440);
+    const int wantWidth = ::MulDiv(kClientWidthTwips, mDpi, 1440);
+    const int wantHeight = ::MulDiv(kClientHeightTwips, mDpi, 1440);
     RECT frame = {0, 0, wantWidth, wantHeight};
     ::AdjustWindowRectEx(&frame, kWindowStyle, FALSE, kWindowExStyle);
-    hwnd_ = ::CreateWindowExW(kWindowExStyle, W(className), W(Wide(kTitle)), kWindowStyle, CW_USEDEFAULT, CW_USEDEFAULT,
-                              frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, instance_, this);
-    if (hwnd_ == nullptr) return false;
+    mHwnd = ::CreateWindowExW(kWindowExStyle, W(className), W(Wide(kTitle)), kWindowStyle, CW_USEDEFAULT, CW_USEDEFAULT,
+                              frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, mInstance, this);
+    if (mHwnd == nullptr) return false;
     StartupMark("main window");
 
     // The window manager may have adjusted the frame: make the client area exact.
     RECT client;
-    ::GetClientRect(hwnd_, &client);
+    ::GetClientRect(mHwnd, &client);
     RECT outer;
-    ::GetWindowRect(hwnd_, &outer);
+    ::GetWindowRect(mHwnd, &outer);
     const SIZE frameSize = {outer.right - outer.left + wantWidth - client.right,
                             outer.bottom - outer.top + wantHeight - client.bottom};
     if (client.right != wantWidth || client.bottom != wantHeight) {
-        ::SetWindowPos(hwnd_, nullptr, 0, 0, frameSize.cx, frameSize.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        ::SetWindowPos(mHwnd, nullptr, 0, 0, frameSize.cx, frameSize.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
     // From now on the frame keeps this size, whatever asks for another.
-    frameSize_ = frameSize;
+    mFrameSize = frameSize;
     StartupMark("frame at its one size");
     return true;
 }
 
 void Win32Window::Show(int showCommand) {
     // The window has one size: a request to start maximized shows it as it is.
-    ::ShowWindow(hwnd_, IsMaximizeCommand(showCommand) ? SW_SHOWNORMAL : showCommand);
-    ::UpdateWindow(hwnd_);
-    ::SetFocus(::GetDlgItem(hwnd_, ToInt(ControlId::text1)));
-}
-
-int Win32Window::Run() {
-    MSG msg;
-    while (::GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchDialogMessage(hwnd_, msg);
-    return 0;
+    ::ShowWindow(mHwnd, IsMaximizeCommand(showCommand) ? SW_SHOWNORMAL : showCommand);
+    ::UpdateWindow(mHwnd);
+    ::SetFocus(::GetDlgItem(mHwnd, ToInt(ControlId::text1)));
 }
 
 LRESULT CALLBACK Win32Window::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -111,7 +105,7 @@ LRESULT CALLBACK Win32Window::WindowProc(HWND hwnd, UINT message, WPARAM wParam,
         auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
         auto* self = static_cast<Win32Window*>(create->lpCreateParams);
         ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-        self->hwnd_ = hwnd;
+        self->mHwnd = hwnd;
     }
     Win32Window* self = FromHandle(hwnd);
     if (self == nullptr) return ::DefWindowProcW(hwnd, message, wParam, lParam);
@@ -135,25 +129,27 @@ LRESULT Win32Window::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_COMMAND:
             if (lParam != 0) OnCommand(LOWORD(wParam), HIWORD(wParam));
             return 0;
-        case kFileListPressed: OnFileListPressed(wParam, lParam); return 0;
+        case kFileListPressed:
+            if (mForm != nullptr) Guarded([&] { mForm->File1_MouseDown(); });
+            return 0;
         case WM_DRAWITEM:
             Guarded([&] { Win32Controls::DrawColouredButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)); });
             return TRUE;
         case WM_GETMINMAXINFO:
-            if (frameSize_.cx > 0) {
+            if (mFrameSize.cx > 0) {
                 auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
-                info->ptMaxSize = {frameSize_.cx, frameSize_.cy};
+                info->ptMaxSize = {mFrameSize.cx, mFrameSize.cy};
                 info->ptMinTrackSize = info->ptMaxSize;
                 info->ptMaxTrackSize = info->ptMaxSize;
                 return 0;
             }
             break;
         case WM_WINDOWPOSCHANGING:
-            if (frameSize_.cx > 0) {
+            if (mFrameSize.cx > 0) {
                 auto* position = reinterpret_cast<WINDOWPOS*>(lParam);
                 if ((position->flags & SWP_NOSIZE) == 0) {
-                    position->cx = frameSize_.cx;
-                    position->cy = frameSize_.cy;
+                    position->cx = mFrameSize.cx;
+                    position->cy = mFrameSize.cy;
                 }
             }
             break;
@@ -166,54 +162,46 @@ LRESULT Win32Window::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             // Windows shows maximized whatever the first ShowWindow asks): a
             // maximized window could not be moved, so it goes back to its
             // normal place at once.
-            if (wParam == SIZE_MAXIMIZED) ::ShowWindow(hwnd_, SW_RESTORE);
+            if (wParam == SIZE_MAXIMIZED) ::ShowWindow(mHwnd, SW_RESTORE);
             return 0;
-        case DM_GETDEFID: return keys_.DefaultButtonId();
-        case kMoveFocusOn: keys_.MoveFocusOn(reinterpret_cast<HWND>(wParam)); return 0;
+        case DM_GETDEFID: return mKeys.DefaultButtonId();
+        case kMoveFocusOn: mKeys.MoveFocusOn(reinterpret_cast<HWND>(wParam)); return 0;
         case WM_ACTIVATE:
-            if (keys_.OnActivate(wParam)) return 0;
+            if (mKeys.OnActivate(wParam)) return 0;
             break;
         case WM_SETCURSOR:
-            if (toolkit_.Pointer() == kPointerHourglass) {
+            if (mToolkit.Pointer() == kPointerHourglass) {
                 ::SetCursor(::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_WAIT)));
                 return TRUE;
             }
             break;
         case WM_CLOSE:
-            if (form_ != nullptr) {
-                Guarded([&] { form_->Form_Unload(); });
+            if (mForm != nullptr) {
+                Guarded([&] { mForm->Form_Unload(); });
                 return 0;
             }
             break;
         case WM_ENDSESSION:
-            if (wParam != 0 && form_ != nullptr) Guarded([&] { form_->Form_Unload(); });
+            if (wParam != 0 && mForm != nullptr) Guarded([&] { mForm->Form_Unload(); });
             return 0;
         case WM_DESTROY: ::PostQuitMessage(0); return 0;
         default: break;
     }
-    return ::DefWindowProcW(hwnd_, message, wParam, lParam);
+    return ::DefWindowProcW(mHwnd, message, wParam, lParam);
 }
 
 void Win32Window::OnCommand(int id, int code) {
-    if (form_ == nullptr) return;
+    if (mForm == nullptr) return;
     const ControlSpec* spec = FindControl(id);
     if (spec == nullptr) return;
     const bool button = spec->kind == ControlKind::Button || spec->kind == ControlKind::ColouredButton;
     // A drawn button reports the second press of a double click on its own;
     // it is a click like the first.
     if (button && (code == BN_CLICKED || (code == BN_DOUBLECLICKED && spec->kind == ControlKind::ColouredButton))) {
-        Guarded([&] { form_->Click(spec->id); });
+        Guarded([&] { mForm->Click(spec->id); });
     } else if (spec->id == ControlId::text1 && code == EN_CHANGE) {
-        Guarded([&] { form_->text1_Change(); });
+        Guarded([&] { mForm->text1_Change(); });
     }
-}
-
-void Win32Window::OnFileListPressed(WPARAM wParam, LPARAM lParam) {
-    if (form_ == nullptr) return;
-    // Positions in twips, as the rest of the layout.
-    const float x = static_cast<float>(::MulDiv(static_cast<short>(LOWORD(lParam)), 1440, dpi_));
-    const float y = static_cast<float>(::MulDiv(static_cast<short>(HIWORD(lParam)), 1440, dpi_));
-    Guarded([&] { form_->File1_MouseDown(static_cast<int>(wParam & 0xFF), static_cast<int>(wParam >> 8), x, y); });
 }
 
 }  // namespace kalvex

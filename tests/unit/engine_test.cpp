@@ -1,83 +1,88 @@
-// The registration engine's calls, pointer and messages on every path.
+// The registration engine: its outcome, the pointer, and which components
+// stay loaded, on every path.
 #include "fake.h"
 
 namespace kalvex::testing {
 namespace {
 
-struct EngineCase {
-    const char* command;
-    std::map<std::string, std::uint32_t> answers;
-    bool outlivesWait;  // the worker is still running when the wait ends
-    bool raised;        // an exception ended the worker
-    std::string journal;
-    std::optional<int> apiResult;  // 77: left as an earlier call left it
-};
-
-TEST(Engine, CallsPointerAndMessageOnEveryPath) {
-    const std::string reg = "load x | entry 101 DllRegisterServer | ",
-                      run = "pointer 11 | thread 1617 | wait 1 10000 | ";
-    const std::string ended = run + "exitcode 1 | closehandle 1 | free 101 | pointer 0 | msg Process ";
-    // After an exception the component stays loaded.
-    const std::string fault =
-        reg + run + "exitcode 1 | closehandle 1 | pointer 0 | msg Process failed with error code ";
-    const std::string unreg = "load x | entry 101 DllUnregisterServer | " + ended + "completed";
-    const std::string noEntry =
-        "pointer 0 | msg Process failed in obtaining entry point or creating thread. | free 101";
-    const std::string lost = reg + run + "pointer 0 | msg Process failed in signaled state or time-out.";
-    const std::string refused = "load x | msg Unknown command handle | free 101";
-    const EngineCase cases[] = {
-        {"", {{"load", 0}}, false, false, "load x | msg Failure loading control DLL", 77},
-        {" u", {}, false, false, refused, 77},
-        {"u ", {}, false, false, refused, 77},
-        {"", {{"entry", 0}}, false, false, reg + noEntry, 77},
-        {"", {{"thread", 0}}, false, false, reg + "pointer 11 | thread 1617 | " + noEntry, 77},
-        {"u", {}, false, false, unreg, 0},
-        {"U", {}, false, false, unreg, 0},
-        {"", {{"exitcode", 0x7FFFFFFF}}, false, false, reg + ended + "completed", 0},
-        {"", {{"exitcode", 0x80070005}}, false, false, reg + ended + "failed with error code 0x80070005.", 0},
-        {"", {{"exitcode", 0x80000000}}, false, false, reg + ended + "failed with error code 0x80000000.", 0},
-        {"", {{"exitcode", 0xC0000005}}, false, true, fault + "0xC0000005.", 0},
-        // An exception is a failure whatever its code looks like.
-        {"", {{"exitcode", 0x0EEDFADE}}, false, true, fault + "0x0EEDFADE.", 0},
-        {"", {}, true, false, lost, 0x102},
-        {"", {{"wait", 0xFFFFFFFF}}, true, false, lost, -1}};
-    for (const EngineCase& c : cases) {
-        // A toolkit that raises on every call changes nothing but itself.
+TEST(Engine, OutcomePointerAndComponentOnEveryPath) {
+    const auto unreg = RegistrationAction::Unregister, reg = RegistrationAction::Register;
+    const std::string noEntry = "Process failed in obtaining entry point or creating thread.";
+    const std::string lost = "Process failed in signaled state or time-out.";
+    struct Case {
+        RegistrationAction action;
+        std::map<std::string, std::uint32_t> answers;
+        bool outlivesWait, raised;  // the worker still runs after the wait; an exception ended it
+        std::string message, seen;
+        bool hourglass;
+    };
+    const Case cases[] = {
+        {reg, {{"load", 0}}, false, false, "Failure loading control DLL", "", false},
+        {reg, {{"entry", 0}}, false, false, noEntry, "load x | free 101", false},
+        {reg, {{"thread", 0}}, false, false, noEntry, "load x | free 101", true},
+        {unreg, {}, false, false, "Process completed", "load x | free 101", true},
+        {reg, {{"exitcode", 0x7FFFFFFF}}, false, false, "Process completed", "load x | free 101", true},
+        {reg,
+         {{"exitcode", 0x80070005}},
+         false,
+         false,
+         "Process failed with error code 0x80070005.",
+         "load x | free 101",
+         true},
+        // After an exception the component stays loaded, whatever its code looks like.
+        {reg, {{"exitcode", 0xC0000005}}, false, true, "Process failed with error code 0xC0000005.", "load x", true},
+        {reg, {{"exitcode", 0x0EEDFADE}}, false, true, "Process failed with error code 0x0EEDFADE.", "load x", true},
+        // A worker that outlives the wait keeps its component.
+        {reg, {}, true, false, lost, "load x", true},
+        {reg, {{"wait", 0xFFFFFFFF}}, true, false, lost, "load x", true}};
+    for (const Case& c : cases) {
+        // A pointer that cannot be set changes nothing but itself.
         for (const bool raising : {false, true}) {
-            SCOPED_TRACE(c.journal + (raising ? " (toolkit raising)" : ""));
+            SCOPED_TRACE(c.message + (raising ? " (pointer raising)" : ""));
             Fake f;
             f.answers = c.answers;
-            f.fails = raising ? std::vector<std::string>{"msg", "pointer"} : std::vector<std::string>{};
+            f.fails = raising ? std::set<std::string>{"pointer"} : std::set<std::string>{};
             f.running = {c.outlivesWait ? 1U : 0U};
             f.raised = {c.raised ? 1U : 0U};
             RegistrationEngine engine(f, f);
-            std::optional<std::int32_t> result = 77;
-            engine.RegisterServer("x", c.command, result);
-            EXPECT_EQ(f.Take(), c.journal);
-            EXPECT_EQ(result, c.apiResult);
-            EXPECT_EQ(engine.LingeringWorkers(), c.outlivesWait ? 1U : 0U);
+            EXPECT_EQ(OutcomeMessage(engine.RegisterServer("x", c.action)), c.message);
+            EXPECT_EQ(f.Take(), c.seen);
+            EXPECT_EQ(f.pointer, kPointerDefault);
+            EXPECT_EQ(f.hourglassShown, c.hourglass && !raising);
+            if (!f.entryNames.empty()) {
+                EXPECT_EQ(f.entryNames[0], c.action == reg ? "DllRegisterServer" : "DllUnregisterServer");
+            }
         }
     }
 }
 
+TEST(Engine, ATimedOutWaitTellsItsResult) {
+    Fake f;
+    f.running = {1};
+    RegistrationEngine engine(f, f);
+    const RegistrationOutcome outcome = engine.RegisterServer("x", RegistrationAction::Register);
+    EXPECT_EQ(outcome.kind, RegistrationOutcome::Kind::TimedOut);
+    EXPECT_EQ(outcome.code, kWaitTimeout);
+    EXPECT_EQ(f.waits, std::vector<std::uint32_t>{10000});
+}
+
+// A component whose worker outlived its wait is freed once the worker is
+// seen to have ended, at the next call or when asked; never after an
+// exception ended it, and never while it runs.
 TEST(Engine, WorkersOutlivingTheirWaitAreReleasedOnceEnded) {
     Fake f;
     RegistrationEngine engine(f, f);
-    std::optional<std::int32_t> apiResult;
     f.running = {1, 2, 3};
-    for (int call = 0; call < 3; ++call) engine.RegisterServer("x", "", apiResult);
+    for (int call = 0; call < 3; ++call) engine.RegisterServer("x", RegistrationAction::Register);
     f.Take();
     f.running = {1};
-    f.raised = {3};  // ended by an exception: its component stays loaded
-    engine.RegisterServer("y", "u", apiResult);
-    EXPECT_EQ(f.Take(),
-              "wait 1 0 | wait 2 0 | exitcode 2 | closehandle 2 | free 102 | wait 3 0 | exitcode 3 | closehandle 3 | "
-              "load y | entry 104 DllUnregisterServer | pointer 11 | thread 1665 | wait 4 10000 | exitcode 4 | "
-              "closehandle 4 | free 104 | pointer 0 | msg Process completed");
+    f.raised = {3};
+    engine.RegisterServer("y", RegistrationAction::Unregister);
+    EXPECT_EQ(f.Take(), "free 102 | load y | free 104");
     f.running.clear();
     engine.ReleaseFinishedWorkers();
     engine.ReleaseFinishedWorkers();
-    EXPECT_EQ(f.Take(), "wait 1 0 | exitcode 1 | closehandle 1 | free 101");
+    EXPECT_EQ(f.Take(), "free 101");
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
-// One stand-in for all the window reaches: each call but a control read is a
-// journal line; it raises after that when the line starts with an entry of
-// `fails`, and a numeric call answers `answers[first word]` if there is one.
+// One stand-in for all the window reaches. It keeps what a user or a caller
+// can see: the controls' state, and in `seen` the boxes shown, the files
+// written, the launches and the components loaded and freed, in their order.
+// A call whose name is in `fails` raises; `answers` sets what a call answers.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -12,6 +13,7 @@
 #include <set>
 #include <utility>
 
+#include "shared/error.h"
 #include "versioninfo/pe_version.h"
 #include "window/frmKalvex.h"
 #include "window/layout.h"
@@ -21,90 +23,122 @@ namespace kalvex::testing {
 using Bytes = std::vector<std::uint8_t>;
 
 struct Fake : Controls, Toolkit, FileLayer, SystemApi, ShellApi, ModuleApi, VersionApi {
-    std::uint32_t Call(const std::string& line, std::uint32_t otherwise = 0) {
-        journal += (journal.empty() ? "" : " | ") + line;
-        for (const std::string& prefix : fails)
-            if (line.rfind(prefix, 0) == 0) throw Error("Access is denied.");
-        const auto it = answers.find(line.substr(0, line.find(' ')));
+    // Raises when `name` is in `fails`; otherwise what `answers` holds for it, or `otherwise`.
+    std::uint32_t Ask(const std::string& name, std::uint32_t otherwise = 0) {
+        if (fails.count(name) != 0) throw Error("Access is denied.");
+        const auto it = answers.find(name);
         return it == answers.end() ? otherwise : it->second;
     }
-    // The calls since the last Take, " | " between them.
-    std::string Take() { return std::exchange(journal, ""); }
-    static std::string N(std::uint64_t number) { return std::to_string(number); }
-    static std::string Name(ControlId id) { return FindControl(ToInt(id))->name; }
-
-    void SetVisible(ControlId id, bool on) override { Call((on ? "show " : "hide ") + Name(id)); }
-    void SetText(ControlId id, const std::string& value) override {
-        Call(Name(id) + "=" + value);
-        if (id != ControlId::text1) return;
-        text1 = value;
-        onChange();
+    void See(const std::string& what) { seen.push_back(what); }
+    // What was seen since the last Take, " | " between.
+    std::string Take() {
+        std::string text;
+        for (const std::string& what : std::exchange(seen, {})) text += (text.empty() ? "" : " | ") + what;
+        return text;
     }
-    std::string Text(ControlId id) override { return id == ControlId::text1 ? text1 : Name(id); }
-    void SetLocked(ControlId id, bool on) override { Call((on ? "lock " : "unlock ") + Name(id)); }
-    void SetListFolder(ControlId, const std::string& path) override { Call("list " + path); }
+    // "normal", "confirmation", or which of the five buttons show and whether text1 is locked.
+    std::string Mode() const {
+        std::string mode = locked ? "locked " : "";
+        for (ControlId id : {ControlId::cmdRegister, ControlId::cmdUnregister, ControlId::cmdExit,
+                             ControlId::cmdProceed, ControlId::cmdCancel})
+            mode += hidden.count(id) != 0 ? "0" : "1";
+        return mode == "11100" ? "normal" : mode == "locked 00011" ? "confirmation" : mode;
+    }
+    // lblFileInfo's text, and "please verify" when that label shows.
+    std::string Info() const {
+        return texts.count(ControlId::lblFileInfo) != 0
+                   ? texts.at(ControlId::lblFileInfo) +
+                         (hidden.count(ControlId::lblPleaseVerify) != 0 ? "" : " + please verify")
+                   : "";
+    }
+
+    void SetVisible(ControlId id, bool on) override {
+        Ask("visible");
+        on ? (void)hidden.erase(id) : (void)hidden.insert(id);
+    }
+    void SetText(ControlId id, const std::string& value) override {
+        Ask(FindControl(ToInt(id))->name);
+        texts[id] = value;
+        if (id == ControlId::text1) onChange();
+    }
+    std::string Text(ControlId id) override { return texts[id]; }
+    void SetLocked(ControlId, bool on) override { locked = on; }
+    void SetListFolder(ControlId, const std::string& path) override {
+        Ask("list");
+        folder = path;
+    }
     std::string ListFolder(ControlId) override { return folder; }
     int ListIndex(ControlId) override { return index; }
     std::string ListItem(ControlId, int at) override { return items[at]; }
 
-    void MsgBox(const std::string& message) override { Call("msg " + message); }
-    void DoEvents() override {
-        Call("events");
-        onEvents();
+    void MsgBox(const std::string& message) override {
+        See("msg " + message);
+        Ask("msg " + message);
     }
+    void DoEvents() override { onEvents(); }
     std::string AppPath() override { return appPath; }
     std::string CommandLine() override { return commandLine; }
-    std::string Dir(const std::string& path, int mask) override {
-        return Call("dir " + path + " " + N(mask), files.count(path)) != 0 ? "found" : "";
+    std::string Dir(const std::string& path) override { return Ask("dir", existing.count(path)) != 0 ? "x" : ""; }
+    void SetMousePointer(int to) override {
+        Ask("pointer");
+        pointer = to;
+        hourglassShown = hourglassShown || to == kPointerHourglass;
     }
-    void SetMousePointer(int pointer) override { Call("pointer " + N(pointer)); }
-    void UnloadWindow() override { Call("unload"); }
-    void EndProgram() override { Call("end"); }
+    void UnloadWindow() override { See("unload"); }
+    void EndProgram() override { See("end"); }
 
-    int FreeFile() override { return 1; }
-    void OpenForOutput(int number, const std::string& path) override { Call("open " + N(number) + " " + path); }
-    void WriteText(int number, const std::string& bytes) override { Call("write " + N(number) + " " + bytes); }
-    void Close(int number) override { Call("close " + N(number)); }
+    void Write(const std::string& path, const std::string& bytes) override {
+        Ask("write");
+        written[path] = bytes;
+        See("write " + path);
+    }
 
-    std::uint16_t NativeProcessorArchitecture() override { return static_cast<std::uint16_t>(Call("arch", 9)); }
+    std::uint16_t NativeProcessorArchitecture() override { return static_cast<std::uint16_t>(Ask("arch", 9)); }
     std::uint32_t SystemDirectory(char16_t* buffer, std::uint32_t size) override {
         sysdir.copy(buffer, size);
-        return Call("sysdir " + N(size), 1);
+        return Ask("sysdir", 1);
     }
-    bool CanOpenForReading(const std::string& path) override { return Call("can open " + path, files.count(path)); }
+    bool CanOpenForReading(const std::string& path) override { return Ask("open", existing.count(path)) != 0; }
     // Relative names are taken as lying in C:\D; answering 0 fails.
     std::string FullPathName(const std::string& path) override {
-        if (Call("full " + path, 1) == 0) return "";
+        if (Ask("full", 1) == 0) return "";
         return path.rfind("C:", 0) == 0 ? path : "C:\\D\\" + path;
     }
 
-    std::uint32_t IsUserAnAdmin() override { return Call("admin"); }
+    std::uint32_t IsUserAnAdmin() override { return Ask("admin", 1); }
     void Launch(const std::string& verb, const std::string& file, const std::string& args, int show) override {
-        Call("shell " + verb + " " + file + " " + args + " " + N(show));
+        See("launch " + verb + " " + file + " " + args + " " + std::to_string(show));
     }
 
-    // Modules count from 101, threads from 1; an entry point tells its
-    // module. A thread in `running` has not ended; one in `raised` was ended
-    // by an exception.
-    ModuleHandle LoadComponent(const std::string& path) override { return Call("load " + path, 101 + modules++); }
+    // Modules count from 101 and threads from 1; an entry point tells its
+    // module. A thread in `running` has not ended; one in `raised` was
+    // ended by an exception.
+    ModuleHandle LoadComponent(const std::string& path) override {
+        const ModuleHandle module = Ask("load", 101 + loads++);
+        if (module != 0) See("load " + path);
+        return module;
+    }
     EntryPoint FindEntryPoint(ModuleHandle module, const std::string& name) override {
-        return Call("entry " + N(module) + " " + name, module * 16 + 1);
+        entryNames.push_back(name);
+        return Ask("entry", module * 16 + 1);
     }
-    ThreadHandle StartWorker(EntryPoint entry) override { return Call("thread " + N(entry), ++threads); }
+    ThreadHandle StartWorker(EntryPoint entry) override { return Ask("thread", entry != 0 ? ++threads : 0); }
     std::uint32_t WaitForWorker(ThreadHandle thread, std::uint32_t ms) override {
-        return Call("wait " + N(thread) + " " + N(ms), running.count(thread) != 0 ? kWaitTimeout : 0);
+        waits.push_back(ms);
+        return Ask("wait", running.count(thread) != 0 ? kWaitTimeout : kWaitObject0);
     }
-    WorkerEnd HowWorkerEnded(ThreadHandle thread) override {
-        return {Call("exitcode " + N(thread)), raised.count(thread) == 0};
-    }
-    void CloseWorker(ThreadHandle thread) override { Call("closehandle " + N(thread)); }
-    void FreeComponent(ModuleHandle module) override { Call("free " + N(module)); }
+    WorkerEnd HowWorkerEnded(ThreadHandle thread) override { return {Ask("exitcode"), raised.count(thread) == 0}; }
+    void CloseWorker(ThreadHandle) override {}
+    void FreeComponent(ModuleHandle module) override { See("free " + std::to_string(module)); }
 
-    std::uint32_t VersionBlockSize(const std::string& file) override { return Call("size " + file, block.size()); }
-    std::int32_t ReadVersionBlock(const std::string& path, Bytes& out) override {
+    std::uint32_t VersionBlockSize(const std::string& path) override {
+        versionPath = path;
+        return Ask("size", block.size());
+    }
+    bool ReadVersionBlock(const std::string&, Bytes& out) override {
         given = out;
         std::copy_n(block.begin(), std::min(block.size(), out.size()), out.begin());
-        return static_cast<std::int32_t>(Call("read " + path, 1));
+        return Ask("read", 1) != 0;
     }
     // Upper case marks what went through the system code page's conversion.
     std::string Utf8FromSystemCodePage(const std::string& text) override {
@@ -113,27 +147,37 @@ struct Fake : Controls, Toolkit, FileLayer, SystemApi, ShellApi, ModuleApi, Vers
         return converted;
     }
 
-    std::string journal;
-    std::vector<std::string> fails;
+    std::vector<std::string> seen;
+    std::set<std::string> fails;
     std::map<std::string, std::uint32_t> answers;
-    std::string text1, folder, appPath = "C:\\K", commandLine;
-    std::u16string sysdir = std::u16string(u"C:\\Windows\\system32\0junk", 24);
-    int index = -1;
+    std::map<ControlId, std::string> texts;
+    std::set<ControlId> hidden;
+    bool locked = false, hourglassShown = false;
+    int index = -1, pointer = kPointerDefault;
     std::map<int, std::string> items;
-    std::set<std::string> files;  // the files that exist
+    std::string folder, appPath = "C:\\K", commandLine, versionPath;
+    std::u16string sysdir = std::u16string(u"C:\\Windows\\system32\0junk", 24);
+    std::set<std::string> existing;              // the files there are
+    std::map<std::string, std::string> written;  // the files written, with their bytes
+    std::vector<std::string> entryNames;
+    std::vector<std::uint32_t> waits;
     std::set<ThreadHandle> running, raised;
     Bytes block, given;
     std::function<void()> onChange = [] {}, onEvents = [] {};
-    std::uint32_t modules = 0, threads = 0;
+    std::uint32_t loads = 0, threads = 0;
 };
 
-// A window over the fake, with text1's change notification wired up.
-struct FormTest : ::testing::Test {
+// A window over the fake, with text1's change notification wired up, loaded
+// unless asked not to be.
+struct Window {
     Fake f;
     frmKalvex form{{f, f, f, f, f, f, f}};
-    FormTest() {
+    explicit Window(bool load = true) {
         f.onChange = [this] { form.text1_Change(); };
+        if (load) form.Form_Load();
     }
 };
+
+struct FormTest : ::testing::Test, Window {};
 
 }  // namespace kalvex::testing

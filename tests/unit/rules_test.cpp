@@ -7,24 +7,18 @@
 namespace kalvex::testing {
 namespace {
 
-TEST(Probes, FileIsThereAsksForTheNameAsGiven) {
+// A name is checked as given, and a name the system would take for another
+// is not there at all.
+TEST(Probes, IsFileThereChecksTheNameAsGiven) {
     Fake f;
-    f.files = {"a"};
-    struct Case {
-        std::string name;
-        VbBool there;
-        std::string asked;  // what reached the system
-    };
-    const Case cases[] = {{"", kFalse, ""},
-                          {std::string("a\0b", 3), kFalse, ""},
-                          {" a ", kFalse, "can open  a "},
-                          {"a", kTrue, "can open a"}};
-    for (const Case& c : cases) {
-        EXPECT_EQ(FileIsThere(f, c.name), c.there) << c.asked;
-        EXPECT_EQ(f.Take(), c.asked);
-    }
-    f.fails = {"can"};
-    EXPECT_EQ(FileIsThere(f, "a"), kFalse);
+    f.existing = {"a", " a ", std::string("a\0b", 3)};
+    EXPECT_TRUE(IsFileThere(f, "a"));
+    EXPECT_TRUE(IsFileThere(f, " a "));
+    EXPECT_FALSE(IsFileThere(f, ""));
+    EXPECT_FALSE(IsFileThere(f, std::string("a\0b", 3)));
+    EXPECT_FALSE(IsFileThere(f, "b"));
+    f.fails = {"open"};
+    EXPECT_FALSE(IsFileThere(f, "a"));
 }
 
 TEST(Probes, ComponentsAreLoadedByTheNameTheCheckResolved) {
@@ -103,9 +97,9 @@ TEST(Probes, SystemPathIsTheTextBeforeTheFirstNul) {
     f.sysdir = u"C:\\\u0421\u0438\u0441\u0442\u0435\u043c\u0430";
     f.sysdir.resize(300, u'x');
     f.sysdir[12] = u'\0';
-    EXPECT_EQ(SystemPath(f), "C:\\\xD0\xA1\xD0\xB8\xD1\x81\xD1\x82\xD0\xB5\xD0\xBC\xD0\xB0xx");
+    EXPECT_EQ(GetSystemPath(f), "C:\\\xD0\xA1\xD0\xB8\xD1\x81\xD1\x82\xD0\xB5\xD0\xBC\xD0\xB0xx");
     f.answers = {{"sysdir", 0}};
-    EXPECT_EQ(SystemPath(f), "");
+    EXPECT_EQ(GetSystemPath(f), "");
 }
 
 }  // namespace

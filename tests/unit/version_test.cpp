@@ -64,31 +64,41 @@ TEST(VersionScan, FindsCompanyAndVersionByTheirKeys) {
     }
 }
 
-TEST_F(FormTest, VersionLabelsShowWhatASuccessfulReadFound) {
-    f.block = Block().N("CompanyName", "Acme").N("ProductVersion", "1.2").b;
-    f.answers = {{"size", 90}};
-    form.ShowFileInfo("a");
-    EXPECT_EQ(f.given, Bytes(90, 0));
-    EXPECT_EQ(f.Take(),
-              "size a | read a | show lblPleaseVerify | lblFileInfo=Company Name:  ACME\r\nProduct Version:  1.2");
-    // A size or a read that fails, and a block without a product version, show none.
-    f.block = Block().N("CompanyName", "New").b;
+// The labels show what a successful read found; a size or a read that fails,
+// and a block without a product version, show none.
+TEST(VersionInfo, LabelsShowWhatASuccessfulReadFound) {
+    const Bytes found = Block().N("CompanyName", "Acme").N("ProductVersion", "1.2").b;
+    const Bytes noVersion = Block().N("CompanyName", "New").b;
+    const std::string none = "(No Product Version available for this file)";
     struct Case {
+        Bytes block;
         std::map<std::string, std::uint32_t> answers;
-        std::vector<std::string> fails;
-        std::string calls;
+        std::set<std::string> fails;
+        std::string info;
     };
-    const Case cases[] = {{{{"size", 0}}, {}, "size b | "},
-                          {{}, {"size"}, "size b | "},
-                          {{{"read", 0}}, {}, "size b | read b | "},
-                          {{}, {}, "size b | read b | "}};
+    const Case cases[] = {{found, {{"size", 90}}, {}, "Company Name:  ACME\r\nProduct Version:  1.2 + please verify"},
+                          {found, {{"size", 0}}, {}, none},
+                          {found, {}, {"size"}, none},
+                          {found, {{"read", 0}}, {}, none},
+                          {noVersion, {}, {}, none}};
     for (const Case& c : cases) {
-        f.answers = c.answers;
-        f.fails = c.fails;
-        form.ShowFileInfo("b");
-        EXPECT_EQ(f.Take(),
-                  c.calls + "hide lblPleaseVerify | lblFileInfo=(No Product Version available for this file)");
+        Window w;
+        w.f.block = c.block;
+        w.f.answers = c.answers;
+        w.f.fails = c.fails;
+        w.f.existing = {"C:\\a.ocx"};
+        w.f.texts[ControlId::text1] = "C:\\a.ocx";
+        w.form.cmdRegister_Click();
+        EXPECT_EQ(w.f.Info(), c.info);
     }
+    // The block is read into a zero-filled buffer of the size asked for.
+    Window w;
+    w.f.block = found;
+    w.f.answers = {{"size", 90}};
+    w.f.existing = {"C:\\a.ocx"};
+    w.f.texts[ControlId::text1] = "C:\\a.ocx";
+    w.form.cmdRegister_Click();
+    EXPECT_EQ(w.f.given, Bytes(90, 0));
 }
 
 void Put(Bytes& b, std::size_t at, std::uint32_t value) {

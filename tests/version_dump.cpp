@@ -18,9 +18,7 @@ void Print(const std::string& text, const char* after) {
 int main(int argc, char** argv) {
     kalvex::FileVersionApi api;
     for (int i = 1; i < argc; ++i) {
-        kalvex::VersionScan scan;
-        std::vector<std::uint8_t> block(api.VersionBlockSize(argv[i]), 0);
-        if (!block.empty() && api.ReadVersionBlock(argv[i], block) != 0) scan = kalvex::ScanVersionBlock(block, api);
+        const auto scan = kalvex::ReadVersionInfo(api, argv[i]).value_or(kalvex::VersionScan{});
         Print(argv[i], scan.hasProductVersion ? "\t-1\t" : "\t0\t");
         Print(scan.companyName, "\t");
         Print(scan.productVersion, "\n");

@@ -1,4 +1,4 @@
-/* The worker's start routine. See worker.h.
+/* The worker's start routine. See win32_worker.h.
 
    The exception frame is the one mingw-w64's <excpt.h> installs with
    __try1/__except1. It sees only what leaves the entry point: exceptions
@@ -11,7 +11,7 @@
    frame handler that gets the exception record, on x86-64 the filter of a
    scope entry that gets the exception pointers. Both end the thread the
    same way. */
-#include "worker.h"
+#include "win32_worker.h"
 
 #include <excpt.h>
 
