@@ -1,4 +1,4 @@
-// What the end-to-end tests share beyond support.h: expectations that wait for the program, the
+// What the end-to-end tests share beyond the driver: expectations that wait for the program, the
 // texts it shows, and the files and registry entries the tests look at.
 #pragma once
 
@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "support.h"
+#include "driver.h"
 
 namespace kalvex {
 // Failures name a control by its number.
@@ -20,6 +20,7 @@ inline void PrintTo(ControlId id, std::ostream* out) { *out << ToInt(id); }
 
 namespace e2e {
 
+using namespace driver;
 using C = ControlId;
 
 inline const std::string kCompleted = "Process completed";
@@ -44,6 +45,10 @@ void ExpectLayout(const Kalvex& app);
 
 inline std::string Upper(std::string text) { return ::CharUpperA(&text[0]) != nullptr ? text : ""; }
 inline std::string Component(const std::string& name) { return g_situation.exeDir + "\\" + name; }
+// mscomctl.ocx in the 32-bit system folder, as the program proposes it.
+inline std::string Proposal() {
+    return g_situation.windows64 ? "c:\\windows\\syswow64\\mscomctl.ocx" : "c:\\windows\\system32\\mscomctl.ocx";
+}
 inline bool Exists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 inline void Place(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
 inline std::string Contents(const std::string& path) {

@@ -128,7 +128,7 @@ TEST_F(Window, ListPressesFillText1) {
     app.PressEntry(1);
     EXPECT_SOON(app.Text1(), sys + "\\" + app.Entry(1));
     ::SendMessageA(app.Control(C::File1), LB_SETCURSEL, static_cast<WPARAM>(-1), 0);
-    app.RightPressEntry(0);
+    app.PressEntry(0, true);
     EXPECT_SOON(app.Text1(), sys + "\\");
     EXPECT_TRUE(app.TabTo(C::File1));
     app.Keys({VK_DOWN, VK_DOWN, VK_TAB});
@@ -262,14 +262,14 @@ TEST(StartedMaximized, IsANormalWindowAtItsPlace) {
 // Started with mscomctl.ocx in the 32-bit system folder, the program proposes it; in confirmation
 // mode the close box ends it.
 TEST(Closing, ByTheCloseBoxInConfirmationMode) {
-    Place(g_situation.proposal, "not a real component");
+    Place(Proposal(), "not a real component");
     Kalvex app;
     EXPECT_TRUE(app.Launch());
-    EXPECT_SOON(app.Text1(), g_situation.proposal);
+    EXPECT_SOON(app.Text1(), Proposal());
     app.Click(C::cmdRegister);
     EXPECT_SOON(app.Mode(), "confirmation");
     EXPECT_EQ(app.Close(WM_SYSCOMMAND, SC_CLOSE), kExited);
-    ::DeleteFileA(g_situation.proposal.c_str());
+    ::DeleteFileA(Proposal().c_str());
 }
 
 }  // namespace
