@@ -94,10 +94,10 @@ Process::~Process() {
     ::CloseHandle(mInfo.hThread);
 }
 
-bool Process::Start(std::string commandLine, const std::string& folder, WORD show) {
+bool Process::Start(std::string commandLine, const std::string& folder) {
     STARTUPINFOA startup = {sizeof(startup)};
     startup.dwFlags = STARTF_USESHOWWINDOW;
-    startup.wShowWindow = show;
+    startup.wShowWindow = SW_SHOWNORMAL;
     return ::CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
                             folder.empty() ? nullptr : folder.c_str(), &startup, &mInfo) != FALSE;
 }
@@ -126,8 +126,8 @@ HWND Process::WaitForWindow(const char* className, DWORD limitMs, HWND other, DW
     return found;
 }
 
-bool Kalvex::Launch(const std::string& exe, const std::string& folder, WORD show) {
-    return Start("\"" + exe + "\"", folder, show) && (window = WaitForWindow(kalvex::kWindowClass)) != nullptr;
+bool Kalvex::Launch(const std::string& exe, const std::string& folder) {
+    return Start("\"" + exe + "\"", folder) && (window = WaitForWindow(kalvex::kWindowClass)) != nullptr;
 }
 
 void Kalvex::Write(const std::string& text) const {

@@ -53,9 +53,8 @@ public:
     Process& operator=(const Process&) = delete;
     ~Process();
 
-    // Runs `commandLine` in `folder` (the driver's own current folder when empty), asking for its
-    // first window to be shown as `show` says, as a shortcut does.
-    bool Start(std::string commandLine, const std::string& folder = std::string(), WORD show = SW_SHOWNORMAL);
+    // Runs `commandLine` in `folder` (the driver's own current folder when empty).
+    bool Start(std::string commandLine, const std::string& folder = std::string());
     DWORD Id() const { return mInfo.dwProcessId; }
     HANDLE Handle() const { return mInfo.hProcess; }
     // Its exit code once it has ended within `limitMs`; STILL_ACTIVE while it runs on.
@@ -79,8 +78,7 @@ public:
     DWORD answerMs = 0;
 
     // Starts `exe` in `folder` and waits for its window.
-    bool Launch(const std::string& exe = g_situation.exe, const std::string& folder = std::string(),
-                WORD show = SW_SHOWNORMAL);
+    bool Launch(const std::string& exe = g_situation.exe, const std::string& folder = std::string());
     HWND Control(ControlId id) const { return ::GetDlgItem(window, kalvex::ToInt(id)); }
     bool Shown(ControlId id) const { return ::IsWindowVisible(Control(id)) != FALSE; }
 
