@@ -163,9 +163,11 @@ kalvex_prefix_settings() {
     return 0
 }
 
+# Also under "set -e" (screenshots.sh, run_bench.sh): a wineserver that has
+# already ended must not stop the removal.
 kalvex_remove_prefix() {
-    "$WINESERVER" -k >/dev/null 2>&1
-    "$WINESERVER" -w >/dev/null 2>&1
-    [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null && wait "$XVFB_PID" 2>/dev/null
+    "$WINESERVER" -k >/dev/null 2>&1 || true
+    "$WINESERVER" -w >/dev/null 2>&1 || true
+    if [ -n "$XVFB_PID" ]; then kill "$XVFB_PID" 2>/dev/null && wait "$XVFB_PID" 2>/dev/null || true; fi
     rm -rf "$WORK"
 }
