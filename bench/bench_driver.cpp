@@ -2,16 +2,23 @@
 // start-up beside Wine's notepad, and the engine's overhead beside
 // regsvr32. Prints one "bench <name> <median> <min> <max>" line (ms) each.
 // Polls every millisecond, where the tests poll every 20.
+//   kalvex_bench.exe <kalvex.exe> bench             everything
+//   kalvex_bench.exe <kalvex.exe> startup [rounds]  start-up alone, in as many rounds (20)
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
-#include "support.h"
+#include "driver.h"
 #include "timing.h"
 
-namespace e2e {
-
 namespace {
+
+using driver::ControlId;
+using driver::g_situation;
+using driver::Kalvex;
+using driver::Process;
+using driver::WaitFor;
 
 constexpr int kRuns = 10;
 
@@ -42,8 +49,8 @@ double EngineTime(Kalvex& app, const std::string& path) {
     HWND result = app.WaitForBox(20000, notice, 1);
     const double elapsed = NowMs() - start;
     if (result == nullptr) return -1;
-    const std::string text = BoxText(result);
-    Dismiss(result);
+    const std::string text = driver::BoxText(result);
+    driver::Dismiss(result);
     WaitFor([&] { return app.Shown(ControlId::cmdRegister); }, 5000);
     return text == "Process completed" ? elapsed : -1;
 }
@@ -57,7 +64,7 @@ double MessageBoxTime(Kalvex& app) {
     HWND box = app.WaitForBox(20000, nullptr, 1);
     const double elapsed = NowMs() - start;
     if (box == nullptr) return -1;
-    Dismiss(box);
+    driver::Dismiss(box);
     return elapsed;
 }
 
@@ -79,8 +86,6 @@ std::vector<double> Samples(Measure&& measure, double minus = 0) {
     }
     return samples;
 }
-
-}  // namespace
 
 // Start-up of kalvex.exe, of a bare window with three buttons built the same way (the floor), and
 // of Wine's notepad: one start of each first, so that none pays for a cold prefix, then rounds
@@ -126,4 +131,18 @@ void RunBenchmarks() {
     Report("regsvr32_500ms_minus_500", Samples([&] { return ProcessTime(regsvr32 + "\"" + slow + "\""); }, 500));
 }
 
-}  // namespace e2e
+}  // namespace
+
+int main(int argc, char** argv) {
+    driver::FindSituation(argc > 1 ? argv[1] : nullptr);
+    const std::string mode = argc > 2 ? argv[2] : "";
+    if (mode == "bench") {
+        RunBenchmarks();
+    } else if (mode == "startup") {
+        RunStartUp(argc > 3 ? std::atoi(argv[3]) : 20);
+    } else {
+        std::fprintf(stderr, "usage: kalvex_bench.exe <kalvex.exe> bench | startup [rounds]\n");
+        return 2;
+    }
+    return 0;
+}

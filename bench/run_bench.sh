@@ -21,7 +21,7 @@ done
 # A quiet Wine to measure in: the prefix's set-up leaves services starting.
 "$WINESERVER" -k
 "$WINESERVER" -w
-"$WINE" 'C:\kalvex\kalvex_e2e.exe' 'C:\kalvex\kalvex.exe' bench >"$WORK/bench.txt" 2>"$WORK/err.txt" || {
+"$WINE" 'C:\kalvex\kalvex_bench.exe' 'C:\kalvex\kalvex.exe' bench >"$WORK/bench.txt" 2>"$WORK/err.txt" || {
     cat "$WORK/bench.txt" "$WORK/err.txt" >&2
     exit 1
 }

@@ -1,7 +1,8 @@
 #!/bin/sh
 # Static checks: the sources follow .clang-format, and clang-tidy (with
 # .clang-tidy) finds nothing, both in the portable code (native build) and
-# in the Windows code (i686 build, with MinGW-w64's headers).
+# in the Windows code (i686 build, with MinGW-w64's headers): the program's
+# Win32 side, the driver and the programs that link it, the test components.
 # Usage: scripts/lint.sh [build folder]   (build first)
 set -eu
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
@@ -32,8 +33,8 @@ tidy() {
 native=$(git ls-files 'src/*.cpp' 'tests/unit/*.cpp' 'tests/fuzz/*.cpp' | grep -v -E '(^|/)win32_|src/main.cpp|tests/fuzz/')
 extra=""
 tidy "$BUILD" $native
-windows=$(git ls-files 'src/*.cpp' 'tests/e2e/*.cpp' 'bench/*.cpp' 'tests/components/*.c' |
-    grep -E '(^|/)win32_|src/main.cpp|tests/e2e/|bench/|tests/components/')
+windows=$(git ls-files 'src/*.cpp' 'driver/*.cpp' 'tests/e2e/*.cpp' 'bench/*.cpp' 'scripts/*.cpp' 'tests/components/*.c' |
+    grep -E '(^|/)win32_|src/main.cpp|driver/|tests/e2e/|bench/|scripts/|tests/components/')
 extra="$mingw_args --extra-arg=--target=i686-w64-mingw32"
 tidy "$BUILD/windows-i686" $windows
 

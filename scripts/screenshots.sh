@@ -25,12 +25,12 @@ for dpi in 96 144; do
     echo "docs/screenshot-${dpi}dpi.png"
 done
 
-# The general section: the driver poses the window and leaves C:\picture-ready.
+# The general section: kalvex_picture.exe poses the window and leaves C:\picture-ready.
 "$WINE" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 96 /f >/dev/null 2>&1
 "$WINESERVER" -k >/dev/null 2>&1 || true
 "$WINESERVER" -w >/dev/null 2>&1 || true
 size="$((6192 / 15 + 40))x$((7600 / 15 + 60))"
 kalvex_desktop_picture "$ROOT/docs/screenshot-confirmation.png" "$size" "$WORK/picture.log" \
     '[ -f "$WINEPREFIX/drive_c/picture-ready" ]' \
-    'C:\kalvex\kalvex_e2e.exe' 'C:\kalvex\kalvex.exe' picture 'C:\windows\system32\hhctrl.ocx'
+    'C:\kalvex\kalvex_picture.exe' 'C:\kalvex\kalvex.exe' 'C:\windows\system32\hhctrl.ocx'
 echo "docs/screenshot-confirmation.png"

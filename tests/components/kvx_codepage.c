@@ -11,12 +11,9 @@ static const char kvx_text[] = "Soci\xE9t\xE9 G\xE9n\xE9rale f\xFCr M\xFCller \x
 
 HRESULT STDAPICALLTYPE DllRegisterServer(void) {
     const DWORD acp = GetACP();
-    HKEY key;
-    LONG status = RegCreateKeyExA(HKEY_CURRENT_USER, KVX_CLASS_KEY, 0, NULL, 0, KEY_SET_VALUE, NULL, &key, NULL);
-    if (status != ERROR_SUCCESS) return HRESULT_FROM_WIN32(status);
-    status = RegSetValueExA(key, "Description", 0, REG_SZ, (const BYTE*)kvx_text, sizeof(kvx_text));
-    if (status == ERROR_SUCCESS) status = RegSetValueExA(key, "ACP", 0, REG_DWORD, (const BYTE*)&acp, sizeof(acp));
-    RegCloseKey(key);
+    LONG status = RegSetKeyValueA(HKEY_CURRENT_USER, KVX_CLASS_KEY, "Description", REG_SZ, kvx_text, sizeof(kvx_text));
+    if (status == ERROR_SUCCESS)
+        status = RegSetKeyValueA(HKEY_CURRENT_USER, KVX_CLASS_KEY, "ACP", REG_DWORD, &acp, sizeof(acp));
     return HRESULT_FROM_WIN32(status);
 }
 

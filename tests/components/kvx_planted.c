@@ -6,23 +6,11 @@
 #include "component.h"
 
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
-    (void)instance;
-    (void)reserved;
     if (reason == DLL_PROCESS_ATTACH) kvx_write_marker("planted.loaded");
     return TRUE;
 }
 
-DWORD WINAPI kvx_no_size(const void* name, const DWORD* handle) {
-    (void)name;
-    (void)handle;
-    return 0;
-}
+DWORD WINAPI kvx_no_size(const void* name, const DWORD* handle) { return 0; }
 
 /* GetFileVersionInfo and VerQueryValue: four arguments of a word each. */
-BOOL WINAPI kvx_no_block(const void* first, const void* second, const void* third, const void* fourth) {
-    (void)first;
-    (void)second;
-    (void)third;
-    (void)fourth;
-    return FALSE;
-}
+BOOL WINAPI kvx_no_block(const void* first, const void* second, const void* third, const void* fourth) { return FALSE; }

@@ -5,18 +5,17 @@
 #include "component.h"
 
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
-    (void)instance;
     /* reserved is null for FreeLibrary and non-null at process end. */
     if (reason == DLL_PROCESS_DETACH && reserved == NULL) kvx_write_marker("kvx_slow.unloaded");
     return TRUE;
 }
 
-static HRESULT run_long(void) {
+static HRESULT kvx_run_long(void) {
     kvx_write_marker("kvx_slow.started");
     Sleep(12000);
     kvx_write_marker("kvx_slow.finished");
     return S_OK;
 }
 
-HRESULT STDAPICALLTYPE DllRegisterServer(void) { return run_long(); }
-HRESULT STDAPICALLTYPE DllUnregisterServer(void) { return run_long(); }
+HRESULT STDAPICALLTYPE DllRegisterServer(void) { return kvx_run_long(); }
+HRESULT STDAPICALLTYPE DllUnregisterServer(void) { return kvx_run_long(); }

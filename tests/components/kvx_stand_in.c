@@ -5,15 +5,11 @@
 #include <windows.h>
 
 int main(void) {
-    const wchar_t* line = GetCommandLineW();
     char text[4096];
-    const int length = WideCharToMultiByte(CP_UTF8, 0, line, -1, text, sizeof(text) - 2, NULL, NULL);
-    HANDLE file = CreateFileW(L"C:\\kvx-batch-ran.txt", FILE_APPEND_DATA, FILE_SHARE_READ, NULL, OPEN_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, NULL);
     DWORD written = 0;
+    const int length = WideCharToMultiByte(CP_UTF8, 0, GetCommandLineW(), -1, text, sizeof(text), NULL, NULL);
+    HANDLE file = CreateFileW(L"C:\\kvx-batch-ran.txt", FILE_APPEND_DATA, FILE_SHARE_READ, NULL, OPEN_ALWAYS, 0, NULL);
     if (file == INVALID_HANDLE_VALUE || length <= 0) return 1;
     text[length - 1] = '\n';
-    WriteFile(file, text, (DWORD)length, &written, NULL);
-    CloseHandle(file);
-    return 0;
+    return WriteFile(file, text, (DWORD)length, &written, NULL) ? 0 : 1;
 }

@@ -1,12 +1,6 @@
-/* Entry points that take half a second and succeed. */
+/* Entry points that take half a second and succeed: SleepEx answers 0,
+   S_OK, once the time is up. */
 #include <windows.h>
 
-HRESULT STDAPICALLTYPE DllRegisterServer(void) {
-    Sleep(500);
-    return S_OK;
-}
-
-HRESULT STDAPICALLTYPE DllUnregisterServer(void) {
-    Sleep(500);
-    return S_OK;
-}
+HRESULT STDAPICALLTYPE DllRegisterServer(void) { return (HRESULT)SleepEx(500, FALSE); }
+HRESULT STDAPICALLTYPE DllUnregisterServer(void) { return (HRESULT)SleepEx(500, FALSE); }

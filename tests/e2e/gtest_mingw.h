@@ -1,29 +1,27 @@
 // GoogleTest's Notification, which its own header builds on std::mutex and std::condition_variable:
 // MinGW-w64's default (win32) thread model has neither. Given to every file that includes GoogleTest
-// (CMakeLists.txt), this one waits on a Windows event instead.
+// (CMakeLists.txt), this one polls an atomic flag instead.
 #pragma once
 
 #ifdef __cplusplus
 #include <windows.h>
 
+#include <atomic>
+
 #define GTEST_HAS_NOTIFICATION_ 1
 
-namespace testing {
-namespace internal {
+namespace testing::internal {
 
 class Notification {
 public:
-    Notification() : event_(::CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
-    ~Notification() { ::CloseHandle(event_); }
-    Notification(const Notification&) = delete;
-    Notification& operator=(const Notification&) = delete;
-    void Notify() { ::SetEvent(event_); }
-    void WaitForNotification() { ::WaitForSingleObject(event_, INFINITE); }
+    void Notify() { mNotified = true; }
+    void WaitForNotification() {
+        while (!mNotified) ::Sleep(1);
+    }
 
 private:
-    HANDLE event_;
+    std::atomic<bool> mNotified{false};
 };
 
-}  // namespace internal
-}  // namespace testing
+}  // namespace testing::internal
 #endif

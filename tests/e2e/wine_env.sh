@@ -80,15 +80,17 @@ kalvex_make_prefix() {
     "$WINESERVER" -w
 }
 
-# Copies kalvex.exe, the driver and the test components of a Windows build
-# into C:\kalvex of the prefix; the planted version.dll into
+# Copies kalvex.exe, the programs that drive it (the end-to-end tests, the
+# benchmark, the screenshot script's poser) and the test components of a
+# Windows build into C:\kalvex of the prefix; the planted version.dll into
 # C:\kalvex\planted; the batch files' stand-in tool into C:\kalvex\standin;
 # and the components that must lie in a folder of their own, neither the
 # program's nor the current one, into C:\Components.
 kalvex_install_app() {
     _app="$WINEPREFIX/drive_c/kalvex"
     mkdir -p "$_app/planted" "$_app/standin" "$WINEPREFIX/drive_c/Components"
-    cp "$1/kalvex.exe" "$1/tests/e2e/kalvex_e2e.exe" "$_app/"
+    cp "$1/kalvex.exe" "$1/tests/e2e/kalvex_e2e.exe" "$1/bench/kalvex_bench.exe" "$1/scripts/kalvex_picture.exe" \
+        "$_app/"
     for _f in "$1"/tests/components/*.ocx "$1"/tests/components/*.dll; do
         [ -f "$_f" ] && cp "$_f" "$_app/"
     done
@@ -161,9 +163,11 @@ kalvex_prefix_settings() {
     return 0
 }
 
+# Also under "set -e" (screenshots.sh, run_bench.sh): a wineserver that has
+# already ended must not stop the removal.
 kalvex_remove_prefix() {
-    "$WINESERVER" -k >/dev/null 2>&1
-    "$WINESERVER" -w >/dev/null 2>&1
-    [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null && wait "$XVFB_PID" 2>/dev/null
+    "$WINESERVER" -k >/dev/null 2>&1 || true
+    "$WINESERVER" -w >/dev/null 2>&1 || true
+    if [ -n "$XVFB_PID" ]; then kill "$XVFB_PID" 2>/dev/null && wait "$XVFB_PID" 2>/dev/null || true; fi
     rm -rf "$WORK"
 }
