@@ -40,7 +40,8 @@ void ExpectLaunch(Kalvex& app, const std::string& file, const std::string& comma
     SCOPED_TRACE(file);
     EXPECT_EQ(app.Answer(), Hint(file));
     EXPECT_TRUE(WaitFor([&] { return Contents(kRan) == ran; })) << Contents(kRan) << Children(app.Id());
-    ::DeleteFileA(kRan.c_str());
+    // Gone once the stand-in has let go of it.
+    EXPECT_TRUE(WaitFor([&] { return ::DeleteFileA(kRan.c_str()) != FALSE; }));
     EXPECT_EQ(Contents(file), "cd " + System32() + "\r\n" + commands);
     EXPECT_TRUE(WaitFor([&] { return Children(app.Id(), true).empty(); }, 5000)) << Children(app.Id());
     EXPECT_SOON(app.Mode(), "normal");
@@ -69,6 +70,25 @@ TEST(Batch, NumberedButtonsWriteAndRunTheirBatchFilesFromAnyFolder) {
         EXPECT_EQ(app.Close(), kExited);
     }
     for (const char* tool : kTools) ::DeleteFileA((System32() + tool).c_str());
+}
+
+// The command line the program has the shell start, handed to the command processor itself: it runs
+// the batch file in "kalvex (1) R&D". The form the shell uses for a batch file of its own accord,
+// /C "<file>" <parameters>, runs nothing there: the test tells the two apart.
+TEST(Batch, CommandProcessorRunsTheBatchFileOnlyInTheProgramsForm) {
+    const std::string file = "C:\\kalvex (1) R&D\\register.bat", cmd = "\"" + g_situation.systemDir + "\\cmd.exe\" /C ";
+    ::CreateDirectoryA("C:\\kalvex (1) R&D", nullptr);
+    Place(file, "cd " + System32() + "\r\nregsvr32 mscomctl.ocx");
+    ::CopyFileA(Component("standin\\regsvr32.com").c_str(), (System32() + "\\regsvr32.com").c_str(), FALSE);
+    for (const bool programsForm : {true, false}) {
+        Process process;
+        ASSERT_TRUE(
+            process.Start(cmd + (programsForm ? "\"\"" + file + "\" /admin\"" : "\"" + file + "\" /admin"), "C:\\"));
+        EXPECT_NE(process.ExitCode(10000), STILL_ACTIVE);
+        EXPECT_EQ(Contents(kRan), programsForm ? "regsvr32 mscomctl.ocx\n" : "") << programsForm;
+        ::DeleteFileA(kRan.c_str());
+    }
+    ::DeleteFileA((System32() + "\\regsvr32.com").c_str());
 }
 
 // A folder named register.bat in the way: the message says so, nothing starts, the window goes on.

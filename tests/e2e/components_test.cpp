@@ -75,10 +75,15 @@ TEST(Components, AnyPathAndAnyCompany) {
     EXPECT_SOON(app.Screen(),
                 "confirmation [Company Name:  Компания 北京 Société\r\nProduct Version:  3.0.0.7] please verify");
     EXPECT_EQ(app.Proceed(), kCompleted);
+    const std::string recorded = GoodServer();  // by the component's own ANSI calls
     EXPECT_EQ(app.Outcome(C::cmdUnregister, intl), kCompleted);
     EXPECT_EQ(app.Confirm(C::cmdRegister, Component("kvx_legacy.ocx")),
               "confirmation [Company Name:  Société Kalvex\r\nProduct Version:  1.6.0.0] please verify");
     EXPECT_EQ(app.Close(WM_SYSCOMMAND, SC_CLOSE), kExited);
+    DWORD ms = 0;
+    EXPECT_EQ(Regsvr32(true, intl, ms), kCompleted);
+    EXPECT_EQ(recorded, GoodServer()) << "as under regsvr32";
+    EXPECT_EQ(Regsvr32(false, intl, ms), kCompleted);
 }
 
 // A version.dll left beside the program does not serve the program's version read, also where the

@@ -69,6 +69,18 @@ inline std::string Server(const std::string& clsid, const char* value = nullptr)
 // kvx_good's (its copies register the same class).
 inline std::string GoodServer() { return Server("{4B9E2C61-7D3A-4F15-9A8E-2C6D0B5F7E13}"); }
 
+// Registers (or unregisters) `path` with regsvr32 /s of the driver's bitness, in the same Windows:
+// kCompleted for its exit code 0, as the program tells it; `ms` gets how long it took.
+inline std::string Regsvr32(bool registers, const std::string& path, DWORD& ms) {
+    Process regsvr32;
+    const DWORD start = ::GetTickCount();
+    regsvr32.Start("\"" + g_situation.systemDir + "\\regsvr32.exe\" " + (registers ? "/s \"" : "/u /s \"") + path +
+                   "\"");
+    const DWORD code = regsvr32.ExitCode(15000);
+    ms = ::GetTickCount() - start;
+    return code == 0 ? kCompleted : "regsvr32 exit code " + std::to_string(code);
+}
+
 }  // namespace e2e
 
 // EXPECT_EQ for what the program does in its own time: `actual` is asked again until it equals

@@ -6,22 +6,13 @@ namespace e2e {
 
 namespace {
 
-// Registers (or unregisters) `path` in `app`, or under regsvr32 of the driver's bitness when `app`
-// is null: the outcome, regsvr32's exit code 0 told as the program tells it; `ms` gets how long the
-// component took (from the notice's OK to the outcome in the program).
+// Registers (or unregisters) `path` in `app`, or under regsvr32 when `app` is null; `ms` gets how
+// long the component took (in the program, from the notice's OK to the outcome).
 std::string Registration(Kalvex* app, bool registers, const std::string& path, DWORD& ms) {
-    if (app != nullptr) {
-        std::string outcome = app->Outcome(registers ? C::cmdRegister : C::cmdUnregister, path);
-        ms = app->answerMs;
-        return outcome;
-    }
-    Process regsvr32;
-    const DWORD start = ::GetTickCount();
-    regsvr32.Start("\"" + g_situation.systemDir + "\\regsvr32.exe\" " + (registers ? "/s \"" : "/u /s \"") + path +
-                   "\"");
-    const DWORD code = regsvr32.ExitCode(15000);
-    ms = ::GetTickCount() - start;
-    return code == 0 ? kCompleted : "regsvr32 exit code " + std::to_string(code);
+    if (app == nullptr) return Regsvr32(registers, path, ms);
+    const std::string outcome = app->Outcome(registers ? C::cmdRegister : C::cmdUnregister, path);
+    ms = app->answerMs;
+    return outcome;
 }
 
 // kvx_codepage writes a Western text as Windows-1252 bytes with its own ANSI calls, and the code

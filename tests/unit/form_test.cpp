@@ -162,6 +162,8 @@ TEST_F(FormTest, NumberedButtonsWriteTheirBatchFileAndLaunchIt) {
 TEST_F(FormTest, APressWhileAnotherRunsRunsToItsEndFirst) {
     const std::string outer = "write C:\\K\\register.bat", outerLaunch = Launch("C:\\K\\register.bat", "/admin");
     const std::string inner = "write C:\\K\\unregister.bat | " + Launch("C:\\K\\unregister.bat", "/admin");
+    const std::string innerFirst = inner + " | " + outer + " | " + outerLaunch;
+    const std::string innerBetween = outer + " | " + inner + " | " + outerLaunch;
     f.answers = {{"admin", 0}};
     for (int point = 1; point <= 5; ++point) {
         int seen = 0;
@@ -169,9 +171,7 @@ TEST_F(FormTest, APressWhileAnotherRunsRunsToItsEndFirst) {
             if (++seen == point) form.Command1_Click(0);
         };
         form.Command1_Click(1);
-        EXPECT_EQ(f.Take(), point <= 2 ? inner + " | " + outer + " | " + outerLaunch
-                                       : outer + " | " + inner + " | " + outerLaunch)
-            << point;
+        EXPECT_EQ(f.Take(), point <= 2 ? innerFirst : innerBetween) << point;
     }
 }
 
