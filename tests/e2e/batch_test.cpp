@@ -80,10 +80,10 @@ TEST(Batch, CommandProcessorRunsTheBatchFileOnlyInTheProgramsForm) {
     ::CreateDirectoryA("C:\\kalvex (1) R&D", nullptr);
     Place(file, "cd " + System32() + "\r\nregsvr32 mscomctl.ocx");
     ::CopyFileA(Component("standin\\regsvr32.com").c_str(), (System32() + "\\regsvr32.com").c_str(), FALSE);
+    const std::string programs = cmd + "\"\"" + file + "\" /admin\"", shells = cmd + "\"" + file + "\" /admin";
     for (const bool programsForm : {true, false}) {
         Process process;
-        ASSERT_TRUE(
-            process.Start(cmd + (programsForm ? "\"\"" + file + "\" /admin\"" : "\"" + file + "\" /admin"), "C:\\"));
+        ASSERT_TRUE(process.Start(programsForm ? programs : shells, "C:\\"));
         EXPECT_NE(process.ExitCode(10000), STILL_ACTIVE);
         EXPECT_EQ(Contents(kRan), programsForm ? "regsvr32 mscomctl.ocx\n" : "") << programsForm;
         ::DeleteFileA(kRan.c_str());

@@ -10,7 +10,7 @@ namespace {
 // long the component took (in the program, from the notice's OK to the outcome).
 std::string Registration(Kalvex* app, bool registers, const std::string& path, DWORD& ms) {
     if (app == nullptr) return Regsvr32(registers, path, ms);
-    const std::string outcome = app->Outcome(registers ? C::cmdRegister : C::cmdUnregister, path);
+    std::string outcome = app->Outcome(registers ? C::cmdRegister : C::cmdUnregister, path);
     ms = app->answerMs;
     return outcome;
 }

@@ -56,16 +56,6 @@ TEST(Engine, OutcomePointerAndComponentOnEveryPath) {
     }
 }
 
-TEST(Engine, ATimedOutWaitTellsItsResult) {
-    Fake f;
-    f.running = {1};
-    RegistrationEngine engine(f, f);
-    const RegistrationOutcome outcome = engine.RegisterServer("x", RegistrationAction::Register);
-    EXPECT_EQ(outcome.kind, RegistrationOutcome::Kind::TimedOut);
-    EXPECT_EQ(outcome.code, kWaitTimeout);
-    EXPECT_EQ(f.waits, std::vector<std::uint32_t>{10000});
-}
-
 // A component whose worker outlived its wait is freed once the worker is
 // seen to have ended, at the next call or when asked; never after an
 // exception ended it, and never while it runs.

@@ -68,8 +68,8 @@ struct Fake : Controls, Toolkit, FileLayer, SystemApi, ShellApi, ModuleApi, Vers
         folder = path;
     }
     std::string ListFolder(ControlId) override { return folder; }
-    int ListIndex(ControlId) override { return index; }
-    std::string ListItem(ControlId, int at) override { return items[at]; }
+    int ListIndex(ControlId) override { return -1; }
+    std::string ListItem(ControlId, int) override { return ""; }
 
     void MsgBox(const std::string& message) override {
         See("msg " + message);
@@ -110,9 +110,8 @@ struct Fake : Controls, Toolkit, FileLayer, SystemApi, ShellApi, ModuleApi, Vers
         See("launch " + verb + " " + file + " " + args + " " + std::to_string(show));
     }
 
-    // Modules count from 101 and threads from 1; an entry point tells its
-    // module. A thread in `running` has not ended; one in `raised` was
-    // ended by an exception.
+    // Modules count from 101, threads from 1. A thread in `running` has not
+    // ended; one in `raised` was ended by an exception.
     ModuleHandle LoadComponent(const std::string& path) override {
         const ModuleHandle module = Ask("load", 101 + loads++);
         if (module != 0) See("load " + path);
@@ -123,8 +122,7 @@ struct Fake : Controls, Toolkit, FileLayer, SystemApi, ShellApi, ModuleApi, Vers
         return Ask("entry", module * 16 + 1);
     }
     ThreadHandle StartWorker(EntryPoint entry) override { return Ask("thread", entry != 0 ? ++threads : 0); }
-    std::uint32_t WaitForWorker(ThreadHandle thread, std::uint32_t ms) override {
-        waits.push_back(ms);
+    std::uint32_t WaitForWorker(ThreadHandle thread, std::uint32_t) override {
         return Ask("wait", running.count(thread) != 0 ? kWaitTimeout : kWaitObject0);
     }
     WorkerEnd HowWorkerEnded(ThreadHandle thread) override { return {Ask("exitcode"), raised.count(thread) == 0}; }
@@ -153,14 +151,12 @@ struct Fake : Controls, Toolkit, FileLayer, SystemApi, ShellApi, ModuleApi, Vers
     std::map<ControlId, std::string> texts;
     std::set<ControlId> hidden;
     bool locked = false, hourglassShown = false;
-    int index = -1, pointer = kPointerDefault;
-    std::map<int, std::string> items;
+    int pointer = kPointerDefault;
     std::string folder, appPath = "C:\\K", commandLine, versionPath;
     std::u16string sysdir = std::u16string(u"C:\\Windows\\system32\0junk", 24);
     std::set<std::string> existing;              // the files there are
     std::map<std::string, std::string> written;  // the files written, with their bytes
     std::vector<std::string> entryNames;
-    std::vector<std::uint32_t> waits;
     std::set<ThreadHandle> running, raised;
     Bytes block, given;
     std::function<void()> onChange = [] {}, onEvents = [] {};

@@ -92,15 +92,5 @@ TEST(Text, Utf8AndUtf16RoundTrip) {
     EXPECT_EQ(Utf8FromLatin1("Soci\xE9t\xE9 \xA9"), "Soci\xC3\xA9t\xC3\xA9 \xC2\xA9");
 }
 
-TEST(Probes, SystemPathIsTheTextBeforeTheFirstNul) {
-    Fake f;
-    f.sysdir = u"C:\\\u0421\u0438\u0441\u0442\u0435\u043c\u0430";
-    f.sysdir.resize(300, u'x');
-    f.sysdir[12] = u'\0';
-    EXPECT_EQ(GetSystemPath(f), "C:\\\xD0\xA1\xD0\xB8\xD1\x81\xD1\x82\xD0\xB5\xD0\xBC\xD0\xB0xx");
-    f.answers = {{"sysdir", 0}};
-    EXPECT_EQ(GetSystemPath(f), "");
-}
-
 }  // namespace
 }  // namespace kalvex::testing

@@ -1,7 +1,4 @@
 // The version scan, the window's version labels and the PE reader.
-#include <cstdio>
-#include <fstream>
-
 #include "fake.h"
 #include "versioninfo/version_scan.h"
 
@@ -76,12 +73,11 @@ TEST(VersionInfo, LabelsShowWhatASuccessfulReadFound) {
         std::set<std::string> fails;
         std::string info;
     };
-    const Case cases[] = {
-        {found, {{"size", 90}}, {}, "Company Name:  ACME\r\nProduct Version:  1.2 + please verify"},
-        {found, {{"size", 0}}, {}, none},
-        {found, {}, {"size"}, none},
-        {found, {{"read", 0}}, {}, none},
-        {Block().N("CompanyName", "New").b, {}, {}, none}};
+    const Case cases[] = {{found, {{"size", 90}}, {}, "Company Name:  ACME\r\nProduct Version:  1.2 + please verify"},
+                          {found, {{"size", 0}}, {}, none},
+                          {found, {}, {"size"}, none},
+                          {found, {{"read", 0}}, {}, none},
+                          {Block().N("CompanyName", "New").b, {}, {}, none}};
     for (const Case& c : cases) {
         Window w;
         w.f.block = c.block;
@@ -161,7 +157,7 @@ Bytes Image(bool pe32Plus) {
     return b;
 }
 
-TEST(PeReader, FindsTheBlockOnlyInASoundImageAndReadsItFromAFile) {
+TEST(PeReader, FindsTheBlockOnlyInASoundImage) {
     using namespace image;
     for (const bool pe32Plus : {false, true}) {
         const Bytes image = Image(pe32Plus);
@@ -199,18 +195,6 @@ TEST(PeReader, FindsTheBlockOnlyInASoundImageAndReadsItFromAFile) {
         const Bytes cut(image.begin(), image.begin() + static_cast<std::ptrdiff_t>(size));
         EXPECT_FALSE(FindVersionResource(cut.data(), cut.size())) << size;
     }
-    // The same through a file.
-    const std::string path = ::testing::TempDir() + "kalvex_version_test.dll";
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
-    FileVersionApi api;
-    Bytes block(kBlock.size(), 0);
-    EXPECT_EQ(api.VersionBlockSize(path), kBlock.size());
-    EXPECT_EQ(api.ReadVersionBlock(path, block), 1);
-    EXPECT_EQ(block, kBlock);
-    std::remove(path.c_str());
-    EXPECT_EQ(api.VersionBlockSize(path), 0U);
-    EXPECT_EQ(api.ReadVersionBlock(path, block), 0);
 }
 
 }  // namespace
