@@ -74,7 +74,7 @@ size_row() { echo "| $1 | $(wc -c <"$2") | $(imports "$2" "$3")|"; }
     echo "| Start-up ratio kalvex / notepad | $(ratio startup_kalvex startup_notepad) | goal ≤ 1.0 |"
     row engine_fast "Engine: \"WWW\" dismissed to the result message, entry point returns at once"
     row engine_500ms_minus_500 "Engine, entry point takes 500 ms, minus those 500 ms"
-    echo "| Engine alone, in-process: from the call to the result handed over for display, entry point returns at once | $(field engine_inprocess_fast 3) | $(field engine_inprocess_fast 4) – $(field engine_inprocess_fast 5) |"
+    echo "| Engine alone, in-process: from the call to its outcome, entry point returns at once | $(field engine_inprocess_fast 3) | $(field engine_inprocess_fast 4) – $(field engine_inprocess_fast 5) |"
     echo "| Engine alone, in-process, entry point takes 500 ms, minus those 500 ms | $(minus500 engine_inprocess_500ms 3) | $(minus500 engine_inprocess_500ms 4) – $(minus500 engine_inprocess_500ms 5) |"
     row message_box_alone "For comparison: Register on a missing file to its \"File not found\" box"
     row regsvr32_fast "\`regsvr32 /s\` on the same component (whole process)"
