@@ -90,13 +90,12 @@ RegistrationOutcome RegistrationEngine::RegisterServer(const std::string& path, 
         return {Kind::NoEntryPointOrThread};
     }
 
-    const std::uint32_t waited = mModules.WaitForWorker(thread.Get(), kWorkerWaitLimitMs);
-    if (waited != kWaitObject0) {
+    if (mModules.WaitForWorker(thread.Get(), kWorkerWaitLimitMs) != kWaitObject0) {
         // The worker may still run inside the component: both stay until it
         // is seen to have ended.
         mLingering.push_back({std::move(module), std::move(thread)});
         SetPointer(kPointerDefault);
-        return {Kind::TimedOut, waited};
+        return {Kind::TimedOut};
     }
 
     const WorkerEnd end = Finish(thread, module);

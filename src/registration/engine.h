@@ -24,11 +24,11 @@ struct RegistrationOutcome {
         Failed,                // it returned a failure result, or an exception ended it
         NoEntryPointOrThread,  // the component has no such entry point, or no worker could start
         LoadFailure,           // the file could not be loaded
-        TimedOut,              // the wait ended before the worker did
+        TimedOut,              // the wait ended (ran out or failed) before the worker did
     };
     Kind kind;
     // Failed: the entry point's result, or the code of the exception that
-    // ended it. TimedOut: what the wait answered.
+    // ended it.
     std::uint32_t code = 0;
 };
 

@@ -164,12 +164,6 @@ void frmKalvex::cmdCancel_Click() {
 // changes nothing else.
 void frmKalvex::RegisterServer(const std::string& fileSpec, RegistrationAction action) {
     const RegistrationOutcome outcome = mEngine.RegisterServer(fileSpec, action);
-    switch (outcome.kind) {
-        case RegistrationOutcome::Kind::Completed:
-        case RegistrationOutcome::Kind::Failed: mApiResult = 0; break;
-        case RegistrationOutcome::Kind::TimedOut: mApiResult = static_cast<std::int32_t>(outcome.code); break;
-        default: break;
-    }
     Attempt([&] { mToolkit.MsgBox(OutcomeMessage(outcome)); });
 }
 

@@ -4,7 +4,6 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <string>
 
 #include "control_ids.h"
@@ -86,9 +85,6 @@ private:
 
     std::string mNewLine;
     bool mRegisterMode = false;  // the pending confirmation is a registration
-    // What the last wait for a worker answered: 0 when the worker ended in
-    // time. Empty until a registration got that far.
-    std::optional<std::int32_t> mApiResult;
 };
 
 }  // namespace kalvex
