@@ -14,8 +14,10 @@
 #               C:\windows\syswow64
 #   i686-win32  the i686 tool on 32-bit Windows (WINEARCH=win32),
 #               C:\windows\system32
-# The i686 situations need a kernel that executes 32-bit code; elsewhere
-# the script exits 77 (skipped).
+# The i686 situations need a kernel that executes 32-bit code. Where this
+# one refuses it, the script runs itself again inside an emulated machine
+# that executes it (scripts/guest.sh; --keep's folder is then lost with the
+# machine); where none can start either, it exits 77 (skipped).
 #
 # Usage: bench/compat.sh [options]
 #   --sample N        N evenly spaced libraries of the sorted list (default: all)
@@ -54,12 +56,26 @@ while [ $# -gt 0 ]; do
 done
 
 kalvex_find_wine || exit 2
+# Under emulation, about ten times as long as natively; the guest's own limit
+# ends it before CTest's (1800 s) does, and says so.
+GUEST_SECONDS=1700
 WINDIR='C:\windows\system32'
 SYSDIR=system32
 case "$SITUATION" in
     x64) TOOLBUILD=$BUILD/windows-x86_64 ;;
     i686-wow64 | i686-win32)
         if ! kalvex_can_run_32bit; then
+            if kalvex_guest_ready "$ROOT"; then
+                mkdir -p "$(dirname "$OUTPUT")"
+                OUTPUT=$(cd "$(dirname "$OUTPUT")" && pwd)/$(basename "$OUTPUT")
+                BUILD=$(cd "$BUILD" && pwd) || exit 2
+                set -- --sample "$SAMPLE" --situation "$SITUATION" --output "$OUTPUT" --build "$BUILD"
+                [ -n "$ONLY" ] && set -- "$@" --only "$ONLY"
+                [ -n "$RUN_DEBUG" ] && set -- "$@" --winedebug "$RUN_DEBUG"
+                [ $KEEP -eq 1 ] && set -- "$@" --keep
+                exec "$KALVEX_GUEST_RUNNER" --timeout $GUEST_SECONDS --share "$ROOT" --share "$BUILD" \
+                    --share "$(dirname "$OUTPUT")" -- sh "$ROOT/bench/compat.sh" "$@"
+            fi
             echo "# SKIP compat $SITUATION: $KALVEX_NO32_REASON"
             exit 77
         fi
@@ -108,7 +124,7 @@ trap cleanup EXIT
 trap 'exit 130' INT TERM
 
 kalvex_start_xvfb || exit 2
-echo "# running compat $SITUATION: $WINE, display $DISPLAY, work folder $WORK"
+echo "# running compat $SITUATION: $(kalvex_where), $WINE, display $DISPLAY, work folder $WORK"
 
 # The twins, made side by side.
 for prefix in "$PREFIX_A" "$PREFIX_B"; do

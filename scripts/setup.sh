@@ -1,7 +1,10 @@
 #!/bin/sh
 # Installs the Debian packages the build and the tests need, when missing.
-# Where the kernel executes 32-bit x86 code, it also installs 32-bit Wine,
-# so that the end-to-end tests run the shipped i686 program itself.
+# It also installs 32-bit Wine, so that the end-to-end tests run the shipped
+# i686 program itself: natively where the kernel executes 32-bit x86 code;
+# elsewhere inside an emulated machine (scripts/guest.sh), which needs QEMU,
+# Debian's amd64 kernel and, for its small start-up image, a static busybox,
+# cpio, kmod and xz.
 # Run as root (or through sudo) on Debian 12.
 set -eu
 
@@ -30,7 +33,8 @@ install_missing() {
 install_missing $PACKAGES
 
 # 32-bit code: add the i386 architecture, bring its C library and ask its
-# loader. Only where that answers does 32-bit Wine come along.
+# loader. 32-bit Wine installs either way (the emulated machine runs this
+# machine's own installation).
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
     $SUDO dpkg --add-architecture i386
     updated=""
@@ -39,6 +43,7 @@ install_missing libc6:i386
 if /lib/ld-linux.so.2 --version >/dev/null 2>&1; then
     install_missing wine32:i386
 else
-    echo "setup: this kernel does not execute 32-bit x86 code; 32-bit Wine is not installed and the i686 end-to-end runs will be skipped"
+    echo "setup: this kernel does not execute 32-bit x86 code; the i686 runs take place in an emulated machine"
+    install_missing wine32:i386 qemu-system-x86 linux-image-amd64 busybox-static cpio kmod xz-utils
 fi
 echo "setup: every package is present"

@@ -7,6 +7,7 @@ set -eu
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 BUILD=${KALVEX_BUILD_DIR:-$ROOT/build}
 JOBS=$(nproc)
+STARTED=$(date +%s)
 
 "$ROOT/scripts/setup.sh"
 cmake -S "$ROOT" -B "$BUILD"
@@ -14,12 +15,14 @@ cmake --build "$BUILD" --parallel "$JOBS"
 status=0
 ctest --test-dir "$BUILD" --output-on-failure || status=$?
 
-# Which end-to-end situations ran, and why any was skipped.
+# Which end-to-end situations ran and where (natively or in the emulated
+# machine), and why any was skipped.
 echo "End-to-end situations:"
 grep -h -E '^# (situation|SKIP) ' "$BUILD/Testing/Temporary/LastTest.log" | grep -v '^# SKIP compat' |
     sed 's/^# /  /; s/, display.*//' || true
 echo "Engine beside regsvr32 (compat):"
-grep -h -E '^# (compat [^ ]+:|SKIP compat )' "$BUILD/Testing/Temporary/LastTest.log" | sed 's/^# /  /' || true
+grep -h -E '^# (running compat |compat [^ ]+:|SKIP compat )' "$BUILD/Testing/Temporary/LastTest.log" |
+    sed 's/^# /  /; s/, display.*//' || true
 
 echo "Static checks:"
 python3 "$ROOT/scripts/check_layers.py" || status=$?
@@ -31,4 +34,5 @@ CXX=clang++ cmake -S "$ROOT" -B "$SAN" -DKALVEX_WINDOWS=OFF -DKALVEX_SANITIZE=ON
 cmake --build "$SAN" --parallel "$JOBS"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     ctest --test-dir "$SAN" --output-on-failure -E fuzz_version || status=$?
+echo "Whole run: $(($(date +%s) - STARTED)) s on $JOBS processors, exit status $status"
 exit $status

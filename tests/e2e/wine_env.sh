@@ -16,6 +16,31 @@ kalvex_can_run_32bit() {
     return 0
 }
 
+# Where this run takes place: "natively", or "in the emulated machine" when
+# scripts/guest.sh runs it (that sets KALVEX_GUEST).
+kalvex_where() {
+    if [ -n "${KALVEX_GUEST:-}" ]; then echo "in the emulated machine"; else echo natively; fi
+}
+
+# For an i686 situation where this kernel refuses 32-bit code (after
+# kalvex_can_run_32bit fails): whether an emulated machine that executes it
+# can start here. Sets KALVEX_GUEST_RUNNER (scripts/guest.sh) when it can;
+# adds why not to KALVEX_NO32_REASON when it cannot. Inside that machine a
+# refusal is an error, not a reason to start another one: it exits 1.
+# kalvex_guest_ready <the project's folder>
+kalvex_guest_ready() {
+    if [ -n "${KALVEX_GUEST:-}" ]; then
+        echo "the emulated machine does not run 32-bit code either: $KALVEX_NO32_REASON" >&2
+        exit 1
+    fi
+    KALVEX_GUEST_RUNNER=$1/scripts/guest.sh
+    if ! _why=$("$KALVEX_GUEST_RUNNER" --check 2>&1); then
+        KALVEX_NO32_REASON="$KALVEX_NO32_REASON, and ${_why#guest: }"
+        return 1
+    fi
+    echo "# $KALVEX_NO32_REASON: running in an emulated machine (scripts/guest.sh, software emulation)"
+}
+
 # Runs programs with the 32-bit loader (after kalvex_find_wine). Prefixes
 # are still made by the 64-bit loader, unless WINEARCH=win32 asks for a
 # 32-bit Windows.
