@@ -102,17 +102,19 @@ PREFIX_A=$WORK/a
 PREFIX_B=$WORK/b
 XVFB_PID=""
 RUNNERS=""
+HOLDERS=""
 
-# Ends what this script started: the two library loops, everything Wine
-# runs in either prefix, and the display; then removes the prefixes.
+# Ends what this script started: the two library loops, the desktops'
+# holders, everything Wine runs in either prefix, and the display; then
+# removes the prefixes.
 cleanup() {
-    for pid in $RUNNERS; do kill "$pid" 2>/dev/null; done
+    for pid in $RUNNERS $HOLDERS; do kill "$pid" 2>/dev/null; done
     for prefix in "$PREFIX_A" "$PREFIX_B"; do
         [ -d "$prefix" ] || continue
         WINEPREFIX=$prefix "$WINESERVER" -k >/dev/null 2>&1
         WINEPREFIX=$prefix "$WINESERVER" -w >/dev/null 2>&1
     done
-    for pid in $RUNNERS; do wait "$pid" 2>/dev/null; done
+    for pid in $RUNNERS $HOLDERS; do wait "$pid" 2>/dev/null; done
     [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null && wait "$XVFB_PID" 2>/dev/null
     if [ $KEEP -eq 1 ]; then
         echo "# kept $WORK"
@@ -156,6 +158,21 @@ if ! cmp -s "$WORK/corpus.txt" "$WORK/corpus-b.txt"; then
 fi
 "$PYTHON" "$ROOT/bench/compat_report.py" select "$WORK/corpus.txt" "$SAMPLE" "$ONLY" >"$WORK/libraries.txt" || exit 2
 echo "# $(wc -l <"$WORK/corpus.txt") libraries export DllRegisterServer; running $(wc -l <"$WORK/libraries.txt")"
+
+# A user of each prefix's desktop from here to the end: the command
+# processor waiting for a key on a pipe that nothing writes to. Wine closes
+# a desktop 1 s after its last user has gone, and the next process starts a
+# new one, which adds display keys of its own under
+# HKLM\System\CurrentControlSet\Control\Video; where a process takes longer
+# than that to start (under emulation), those keys would otherwise land in
+# one library's changes in one prefix or the other. The desktop starts now,
+# during the calibration, whose snapshots hold HKCU\Software\Classes only.
+for prefix in "$PREFIX_A" "$PREFIX_B"; do
+    mkfifo "$prefix.hold" || exit 2
+    WINEPREFIX=$prefix "$WINE" cmd /c pause <"$prefix.hold" >"$prefix.hold.log" 2>&1 &
+    sleep 86400 >"$prefix.hold" &
+    HOLDERS="$HOLDERS $!"
+done
 
 # The calibration: the test components whose outcomes are known, then the
 # libraries; one process per library, its output in files (Wine's
