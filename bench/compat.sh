@@ -17,8 +17,7 @@
 # The i686 situations need a kernel that executes 32-bit code. Where this
 # one refuses it, the script runs itself again inside an emulated machine
 # that executes it (scripts/guest.sh; --keep's folder is then lost with the
-# machine), unless --no-guest; where none can start either, it exits 77
-# (skipped).
+# machine); where none can start either, it exits 77 (skipped).
 #
 # Usage: bench/compat.sh [options]
 #   --sample N        N evenly spaced libraries of the sorted list (default: all)
@@ -28,7 +27,6 @@
 #   --only A,B        just these libraries (by file name), for investigating
 #   --winedebug CH    WINEDEBUG for the library runs, for investigating
 #   --keep            keep the prefixes and raw outputs (the folder is named)
-#   --no-guest        an i686 situation natively or not at all (77)
 # Exit status: 0 when every library and the calibration agree, 1 when
 # something differs (the report is written all the same), 2 when the
 # measurement itself could not be made, 77 when the situation cannot run.
@@ -44,7 +42,6 @@ BUILD=$ROOT/build
 ONLY=""
 RUN_DEBUG=""
 KEEP=0
-GUEST=1
 while [ $# -gt 0 ]; do
     case "$1" in
         --sample) SAMPLE=$2; shift 2 ;;
@@ -54,7 +51,6 @@ while [ $# -gt 0 ]; do
         --only) ONLY=$2; shift 2 ;;
         --winedebug) RUN_DEBUG=$2; shift 2 ;;
         --keep) KEEP=1; shift ;;
-        --no-guest) GUEST=0; shift ;;
         *) echo "unknown option $1 (see the head of $0)" >&2; exit 2 ;;
     esac
 done
@@ -69,9 +65,7 @@ case "$SITUATION" in
     x64) TOOLBUILD=$BUILD/windows-x86_64 ;;
     i686-wow64 | i686-win32)
         if ! kalvex_can_run_32bit; then
-            if [ $GUEST -eq 0 ]; then
-                KALVEX_NO32_REASON="$KALVEX_NO32_REASON, and this run is made natively only"
-            elif kalvex_guest_ready "$ROOT"; then
+            if kalvex_guest_ready "$ROOT"; then
                 mkdir -p "$(dirname "$OUTPUT")"
                 OUTPUT=$(cd "$(dirname "$OUTPUT")" && pwd)/$(basename "$OUTPUT")
                 BUILD=$(cd "$BUILD" && pwd) || exit 2

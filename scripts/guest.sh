@@ -161,7 +161,7 @@ while IFS= read -r _dir; do
     _i=$((_i + 1))
     echo "mkdir -p /newroot$(quote "$_dir") &&" \
         "mount -t 9p -o trans=virtio,version=9p2000.L,msize=512000,cache=mmap share$_i /newroot$(quote "$_dir")" \
-        ">/dev/null || echo 'init: cannot mount share$_i'" >>"$INITRD/mounts.sh"
+        ">/newroot/dev/null || echo 'init: cannot mount share$_i'" >>"$INITRD/mounts.sh"
 done <"$JOB/shares.txt"
 
 # The command, in the current folder, with this environment.
@@ -208,13 +208,13 @@ mount -t 9p -o trans=virtio,version=9p2000.L,msize=512000,cache=mmap job /newroo
 . /mounts.sh
 ip link set lo up
 hostname guest
-stty -F /dev/ttyS1 raw -echo 2>/dev/null
-chroot /newroot /usr/bin/env -i /bin/sh /run/guest/job.sh </dev/null >/newroot/dev/ttyS1 2>&1
+stty -F /newroot/dev/ttyS1 raw -echo || echo "init: cannot set the output port raw"
+chroot /newroot /usr/bin/env -i /bin/sh /run/guest/job.sh </newroot/dev/null >/newroot/dev/ttyS1 2>&1
 echo $? >/newroot/run/guest/status
 sync
 # What the command left behind may hold the port open: end it, so that the
 # port's last close waits until its output has gone out.
-kill -9 -1 2>/dev/null
+kill -9 -1 2>/newroot/dev/null
 sleep 0.2
 : >/newroot/dev/ttyS1
 sync
