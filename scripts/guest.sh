@@ -24,7 +24,7 @@ set -u
 
 usage() {
     cat <<'EOF'
-usage: scripts/guest.sh [--timeout SECONDS] [--memory MB] [--cpus N] [--share DIR]... [--] COMMAND [ARG]...
+usage: scripts/guest.sh [--timeout SECONDS] [--memory MB] [--cpus N] [--share DIR]... [--keep-log FILE] [--] COMMAND [ARG]...
        scripts/guest.sh --check
   --timeout SECONDS  end the guest after this long (default 3600); exit status 124
   --memory MB        the guest's memory (default 6144); /tmp lives in it
@@ -69,17 +69,22 @@ if [ $CHECK -eq 0 ] && [ $# -eq 0 ]; then
     exit 125
 fi
 
-# The kernel: the newest Debian amd64 kernel whose modules are installed
-# (linux-image-amd64), with IA32 emulation and the 9p and overlay modules.
+# The modules the start-up image loads, with what they need first.
+MODULES="9p 9pnet_virtio virtio_pci overlay"
+
+# The kernel: the newest Debian amd64 kernel with IA32 emulation whose
+# modules, those above among them, are installed (linux-image-amd64).
 find_kernel() {
     KVER=""
     for _k in $(ls /boot/vmlinuz-* 2>/dev/null | sed 's|^/boot/vmlinuz-||' | sort -V -r); do
         [ -r "/boot/vmlinuz-$_k" ] && [ -f "/lib/modules/$_k/modules.dep" ] || continue
         grep -qx 'CONFIG_IA32_EMULATION=y' "/boot/config-$_k" 2>/dev/null || continue
+        # shellcheck disable=SC2086
+        modprobe -S "$_k" -a --show-depends $MODULES >/dev/null 2>&1 || continue
         KVER=$_k
         return 0
     done
-    WHY="no readable /boot/vmlinuz-* with its modules and IA32 emulation (package linux-image-amd64)"
+    WHY="no readable /boot/vmlinuz-* with IA32 emulation and the modules $MODULES (package linux-image-amd64)"
     return 1
 }
 
@@ -137,8 +142,8 @@ mkdir -p "$INITRD/bin" "$INITRD/modules" "$INITRD/lower" "$INITRD/rw" "$INITRD/n
     "$INITRD/proc" "$INITRD/sys" "$INITRD/dev" "$JOB/share"
 cp "$BUSYBOX" "$INITRD/bin/busybox"
 : >"$JOB/modules.txt"
-for _m in $(modprobe -S "$KVER" -a --show-depends 9p 9pnet_virtio virtio_pci overlay 2>/dev/null |
-    awk '$1 == "insmod" && !seen[$2]++ { print $2 }'); do
+# shellcheck disable=SC2086
+for _m in $(modprobe -S "$KVER" -a --show-depends $MODULES | awk '$1 == "insmod" && !seen[$2]++ { print $2 }'); do
     _name=$(basename "$_m")
     case "$_m" in
         *.ko.xz) xz -dc "$_m" >"$INITRD/modules/${_name%.xz}" ;;
