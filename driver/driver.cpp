@@ -76,8 +76,8 @@ std::string WindowText(HWND window) { return WideText(window, WM_GETTEXT); }
 
 std::string BoxText(HWND box) { return WindowText(::GetDlgItem(box, 0xFFFF)); }
 
-bool Dismiss(HWND box) {
-    ::PostMessageA(::GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
+bool Dismiss(HWND box, int button) {
+    ::PostMessageA(::GetDlgItem(box, button), BM_CLICK, 0, 0);
     return WaitFor([&] { return !::IsWindowVisible(box); }, 5000);
 }
 
@@ -108,7 +108,7 @@ DWORD Process::ExitCode(DWORD limitMs) const {
     return ::GetExitCodeProcess(mInfo.hProcess, &code) ? code : STILL_ACTIVE;
 }
 
-HWND Process::WaitForWindow(const char* className, DWORD limitMs, HWND other, DWORD pollMs) const {
+HWND Process::WaitForWindow(const char* className, DWORD limitMs, HWND other, DWORD pollMs, int button) const {
     const bool box = std::string(className) == "#32770";
     HWND found = nullptr;
     WaitFor(
@@ -117,7 +117,7 @@ HWND Process::WaitForWindow(const char* className, DWORD limitMs, HWND other, DW
                 DWORD owner = 0;
                 ::GetWindowThreadProcessId(found, &owner);
                 if (owner == mInfo.dwProcessId && found != other && ::IsWindowVisible(found) &&
-                    (!box || ::GetDlgItem(found, IDOK) != nullptr))
+                    (!box || ::GetDlgItem(found, button) != nullptr))
                     return true;
             }
             return false;
@@ -158,6 +158,12 @@ void Kalvex::PressEntry(int index, bool right) const {
     const LPARAM at = MAKELPARAM(5, (index * 2 + 1) * ::SendMessageA(list, LB_GETITEMHEIGHT, 0, 0) / 2);
     ::PostMessageA(list, right ? WM_RBUTTONDOWN : WM_LBUTTONDOWN, right ? MK_RBUTTON : MK_LBUTTON, at);
     ::PostMessageA(list, right ? WM_RBUTTONUP : WM_LBUTTONUP, 0, at);
+    // Posted messages are handled in order: once a mark posted after the press is on the first
+    // entry (whose item data the program never uses), the press has been handled.
+    static LPARAM mark = 0;
+    ++mark;
+    ::PostMessageA(list, LB_SETITEMDATA, 0, mark);
+    WaitFor([&] { return ::SendMessageA(list, LB_GETITEMDATA, 0, 0) == mark; }, 5000);
 }
 
 std::string Kalvex::Confirm(ControlId button, const std::string& path) {
@@ -181,6 +187,8 @@ std::string Kalvex::Outcome(ControlId button, const std::string& path) {
 std::string Kalvex::Answer(DWORD limitMs) { return Reply(limitMs, false); }
 
 std::string Kalvex::AnswerWithEnter() { return Reply(15000, true); }
+
+std::string Kalvex::Choose(int button) { return Reply(15000, false, button); }
 
 std::string Kalvex::BackToNormal(const std::string& box) {
     return WaitFor([&] { return Mode() == "normal"; }, 5000) ? box : box + " <then " + Mode() + ">";
@@ -228,15 +236,15 @@ std::string Kalvex::TabOrder() const {
     return order;
 }
 
-std::string Kalvex::Reply(DWORD limitMs, bool byEnter) {
+std::string Kalvex::Reply(DWORD limitMs, bool byEnter, int button) {
     const DWORD start = ::GetTickCount();
-    HWND box = WaitForBox(limitMs);
+    HWND box = WaitForBox(limitMs, nullptr, 20, button);
     answerMs = ::GetTickCount() - start;
     if (box == nullptr || Mode() == "not answering") return "";
     const std::string caption = WindowText(box);
     const std::string text = BoxText(box) + (caption != "Kalvex" ? " <" + caption + ">" : "");
     if (byEnter) Tap(VK_RETURN);
-    const bool closed = byEnter ? WaitFor([&] { return !::IsWindowVisible(box); }, 3000) : Dismiss(box);
+    const bool closed = byEnter ? WaitFor([&] { return !::IsWindowVisible(box); }, 3000) : Dismiss(box, button);
     return closed ? text : text + " <open>";
 }
 

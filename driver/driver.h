@@ -39,9 +39,10 @@ std::wstring Utf16(const std::string& text);
 std::string Utf8(const std::wstring& wide);
 // A window's text, asked for by a wide message.
 std::string WindowText(HWND window);
-// A message box's text, and its OK pressed: whether it went away within 5 s.
+// A message box's text, and its button `button` (OK unless said) pressed: whether it went away
+// within 5 s.
 std::string BoxText(HWND box);
-bool Dismiss(HWND box);
+bool Dismiss(HWND box, int button = IDOK);
 // Makes `window` the foreground window; whether it became so within 3 s.
 bool BringToFront(HWND window);
 
@@ -60,10 +61,12 @@ public:
     // Its exit code once it has ended within `limitMs`; STILL_ACTIVE while it runs on.
     DWORD ExitCode(DWORD limitMs) const;
     // Its first visible top-level window of class `className` other than `other`, asked for every
-    // `pollMs` up to `limitMs`; null for none. A message box ("#32770") counts once it has its OK.
-    HWND WaitForWindow(const char* className, DWORD limitMs = 10000, HWND other = nullptr, DWORD pollMs = 20) const;
-    HWND WaitForBox(DWORD limitMs = 10000, HWND other = nullptr, DWORD pollMs = 20) const {
-        return WaitForWindow("#32770", limitMs, other, pollMs);
+    // `pollMs` up to `limitMs`; null for none. A message box ("#32770") counts once it has its button
+    // `button`.
+    HWND WaitForWindow(const char* className, DWORD limitMs = 10000, HWND other = nullptr, DWORD pollMs = 20,
+                       int button = IDOK) const;
+    HWND WaitForBox(DWORD limitMs = 10000, HWND other = nullptr, DWORD pollMs = 20, int button = IDOK) const {
+        return WaitForWindow("#32770", limitMs, other, pollMs, button);
     }
 
 private:
@@ -91,7 +94,8 @@ public:
     void Keys(std::initializer_list<WORD> keys) const;
     // Tab until `id` has the focus; whether it got there.
     bool TabTo(ControlId id) const;
-    // A mouse press on the file list's entry `index`, with the left or the right button.
+    // A mouse press on the file list's entry `index`, with the left or the right button; returns once
+    // the list has handled it (the list has an entry).
     void PressEntry(int index, bool right = false) const;
     // Writes `path` into text1 and presses `button`: the Screen once in confirmation mode, or 5 s on.
     std::string Confirm(ControlId button, const std::string& path);
@@ -103,6 +107,8 @@ public:
     // came within `limitMs`, " <open>" added when it stayed.
     std::string Answer(DWORD limitMs = 15000);
     std::string AnswerWithEnter();
+    // The same for a box that offers `button` (IDYES, IDNO, ...), answered with it.
+    std::string Choose(int button);
     // The box that comes, once back in normal mode.
     std::string BackToNormal(const std::string& box);
     // Closes the program by a button or a message to the window (WM_CLOSE; WM_SYSCOMMAND, SC_CLOSE):
@@ -128,7 +134,7 @@ public:
     std::string TabOrder() const;
 
 private:
-    std::string Reply(DWORD limitMs, bool byEnter);
+    std::string Reply(DWORD limitMs, bool byEnter, int button = IDOK);
     std::string CloseBy(HWND target, UINT message, WPARAM wParam);
 
     bool mLost = false;

@@ -4,9 +4,6 @@
 #include "window/win32_program.h"
 
 int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE /*hPrevInstance*/, LPSTR /*lpCmdLine*/, int nShowCmd) {
-    // A drive without a medium must answer "not there", not ask the user.
-    ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
-
     kalvex::Win32Program program(hInstance);
     if (!program.Start(nShowCmd)) {
         ::MessageBoxW(nullptr, L"The main window could not be created.", L"Kalvex", MB_OK);

@@ -25,6 +25,7 @@ std::uint32_t Win32System::SystemDirectory(char16_t* buffer, std::uint32_t size)
 }
 
 bool Win32System::CanOpenForReading(const std::string& path) {
+    const QuietFileErrors quiet;
     UniqueFile file(::CreateFileW(W(Wide(path)), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return false;

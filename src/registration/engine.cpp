@@ -76,21 +76,28 @@ RegistrationOutcome RegistrationEngine::RegisterServer(const std::string& path, 
     LoadedModule module(mModules, mModules.LoadComponent(path));
     if (module.Get() == 0) return {Kind::LoadFailure};
 
-    WorkerThread thread(mModules, 0);
     const EntryPoint entry = mModules.FindEntryPoint(
         module.Get(), action == RegistrationAction::Register ? kRegisterEntry : kUnregisterEntry);
-    if (entry != 0) {
-        SetPointer(kPointerHourglass);
-        thread = WorkerThread(mModules, mModules.StartWorker(entry));
-    }
     // The pointer goes back to the default on every path from here, also
     // when no entry point was found and it never showed the hourglass.
+    if (entry == 0) {
+        SetPointer(kPointerDefault);
+        return {Kind::NoEntryPointOrThread};
+    }
+    SetPointer(kPointerHourglass);
+    const std::uint32_t start = mModules.Milliseconds();
+    if (!WaitForEarlierWorkers(module.Get(), start)) {
+        // The component is not entered while another thread may run in it.
+        SetPointer(kPointerDefault);
+        return {Kind::TimedOut};
+    }
+
+    WorkerThread thread(mModules, mModules.StartWorker(entry));
     if (thread.Get() == 0) {
         SetPointer(kPointerDefault);
         return {Kind::NoEntryPointOrThread};
     }
-
-    if (mModules.WaitForWorker(thread.Get(), kWorkerWaitLimitMs) != kWaitObject0) {
+    if (mModules.WaitForWorker(thread.Get(), TimeLeft(start)) != kWaitObject0) {
         // The worker may still run inside the component: both stay until it
         // is seen to have ended.
         mLingering.push_back({std::move(module), std::move(thread)});
@@ -101,6 +108,24 @@ RegistrationOutcome RegistrationEngine::RegisterServer(const std::string& path, 
     const WorkerEnd end = Finish(thread, module);
     SetPointer(kPointerDefault);
     return IsFailure(end) ? RegistrationOutcome{Kind::Failed, end.code} : RegistrationOutcome{Kind::Completed};
+}
+
+std::uint32_t RegistrationEngine::TimeLeft(std::uint32_t start) {
+    const std::uint32_t elapsed = mModules.Milliseconds() - start;
+    return elapsed < kWorkerWaitLimitMs ? kWorkerWaitLimitMs - elapsed : 0;
+}
+
+bool RegistrationEngine::WaitForEarlierWorkers(ModuleHandle module, std::uint32_t start) {
+    for (auto it = mLingering.begin(); it != mLingering.end();) {
+        if (it->module.Get() != module) {
+            ++it;
+            continue;
+        }
+        if (mModules.WaitForWorker(it->thread.Get(), TimeLeft(start)) != kWaitObject0) return false;
+        Finish(it->thread, it->module);
+        it = mLingering.erase(it);
+    }
+    return true;
 }
 
 void RegistrationEngine::ReleaseFinishedWorkers() {

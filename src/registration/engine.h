@@ -79,7 +79,10 @@ public:
     ~RegistrationEngine();
 
     // Registers or unregisters the component; never raises. The hourglass
-    // shows while its worker runs.
+    // shows while its worker runs. One thread at a time runs inside a
+    // component: a worker of an earlier call that still runs in the same
+    // loaded module is waited for first, and the whole call waits at most
+    // kWorkerWaitLimitMs.
     RegistrationOutcome RegisterServer(const std::string& path, RegistrationAction action);
 
     // Releases the thread handle and the component of every worker that
@@ -97,6 +100,13 @@ private:
     // Called once the worker has ended: closes its handle, frees its
     // component unless an exception ended it, and says how it ended.
     WorkerEnd Finish(WorkerThread& thread, LoadedModule& module);
+
+    // What is left of the call's wait limit, counted from `start`.
+    std::uint32_t TimeLeft(std::uint32_t start);
+    // Waits, within what is left of the limit, for the workers of earlier
+    // calls that still run in `module`, and releases them once ended. False
+    // when one of them is still running.
+    bool WaitForEarlierWorkers(ModuleHandle module, std::uint32_t start);
 
     // Sets the pointer; an error there changes nothing else.
     void SetPointer(int pointer);

@@ -49,6 +49,8 @@ public:
     virtual std::uint32_t WaitForWorker(ThreadHandle thread, std::uint32_t milliseconds) = 0;
     // How a worker that has ended ended.
     virtual WorkerEnd HowWorkerEnded(ThreadHandle thread) = 0;
+    // A clock in milliseconds, for limits that span several waits.
+    virtual std::uint32_t Milliseconds() = 0;
     virtual void CloseWorker(ThreadHandle thread) = 0;
     virtual void FreeComponent(ModuleHandle module) = 0;
 };

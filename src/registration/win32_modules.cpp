@@ -106,6 +106,8 @@ WorkerEnd Win32Modules::HowWorkerEnded(ThreadHandle thread) {
     return WorkerEnd{code, worker->start.returned != 0};
 }
 
+std::uint32_t Win32Modules::Milliseconds() { return ::GetTickCount(); }
+
 void Win32Modules::CloseWorker(ThreadHandle thread) { delete AsWorker(thread); }
 
 void Win32Modules::FreeComponent(ModuleHandle module) { ::FreeLibrary(AsModule(module)); }

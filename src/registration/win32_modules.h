@@ -12,6 +12,7 @@ public:
     ThreadHandle StartWorker(EntryPoint entry) override;
     std::uint32_t WaitForWorker(ThreadHandle thread, std::uint32_t milliseconds) override;
     WorkerEnd HowWorkerEnded(ThreadHandle thread) override;
+    std::uint32_t Milliseconds() override;
     void CloseWorker(ThreadHandle thread) override;
     void FreeComponent(ModuleHandle module) override;
 };

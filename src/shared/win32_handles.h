@@ -77,6 +77,21 @@ using UniqueFind = UniqueHandle<FindHandleTraits>;
 using UniqueKernelObject = UniqueHandle<KernelObjectTraits>;
 using UniqueGdiObject = UniqueHandle<GdiObjectTraits>;
 
+// While it lives, the calling thread's file calls fail instead of asking the
+// user (the system's box for a drive without a medium, for one). The mode
+// belongs to this thread alone: the process's mode, which a component's
+// worker runs under, stays the system's.
+class QuietFileErrors {
+public:
+    QuietFileErrors() { ::SetThreadErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX, &mPrevious); }
+    ~QuietFileErrors() { ::SetThreadErrorMode(mPrevious, nullptr); }
+    QuietFileErrors(const QuietFileErrors&) = delete;
+    QuietFileErrors& operator=(const QuietFileErrors&) = delete;
+
+private:
+    DWORD mPrevious = 0;
+};
+
 // Calls `visit` with every entry FindFirstFileW/FindNextFileW find for
 // `pattern` (its name in UTF-8 and its attributes), until it returns false.
 // Returns ERROR_SUCCESS when it stopped there, ERROR_NO_MORE_FILES after the

@@ -29,11 +29,13 @@ const VersionCalls& Version() {
 }  // namespace
 
 std::uint32_t Win32Version::VersionBlockSize(const std::string& path) {
+    const QuietFileErrors quiet;
     DWORD handle = 0;
     return Version().sizeOf(W(Wide(path)), &handle);
 }
 
 bool Win32Version::ReadVersionBlock(const std::string& path, std::vector<std::uint8_t>& block) {
+    const QuietFileErrors quiet;
     return Version().read(W(Wide(path)), 0, static_cast<DWORD>(block.size()), block.data()) != FALSE;
 }
 

@@ -110,53 +110,56 @@ namespace {
 bool OnlySpaces(const std::string& text) { return text.find_first_not_of(' ') == std::string::npos; }
 }  // namespace
 
-// Register and Unregister share their checks: a name must be given and the
-// file must open. Both read text1 afresh and pass it on untrimmed.
-bool frmKalvex::CheckFileSpec(std::string& fileSpec) {
-    fileSpec = mControls.Text(ControlId::text1);
+// Register and Unregister share their checks: a name must be given, and the
+// file it names must open. The name is made absolute once (see
+// ComponentPath): the file checked is the file shown and the file loaded,
+// whatever the current folder is by the time the user proceeds. text1 keeps
+// what the user wrote.
+std::optional<std::string> frmKalvex::CheckedComponent() {
+    const std::string fileSpec = mControls.Text(ControlId::text1);
     if (OnlySpaces(fileSpec)) {
         mToolkit.MsgBox(kNoPathYet);
-        return false;
+        return std::nullopt;
     }
-    if (!IsFileThere(mSystem, fileSpec)) {
+    std::string component = ComponentPath(mSystem, fileSpec);
+    if (!IsFileThere(mSystem, component)) {
         mToolkit.MsgBox(kFileNotFound);
-        return false;
+        return std::nullopt;
     }
-    return true;
+    return component;
 }
 
-// The version read and the load get the name as the check resolved it (see
-// ComponentPath); text1 keeps what the user wrote.
 void frmKalvex::cmdRegister_Click() {
-    std::string fileSpec;
-    if (!CheckFileSpec(fileSpec)) return;
-    ShowFileInfo(ComponentPath(mSystem, fileSpec));
-    mRegisterMode = true;
+    std::optional<std::string> component = CheckedComponent();
+    if (!component) return;
+    ShowFileInfo(*component);
+    mPending = PendingConfirmation{std::move(*component), RegistrationAction::Register};
     SetButtonMode(false);
 }
 
 void frmKalvex::cmdUnregister_Click() {
-    std::string fileSpec;
-    if (!CheckFileSpec(fileSpec)) return;
-    mRegisterMode = false;
+    std::optional<std::string> component = CheckedComponent();
+    if (!component) return;
+    mPending = PendingConfirmation{std::move(*component), RegistrationAction::Unregister};
     SetButtonMode(false);
 }
 
 void frmKalvex::cmdProceed_Click() {
+    if (!mPending) return;  // nothing was confirmed
     mToolkit.MsgBox(kProceedNotice);
-    const std::string component = ComponentPath(mSystem, mControls.Text(ControlId::text1));
-    if (mRegisterMode) {
-        RegisterServer(component, RegistrationAction::Register);
+    const PendingConfirmation pending = *mPending;
+    RegisterServer(pending.component, pending.action);
+    if (pending.action == RegistrationAction::Register) {
         mControls.SetVisible(ControlId::lblPleaseVerify, false);
         mControls.SetText(ControlId::lblFileInfo, "");
-    } else {
-        RegisterServer(component, RegistrationAction::Unregister);
     }
+    mPending.reset();
     SetButtonMode(true);
 }
 
 void frmKalvex::cmdCancel_Click() {
     text1_Change();
+    mPending.reset();
     SetButtonMode(true);
 }
 
@@ -186,8 +189,10 @@ void frmKalvex::text1_Change() {
     mControls.SetText(ControlId::lblFileInfo, "");
 }
 
-// A press on the list, with any button, names its current entry in text1.
+// A press on the list, with any button, names its current entry in text1;
+// while a confirmation is pending, text1 is locked against the list too.
 void frmKalvex::File1_MouseDown() {
+    if (mPending) return;
     const std::string folder = mControls.ListFolder(ControlId::File1);
     const std::string name = mControls.ListItem(ControlId::File1, mControls.ListIndex(ControlId::File1));
     mControls.SetText(ControlId::text1, folder + "\\" + name);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "control_ids.h"
@@ -66,9 +67,10 @@ private:
     // Normal mode (Register, Unregister, Exit; text1 editable), or
     // confirmation mode (Proceed, Cancel; text1 locked).
     void SetButtonMode(bool normal);
-    // The checks that Register and Unregister share; fills `fileSpec` with
-    // text1's content, untrimmed. False after a message.
-    bool CheckFileSpec(std::string& fileSpec);
+    // The checks that Register and Unregister share: text1 names something,
+    // and the file it names, made absolute once, can be opened. That path,
+    // or nothing after a message.
+    std::optional<std::string> CheckedComponent();
     // The version label's text for the file, "" when it shows no product
     // version.
     std::string GetVersionInfo(const std::string& fileSpec);
@@ -83,8 +85,16 @@ private:
     VersionApi& mVersion;
     RegistrationEngine mEngine;
 
+    // What Register or Unregister checked and showed, waiting for Proceed or
+    // Cancel: Proceed runs exactly this, whatever text1 or the current
+    // folder say by then.
+    struct PendingConfirmation {
+        std::string component;
+        RegistrationAction action;
+    };
+
     std::string mNewLine;
-    bool mRegisterMode = false;  // the pending confirmation is a registration
+    std::optional<PendingConfirmation> mPending;
 };
 
 }  // namespace kalvex

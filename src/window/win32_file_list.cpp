@@ -46,6 +46,7 @@ LRESULT CALLBACK FileListBox::Proc(HWND hwnd, UINT message, WPARAM wParam, LPARA
 
 void FileListBox::SetFolder(const std::string& folder) {
     if (folder.empty() || folder.find('\0') != std::string::npos) throw Error("Path not found");
+    const QuietFileErrors quiet;
     wchar_t full[MAX_PATH * 2] = {};
     const DWORD length = ::GetFullPathNameW(W(Wide(folder)), MAX_PATH * 2, full, nullptr);
     if (length == 0 || length >= MAX_PATH * 2) throw Error("Path not found");

@@ -12,6 +12,7 @@ namespace {
 }  // namespace
 
 void Win32Files::Write(const std::string& path, const std::string& bytes) {
+    const QuietFileErrors quiet;
     // CREATE_ALWAYS empties an existing file, so nothing of a longer one stays.
     UniqueFile file(::CreateFileW(W(Wide(path)), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));

@@ -56,6 +56,7 @@ std::string Win32Toolkit::CommandLine() {
 std::string Win32Toolkit::Dir(const std::string& path) {
     if (path.empty()) return std::string();
     if (path.find('\0') != std::string::npos) throw Error("Bad file name or number");
+    const QuietFileErrors quiet;
     const DWORD excluded = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY;
     std::string name;
     const DWORD ended = ForEachFile(path, [&](const std::string& candidate, DWORD found) {

@@ -135,9 +135,9 @@ TEST_F(Window, RegistersFromTheKeyboard) {
 }
 
 // A left press takes the entry, a right press with no current entry the folder alone; arrow keys in
-// the list leave text1 as it is. In confirmation mode (a file without a version block) a press
-// replaces text1 all the same, and withdraws the display.
-TEST_F(Window, ListPressesFillText1) {
+// the list leave text1 as it is. In confirmation mode a press changes nothing: text1, the version
+// display and the buttons stay, and Proceed registers the file confirmed.
+TEST_F(Window, ListPressesFillText1InNormalModeOnly) {
     app.PressEntry(1);
     EXPECT_SOON(app.Text1(), sys + "\\" + app.Entry(1));
     ::SendMessageA(app.Control(C::File1), LB_SETCURSEL, static_cast<WPARAM>(-1), 0);
@@ -147,15 +147,19 @@ TEST_F(Window, ListPressesFillText1) {
     app.Keys({VK_DOWN, VK_DOWN, VK_TAB});
     EXPECT_SOON(app.Focus(), C::Command1_1);
     EXPECT_SOON(app.Text1(), sys + "\\");
-    EXPECT_EQ(app.Confirm(C::cmdRegister, Component("kvx_text.ocx")), kNoVersion);
+    EXPECT_EQ(app.Confirm(C::cmdRegister, good), kVersion);
     app.PressEntry(0);
-    EXPECT_SOON(app.Screen(), "confirmation []");
-    EXPECT_SOON(app.Text1(), sys + "\\" + app.Entry(0));
+    EXPECT_EQ(app.Screen(), kVersion);
+    EXPECT_EQ(app.Text1(), good);
+    EXPECT_EQ(app.Proceed(), kCompleted);
+    EXPECT_SOON(GoodServer(), Upper(good));
+    EXPECT_EQ(app.Outcome(C::cmdUnregister, good), kCompleted);
 }
 
 // Deactivated with the focus on Proceed, which Cancel hides meanwhile: back in front, the focus is
 // on a shown control, and Space presses no hidden button.
 TEST_F(Window, SpaceAfterReactivationPressesNoHiddenButton) {
+    EXPECT_EQ(app.Confirm(C::cmdRegister, Component("kvx_text.ocx")), kNoVersion);
     EXPECT_TRUE(app.TabTo(C::cmdProceed));
     HWND other =
         ::CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, 99, 99, nullptr, nullptr, nullptr, nullptr);
@@ -170,14 +174,24 @@ TEST_F(Window, SpaceAfterReactivationPressesNoHiddenButton) {
     ::DestroyWindow(other);
 }
 
-// Names the file test must not take for files.
+// Names that name no file to register, and the messages they get.
 TEST_F(Window, RefusesOddNames) {
     const std::string tooLong = dir + "\\" + std::string(300, 'a') + ".ocx";  // over MAX_PATH
-    for (const std::string& odd : {std::string("\t"), dir, std::string("CON"), std::string("NUL"), dir + "\\*.ocx",
-                                   good + "\\", "\"" + good + "\"", tooLong}) {
+    const std::string none = "No path and filename yet", notFound = "File not found";
+    const std::pair<std::string, std::string> cases[] = {{"   ", none},
+                                                         {"\t", notFound},
+                                                         {dir, notFound},
+                                                         {dir + "\\.", notFound},
+                                                         {"CON", notFound},
+                                                         {"NUL", notFound},
+                                                         {dir + "\\*.ocx", notFound},
+                                                         {good + "\\", notFound},
+                                                         {"\"" + good + "\"", notFound},
+                                                         {tooLong, notFound}};
+    for (const auto& [odd, message] : cases) {
         app.Write(odd);
         app.Click(C::cmdRegister);
-        EXPECT_EQ(app.BackToNormal(app.Answer()), "File not found") << odd;
+        EXPECT_EQ(app.BackToNormal(app.Answer()), message) << odd;
     }
 }
 

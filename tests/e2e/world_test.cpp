@@ -18,9 +18,20 @@ std::string Registration(Kalvex* app, bool registers, const std::string& path, D
 // kvx_broadcast's own limit per window that does not answer, when it registers.
 constexpr DWORD kBroadcastLimitMs = 5000;
 
-// kvx_codepage writes a Western text as Windows-1252 bytes with its own ANSI calls, and the code
-// page it runs under: inside the program both are what they are under regsvr32 /s, the text intact
-// and the code page the system's, not UTF-8 (which would turn the text's bytes into U+FFFD).
+// A number kvx_world noted under its key, or "-" when it is not there.
+std::string Number(const std::string& key, const wchar_t* name) {
+    DWORD value = 0, size = sizeof(value);
+    return ::RegGetValueW(HKEY_CURRENT_USER, Utf16(key).c_str(), name, RRF_RT_REG_DWORD, nullptr, &value, &size) ==
+                   ERROR_SUCCESS
+               ? std::to_string(value)
+               : "-";
+}
+
+// kvx_world writes a Western text as Windows-1252 bytes with its own ANSI calls, the code page it
+// runs under, and the error modes of the process, of the thread that registers it and of the thread
+// that loaded it: inside the program all are what they are under regsvr32 /s, the text intact, the
+// code page the system's, not UTF-8 (which would turn the text's bytes into U+FFFD), and no error
+// mode of the program's own.
 // kvx_broadcast sends WM_SETTINGCHANGE to every top-level window while it registers (a 5 s limit
 // per window) and while it unregisters (no limit), and the class comes and goes, as under
 // regsvr32 /s. A window that did not answer while the program waits for the component would hold
@@ -29,7 +40,7 @@ constexpr DWORD kBroadcastLimitMs = 5000;
 // took under regsvr32 in this run, process start included. The driver owns no window, so nothing of
 // its own holds a step up.
 TEST(World, ComponentsSeeWhatTheySeeUnderRegsvr32) {
-    const std::string codepage = Component("kvx_codepage.ocx"), broadcast = Component("kvx_broadcast.ocx");
+    const std::string world = Component("kvx_world.ocx"), broadcast = Component("kvx_broadcast.ocx");
     const std::string key = kClasses + "{3D8FAF2C-943A-4ECD-8B5B-AF4FFB5BC178}";
     Kalvex app;
     ASSERT_TRUE(app.Launch());
@@ -37,11 +48,12 @@ TEST(World, ComponentsSeeWhatTheySeeUnderRegsvr32) {
     DWORD regsvr32Ms[2] = {0, 0};  // kvx_broadcast's steps under regsvr32: unregistering, registering
     for (Kalvex* in : {static_cast<Kalvex*>(nullptr), &app}) {
         const std::string where = in != nullptr ? "in the program" : "under regsvr32";
-        DWORD ms = 0, acp = 0, size = sizeof(acp);
-        EXPECT_EQ(Registration(in, true, codepage, ms), kCompleted) << where;
-        ::RegGetValueW(HKEY_CURRENT_USER, Utf16(key).c_str(), L"ACP", RRF_RT_REG_DWORD, nullptr, &acp, &size);
-        recorded[in != nullptr] = RegText(key, "Description") + ", code page " + std::to_string(acp);
-        EXPECT_EQ(Registration(in, false, codepage, ms), kCompleted) << where;
+        DWORD ms = 0;
+        EXPECT_EQ(Registration(in, true, world, ms), kCompleted) << where;
+        recorded[in != nullptr] = RegText(key, "Description") + ", code page " + Number(key, L"ACP") +
+                                  ", error modes " + Number(key, L"ErrorMode") + " " + Number(key, L"ThreadErrorMode") +
+                                  " " + Number(key, L"LoadThreadErrorMode");
+        EXPECT_EQ(Registration(in, false, world, ms), kCompleted) << where;
         EXPECT_EQ(RegText(key, "Description"), "") << where;
         for (const bool registers : {true, false}) {
             const std::string step = std::string("kvx_broadcast ") + (registers ? "registering " : "unregistering ");
@@ -59,6 +71,47 @@ TEST(World, ComponentsSeeWhatTheySeeUnderRegsvr32) {
     EXPECT_EQ(app.Close(), kExited);
     EXPECT_EQ(recorded[1], recorded[0]);
     EXPECT_EQ(recorded[1].rfind("Société Générale für Müller © 1999, code page ", 0), 0u) << recorded[1];
+}
+
+// kvx_inside takes 12 s on its first call, beyond the program's 10 s wait. Registered again at once,
+// it is entered only once that first call has left it: the second outcome comes after the first
+// call has ended, within the program's limit, and tells the truth, and no two threads were ever
+// inside. Under regsvr32 each call is a process of its own, so two never meet there.
+TEST(World, OneThreadInsideAComponentAtATime) {
+    const std::string inside = Component("kvx_inside.ocx"), key = kClasses + "{9C3E5A71-2B84-4F0D-A6E9-51D7C08B3F26}";
+    Kalvex app;
+    ASSERT_TRUE(app.Launch());
+    EXPECT_EQ(app.Outcome(C::cmdRegister, inside), "Process failed in signaled state or time-out.");
+    EXPECT_EQ(Number(key, L"Calls"), "-") << "the first call is still inside";
+    EXPECT_EQ(app.Outcome(C::cmdRegister, inside), kCompleted);
+    EXPECT_LT(app.answerMs, 10000u) << "one Proceed waits at most the program's limit";
+    EXPECT_EQ(Number(key, L"Calls") + " calls, at most " + Number(key, L"MostInside") + " inside",
+              "2 calls, at most 1 inside");
+    EXPECT_EQ(app.Outcome(C::cmdUnregister, inside), kCompleted);
+    EXPECT_EQ(Number(key, L"Calls"), "-");
+    EXPECT_EQ(app.Close(), kExited);
+}
+
+// kvx_ask asks the user in a Yes/No box owned by the foreground window, the program's own, which
+// runs on another thread: the box comes at once, Yes registers the class, and the window is enabled
+// again and registers the next component.
+TEST(World, AComponentThatAsksTheUserIsAnswered) {
+    const std::string ask = Component("kvx_ask.ocx"), good = Component("kvx_good.ocx");
+    Kalvex app;
+    ASSERT_TRUE(app.Launch());
+    app.Confirm(C::cmdRegister, ask);
+    app.Click(C::cmdProceed);
+    EXPECT_EQ(app.Answer(), "WWW");
+    EXPECT_EQ(app.Choose(IDYES), "Register the Kalvex test class? <kvx_ask>");
+    EXPECT_LT(app.answerMs, 5000u) << "the component's question came late";
+    EXPECT_EQ(app.BackToNormal(app.Answer()), kCompleted);
+    EXPECT_EQ(Server("{E1A4C8D2-6F35-4B97-8D02-7C5B3E9A4F18}"), Upper(ask));
+    EXPECT_TRUE(::IsWindowEnabled(app.window));
+    EXPECT_EQ(app.Outcome(C::cmdRegister, good), kCompleted);
+    EXPECT_SOON(GoodServer(), Upper(good));
+    EXPECT_EQ(app.Outcome(C::cmdUnregister, ask), kCompleted);
+    EXPECT_EQ(app.Outcome(C::cmdUnregister, good), kCompleted);
+    EXPECT_EQ(app.Close(), kExited);
 }
 
 }  // namespace

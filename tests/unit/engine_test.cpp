@@ -63,16 +63,54 @@ TEST(Engine, WorkersOutlivingTheirWaitAreReleasedOnceEnded) {
     Fake f;
     RegistrationEngine engine(f, f);
     f.running = {1, 2, 3};
-    for (int call = 0; call < 3; ++call) engine.RegisterServer("x", RegistrationAction::Register);
+    for (const char* path : {"x", "y", "z"}) engine.RegisterServer(path, RegistrationAction::Register);
     f.Take();
     f.running = {1};
     f.raised = {3};
-    engine.RegisterServer("y", RegistrationAction::Unregister);
-    EXPECT_EQ(f.Take(), "free 102 | load y | free 104");
+    engine.RegisterServer("w", RegistrationAction::Unregister);
+    EXPECT_EQ(f.Take(), "free 102 | load w | free 104");
     f.running.clear();
     engine.ReleaseFinishedWorkers();
     engine.ReleaseFinishedWorkers();
     EXPECT_EQ(f.Take(), "free 101");
+}
+
+// One thread at a time inside a component: a second call on a component
+// whose first worker outlived its wait waits for that worker within its own
+// 10 s, and enters the component only once it has ended. A component of
+// another file is entered at once.
+TEST(Engine, ASecondCallWaitsForTheWorkerStillInsideItsComponent) {
+    const std::string lost = "Process failed in signaled state or time-out.";
+    struct Case {
+        const char* second;            // the second call's component; the first's is "a"
+        std::uint32_t firstEndsAfter;  // after the first call's wait
+        std::string message;
+        bool entered;               // the second call's entry point ran
+        std::uint32_t workerLimit;  // what its worker was given of the 10 s
+        std::string seen;           // during the second call
+    };
+    const Case cases[] = {{"a", 3000, "Process completed", true, 7000, "load a | free 101 | free 101"},
+                          {"a", 9999, "Process completed", true, 1, "load a | free 101 | free 101"},
+                          {"a", 12000, lost, false, 0, "load a | free 101"},  // the first one keeps the component
+                          {"b", 12000, "Process completed", true, 10000, "load b | free 102"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.second) + " after " + std::to_string(c.firstEndsAfter));
+        Fake f;
+        RegistrationEngine engine(f, f);
+        f.running = {1};
+        f.endsAfter = {{1, kWorkerWaitLimitMs + c.firstEndsAfter}};
+        EXPECT_EQ(OutcomeMessage(engine.RegisterServer("a", RegistrationAction::Register)), lost);
+        f.Take();
+        const std::uint32_t start = f.clock;
+        EXPECT_EQ(OutcomeMessage(engine.RegisterServer(c.second, RegistrationAction::Register)), c.message);
+        EXPECT_EQ(f.Take(), c.seen);
+        EXPECT_EQ(f.threads, c.entered ? 2U : 1U);
+        if (c.entered) {
+            EXPECT_EQ(f.waitLimits.back(), c.workerLimit);
+        }
+        EXPECT_LE(f.clock - start, kWorkerWaitLimitMs) << "the call waited longer than its limit";
+        EXPECT_EQ(f.pointer, kPointerDefault);
+    }
 }
 
 }  // namespace

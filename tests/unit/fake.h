@@ -68,8 +68,10 @@ struct Fake : Controls, Toolkit, FileLayer, SystemApi, ShellApi, ModuleApi, Vers
         folder = path;
     }
     std::string ListFolder(ControlId) override { return folder; }
-    int ListIndex(ControlId) override { return -1; }
-    std::string ListItem(ControlId, int) override { return ""; }
+    int ListIndex(ControlId) override { return current; }
+    std::string ListItem(ControlId, int index) override {
+        return index >= 0 && index < static_cast<int>(entries.size()) ? entries[static_cast<std::size_t>(index)] : "";
+    }
 
     void MsgBox(const std::string& message) override {
         See("msg " + message);
@@ -99,10 +101,10 @@ struct Fake : Controls, Toolkit, FileLayer, SystemApi, ShellApi, ModuleApi, Vers
         return Ask("sysdir", 1);
     }
     bool CanOpenForReading(const std::string& path) override { return Ask("open", existing.count(path)) != 0; }
-    // Relative names are taken as lying in C:\D; answering 0 fails.
+    // Relative names are taken as lying in the current folder; answering 0 fails.
     std::string FullPathName(const std::string& path) override {
         if (Ask("full", 1) == 0) return "";
-        return path.rfind("C:", 0) == 0 ? path : "C:\\D\\" + path;
+        return path.rfind("C:", 0) == 0 ? path : currentFolder + "\\" + path;
     }
 
     std::uint32_t IsUserAnAdmin() override { return Ask("admin", 1); }
@@ -110,10 +112,12 @@ struct Fake : Controls, Toolkit, FileLayer, SystemApi, ShellApi, ModuleApi, Vers
         See("launch " + verb + " " + file + " " + args + " " + std::to_string(show));
     }
 
-    // Modules count from 101, threads from 1. A thread in `running` has not
-    // ended; one in `raised` was ended by an exception.
+    // Modules count from 101, one for each path, as a loader hands out the
+    // module it already has; threads count from 1. A thread in `running` has
+    // not ended: it ends after `endsAfter` ms, when given, or never; waiting
+    // advances `clock`. One in `raised` was ended by an exception.
     ModuleHandle LoadComponent(const std::string& path) override {
-        const ModuleHandle module = Ask("load", 101 + loads++);
+        const ModuleHandle module = Ask("load", modules.emplace(path, 101 + modules.size()).first->second);
         if (module != 0) See("load " + path);
         return module;
     }
@@ -122,10 +126,22 @@ struct Fake : Controls, Toolkit, FileLayer, SystemApi, ShellApi, ModuleApi, Vers
         return Ask("entry", module * 16 + 1);
     }
     ThreadHandle StartWorker(EntryPoint entry) override { return Ask("thread", entry != 0 ? ++threads : 0); }
-    std::uint32_t WaitForWorker(ThreadHandle thread, std::uint32_t) override {
-        return Ask("wait", running.count(thread) != 0 ? kWaitTimeout : kWaitObject0);
+    std::uint32_t WaitForWorker(ThreadHandle thread, std::uint32_t limit) override {
+        waitLimits.push_back(limit);
+        if (running.count(thread) != 0) {
+            const auto ends = endsAfter.find(thread);
+            if (ends == endsAfter.end() || ends->second > limit) {
+                clock += limit;
+                if (ends != endsAfter.end()) ends->second -= limit;
+                return Ask("wait", kWaitTimeout);
+            }
+            clock += ends->second;
+            running.erase(thread);
+        }
+        return Ask("wait", kWaitObject0);
     }
     WorkerEnd HowWorkerEnded(ThreadHandle thread) override { return {Ask("exitcode"), raised.count(thread) == 0}; }
+    std::uint32_t Milliseconds() override { return clock; }
     void CloseWorker(ThreadHandle) override {}
     void FreeComponent(ModuleHandle module) override { See("free " + std::to_string(module)); }
 
@@ -152,15 +168,20 @@ struct Fake : Controls, Toolkit, FileLayer, SystemApi, ShellApi, ModuleApi, Vers
     std::set<ControlId> hidden;
     bool locked = false, hourglassShown = false;
     int pointer = kPointerDefault;
-    std::string folder, appPath = "C:\\K", commandLine, versionPath;
+    std::string folder, appPath = "C:\\K", commandLine, versionPath, currentFolder = "C:\\D";
+    std::vector<std::string> entries;  // the file list's
+    int current = -1;
     std::u16string sysdir = std::u16string(u"C:\\Windows\\system32\0junk", 24);
     std::set<std::string> existing;              // the files there are
     std::map<std::string, std::string> written;  // the files written, with their bytes
     std::vector<std::string> entryNames;
     std::set<ThreadHandle> running, raised;
+    std::map<ThreadHandle, std::uint32_t> endsAfter;
+    std::vector<std::uint32_t> waitLimits;
+    std::map<std::string, ModuleHandle> modules;
     Bytes block, given;
     std::function<void()> onChange = [] {}, onEvents = [] {};
-    std::uint32_t loads = 0, threads = 0;
+    std::uint32_t threads = 0, clock = 0;
 };
 
 // A window over the fake, with text1's change notification wired up, loaded

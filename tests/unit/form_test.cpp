@@ -43,8 +43,8 @@ TEST_F(FormTest, StartUpProposesTheComponentInThe32BitSystemFolder) {
     EXPECT_EQ(f.Info(), "");
 }
 
-// Both read text1 untrimmed and check it; Register shows the version of the
-// file as the check resolved it (absolute, "." for no extension).
+// Both read text1 untrimmed, make it absolute once ("." for no extension)
+// and check that; Register shows that file's version.
 TEST_F(FormTest, RegisterAndUnregisterCheckTheNameFirst) {
     const auto reg = &frmKalvex::cmdRegister_Click, unreg = &frmKalvex::cmdUnregister_Click;
     struct Case {
@@ -54,13 +54,14 @@ TEST_F(FormTest, RegisterAndUnregisterCheckTheNameFirst) {
     };
     const Case cases[] = {{reg, "\t", "msg File not found", "normal", "", ""},
                           {reg, " a ", "", "confirmation", kNoInfo, "C:\\D\\ a ."},
+                          {reg, "C:\\D\\ a .", "", "confirmation", kNoInfo, "C:\\D\\ a ."},
                           {unreg, "b", "msg File not found", "normal", "", ""},
                           {unreg, "   ", "msg No path and filename yet", "normal", "", ""},
                           {unreg, " a ", "", "confirmation", "", ""},
                           {reg, "", "msg No path and filename yet", "normal", "", ""}};
     for (const Case& c : cases) {
         Window w;
-        w.f.existing = {" a "};
+        w.f.existing = {"C:\\D\\ a ."};
         w.f.texts[ControlId::text1] = c.text1;
         (w.form.*c.press)();
         EXPECT_EQ(w.f.Take(), c.seen) << c.text1;
@@ -70,14 +71,19 @@ TEST_F(FormTest, RegisterAndUnregisterCheckTheNameFirst) {
     }
 }
 
-// Proceed runs the latest confirmed press on text1 as it is then; Cancel goes back.
-TEST_F(FormTest, ProceedRunsTheConfirmedPressAndCancelGoesBack) {
-    f.existing = {"a"};
+// Proceed runs the latest confirmed press on the file that was checked and
+// shown, whatever text1 and the current folder say by then; Cancel goes back.
+TEST_F(FormTest, ProceedRunsWhatWasConfirmedAndCancelGoesBack) {
+    f.existing = {"C:\\D\\a.", "C:\\b.ocx"};
     f.texts[ControlId::text1] = "a";
     form.cmdUnregister_Click();
     form.cmdCancel_Click();
     EXPECT_EQ(f.Mode(), "normal");
+    form.cmdProceed_Click();  // nothing is pending any more
+    EXPECT_EQ(f.Take(), "");
     form.cmdRegister_Click();
+    f.currentFolder = "C:\\E";
+    f.SetText(ControlId::text1, "C:\\b.ocx");  // replaced while confirming
     form.cmdProceed_Click();
     EXPECT_EQ(f.Take(), "msg WWW | load C:\\D\\a. | free 101 | msg Process completed");
     EXPECT_EQ(f.entryNames.back(), "DllRegisterServer");
@@ -85,8 +91,7 @@ TEST_F(FormTest, ProceedRunsTheConfirmedPressAndCancelGoesBack) {
     EXPECT_EQ(f.Info(), "");
 
     form.cmdUnregister_Click();
-    f.SetText(ControlId::text1, "C:\\b.ocx");  // replaced while confirming
-    f.answers = {{"full", 0}, {"exitcode", 0x80004005}};
+    f.answers = {{"exitcode", 0x80004005}};
     form.cmdProceed_Click();
     EXPECT_EQ(f.Take(), "msg WWW | load C:\\b.ocx | free 102 | msg Process failed with error code 0x80004005.");
     EXPECT_EQ(f.entryNames.back(), "DllUnregisterServer");
@@ -98,6 +103,28 @@ TEST_F(FormTest, ProceedRunsTheConfirmedPressAndCancelGoesBack) {
     f.answers.clear();
     form.cmdProceed_Click();
     EXPECT_EQ(f.Mode(), "normal");
+}
+
+// A press on the list names its current entry in text1, in normal mode only:
+// while a confirmation is pending, text1 is locked against the list too.
+TEST_F(FormTest, AListPressFillsText1OnlyInNormalMode) {
+    f.folder = "C:\\Windows\\system32";
+    f.entries = {"x.ocx"};
+    f.current = 0;
+    f.existing = {"C:\\D\\a.ocx"};
+    f.texts[ControlId::text1] = "a.ocx";
+    form.cmdRegister_Click();
+    form.File1_MouseDown();
+    EXPECT_EQ(f.texts[ControlId::text1], "a.ocx");
+    EXPECT_EQ(f.Mode(), "confirmation");
+    EXPECT_EQ(f.Info(), kNoInfo);
+    form.cmdCancel_Click();
+    form.File1_MouseDown();
+    EXPECT_EQ(f.texts[ControlId::text1], "C:\\Windows\\system32\\x.ocx");
+    f.current = -1;  // no current entry: the folder alone
+    form.File1_MouseDown();
+    EXPECT_EQ(f.texts[ControlId::text1], "C:\\Windows\\system32\\");
+    EXPECT_EQ(f.Take(), "");
 }
 
 const std::string kHint =
