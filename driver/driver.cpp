@@ -2,6 +2,9 @@
 
 #include <algorithm>
 
+#include "shared/win32_handles.h"
+#include "system_questions/system_questions.h"
+
 namespace driver {
 
 Situation g_situation;
@@ -16,9 +19,8 @@ void FindSituation(const char* exe) {
     ::ReleaseDC(nullptr, screen);
     SYSTEM_INFO info = {};
     ::GetNativeSystemInfo(&info);
-    s.windows64 = info.wProcessorArchitecture == PROCESSOR_ARCHITECTURE_AMD64;
-    char folder[MAX_PATH] = {};
-    s.systemDir.assign(folder, ::GetSystemDirectoryA(folder, MAX_PATH));
+    s.windows64 = kalvex::Is64BitArchitecture(info.wProcessorArchitecture);
+    s.systemDir = Utf8(kalvex::SystemFolder().value_or(u""));
 }
 
 bool WaitFor(const std::function<bool()>& condition, DWORD limitMs, DWORD pollMs) {
@@ -28,28 +30,14 @@ bool WaitFor(const std::function<bool()>& condition, DWORD limitMs, DWORD pollMs
     return true;
 }
 
-std::wstring Utf16(const std::string& text) {
-    std::wstring wide(text.size(), L'\0');
-    wide.resize(static_cast<size_t>(::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                                          &wide[0], static_cast<int>(wide.size()))));
-    return wide;
-}
-
-std::string Utf8(const std::wstring& wide) {
-    std::string text(wide.size() * 3, '\0');
-    text.resize(static_cast<size_t>(::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
-                                                          &text[0], static_cast<int>(text.size()), nullptr, nullptr)));
-    return text;
-}
-
 namespace {
 
 // A window's text (WM_GETTEXT), or a list entry's (LB_GETTEXT), by wide messages, in UTF-8.
 std::string WideText(HWND hwnd, UINT message, WPARAM index = 0) {
-    std::wstring wide(32768, L'\0');
+    std::u16string wide(32768, u'\0');
     DWORD_PTR length = 0;
     if (!::SendMessageTimeoutW(hwnd, message, message == WM_GETTEXT ? wide.size() : index,
-                               reinterpret_cast<LPARAM>(&wide[0]), SMTO_ABORTIFHUNG, 2000, &length))
+                               reinterpret_cast<LPARAM>(W(wide)), SMTO_ABORTIFHUNG, 2000, &length))
         return "<no answer>";
     wide.resize(length);
     return Utf8(wide);
@@ -131,13 +119,13 @@ bool Kalvex::Launch(const std::string& exe, const std::string& folder) {
 }
 
 void Kalvex::Write(const std::string& text) const {
-    const std::wstring wide = Utf16(text);
-    ::SendMessageTimeoutW(Control(ControlId::text1), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()),
+    const std::u16string wide = Wide(text);
+    ::SendMessageTimeoutW(Control(ControlId::text1), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(W(wide)),
                           SMTO_ABORTIFHUNG, 2000, nullptr);
 }
 
 void Kalvex::Type(const std::string& text) const {
-    for (const wchar_t unit : Utf16(text)) Tap(0, unit);
+    for (const char16_t unit : Wide(text)) Tap(0, static_cast<wchar_t>(unit));
 }
 
 void Kalvex::Keys(std::initializer_list<WORD> keys) const {

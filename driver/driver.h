@@ -1,7 +1,8 @@
 // The driver: starts programs in the same Windows (a Wine prefix), waits for their windows and
 // message boxes, and takes the steps a person takes in kalvex.exe's window, with real messages and
-// keyboard input. The end-to-end tests, the benchmark and the screenshot script link it. It shares
-// only control_ids.h with the program.
+// keyboard input. The end-to-end tests, the benchmark and the screenshot script link it. Of the
+// program it shares the control ids, the thin wrappers of shared/ and the rule that tells a 64-bit
+// Windows.
 #pragma once
 
 #include <windows.h>
@@ -11,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "shared/win32_text.h"
 #include "window/control_ids.h"
 
 namespace driver {
@@ -34,9 +36,10 @@ void FindSituation(const char* exe);
 bool WaitFor(const std::function<bool()>& condition, DWORD limitMs = 10000, DWORD pollMs = 20);
 
 // A driver's texts are UTF-8, its ANSI code page (driver.manifest asks for it); the windows' own
-// are UTF-16.
-std::wstring Utf16(const std::string& text);
-std::string Utf8(const std::wstring& wide);
+// are UTF-16, converted as the program converts them.
+using kalvex::Utf8;
+using kalvex::W;
+using kalvex::Wide;
 // A window's text, asked for by a wide message.
 std::string WindowText(HWND window);
 // A message box's text, and its button `button` (OK unless said) pressed: whether it went away

@@ -58,9 +58,9 @@ inline std::string RegText(const std::string& key, const char* value = nullptr) 
     wchar_t text[1024] = {};
     DWORD size = sizeof(text);
     const LSTATUS status =
-        ::RegGetValueW(HKEY_CURRENT_USER, Utf16(key).c_str(), value != nullptr ? Utf16(value).c_str() : nullptr,
-                       RRF_RT_REG_SZ, nullptr, text, &size);
-    return status == ERROR_SUCCESS ? Utf8(text) : "";
+        ::RegGetValueW(HKEY_CURRENT_USER, W(Wide(key)), value != nullptr ? W(Wide(value)) : nullptr, RRF_RT_REG_SZ,
+                       nullptr, text, &size);
+    return status == ERROR_SUCCESS ? Utf8(text, ::lstrlenW(text)) : "";
 }
 // The server path, in upper case, that the class `clsid` has under HKCU (or its value `value`).
 inline std::string Server(const std::string& clsid, const char* value = nullptr) {

@@ -21,7 +21,7 @@ constexpr DWORD kBroadcastLimitMs = 5000;
 // A number kvx_world noted under its key, or "-" when it is not there.
 std::string Number(const std::string& key, const wchar_t* name) {
     DWORD value = 0, size = sizeof(value);
-    return ::RegGetValueW(HKEY_CURRENT_USER, Utf16(key).c_str(), name, RRF_RT_REG_DWORD, nullptr, &value, &size) ==
+    return ::RegGetValueW(HKEY_CURRENT_USER, W(Wide(key)), name, RRF_RT_REG_DWORD, nullptr, &value, &size) ==
                    ERROR_SUCCESS
                ? std::to_string(value)
                : "-";

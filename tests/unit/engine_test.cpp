@@ -1,78 +1,76 @@
-// The registration engine: its outcome, the pointer, and which components
-// stay loaded, on every path.
+// The registration engine: its outcome, whether it showed busy, and which
+// components stay loaded, on every path.
 #include "fake.h"
 
 namespace kalvex::testing {
 namespace {
 
-TEST(Engine, OutcomePointerAndComponentOnEveryPath) {
+const std::string kLost = "Process failed in signaled state or time-out.";
+
+TEST(Engine, OutcomeBusyAndComponentOnEveryPath) {
     const auto unreg = RegistrationAction::Unregister, reg = RegistrationAction::Register;
     const std::string noEntry = "Process failed in obtaining entry point or creating thread.";
-    const std::string lost = "Process failed in signaled state or time-out.";
     struct Case {
         RegistrationAction action;
-        std::map<std::string, std::uint32_t> answers;
-        bool outlivesWait, raised;  // the worker still runs after the wait; an exception ended it
+        void (*spoil)(FakeModules&);
         std::string message, seen;
-        bool hourglass;
+        bool busy;  // it showed busy while it waited
     };
     const Case cases[] = {
-        {reg, {{"load", 0}}, false, false, "Failure loading control DLL", "", false},
-        {reg, {{"entry", 0}}, false, false, noEntry, "load x | free 101", false},
-        {reg, {{"thread", 0}}, false, false, noEntry, "load x | free 101", true},
-        {unreg, {}, false, false, "Process completed", "load x | free 101", true},
-        {reg, {{"exitcode", 0x7FFFFFFF}}, false, false, "Process completed", "load x | free 101", true},
-        {reg,
-         {{"exitcode", 0x80070005}},
-         false,
-         false,
-         "Process failed with error code 0x80070005.",
-         "load x | free 101",
-         true},
+        {reg, [](FakeModules& m) { m.loadFails = true; }, "Failure loading control DLL", "", false},
+        {reg, [](FakeModules& m) { m.noEntryPoint = true; }, noEntry, "load x | free 101", false},
+        {reg, [](FakeModules& m) { m.noThread = true; }, noEntry, "load x | free 101", true},
+        {unreg, [](FakeModules&) {}, "Process completed", "load x | free 101", true},
+        {reg, [](FakeModules& m) { m.exitCode = 0x7FFFFFFF; }, "Process completed", "load x | free 101", true},
+        {reg, [](FakeModules& m) { m.exitCode = 0x80070005; }, "Process failed with error code 0x80070005.",
+         "load x | free 101", true},
         // After an exception the component stays loaded, whatever its code looks like.
-        {reg, {{"exitcode", 0xC0000005}}, false, true, "Process failed with error code 0xC0000005.", "load x", true},
-        {reg, {{"exitcode", 0x0EEDFADE}}, false, true, "Process failed with error code 0x0EEDFADE.", "load x", true},
+        {reg, [](FakeModules& m) { m.exitCode = 0xC0000005, m.raised = {1}; },
+         "Process failed with error code 0xC0000005.", "load x", true},
+        {reg, [](FakeModules& m) { m.exitCode = 0x0EEDFADE, m.raised = {1}; },
+         "Process failed with error code 0x0EEDFADE.", "load x", true},
         // A worker that outlives the wait keeps its component.
-        {reg, {}, true, false, lost, "load x", true},
-        {reg, {{"wait", 0xFFFFFFFF}}, true, false, lost, "load x", true}};
+        {reg, [](FakeModules& m) { m.running = {1}; }, kLost, "load x", true}};
     for (const Case& c : cases) {
-        // A pointer that cannot be set changes nothing but itself.
-        for (const bool raising : {false, true}) {
-            SCOPED_TRACE(c.message + (raising ? " (pointer raising)" : ""));
-            Fake f;
-            f.answers = c.answers;
-            f.fails = raising ? std::set<std::string>{"pointer"} : std::set<std::string>{};
-            f.running = {c.outlivesWait ? 1U : 0U};
-            f.raised = {c.raised ? 1U : 0U};
-            RegistrationEngine engine(f, f);
+        // Busy that cannot be shown changes nothing but itself.
+        for (const bool busyFails : {false, true}) {
+            SCOPED_TRACE(c.message + (busyFails ? " (busy failing)" : ""));
+            Journal seen;
+            FakeModules modules(seen);
+            FakeToolkit ui(seen);
+            ui.busyFails = busyFails;
+            c.spoil(modules);
+            RegistrationEngine engine(modules, ui);
             EXPECT_EQ(OutcomeMessage(engine.RegisterServer("x", c.action)), c.message);
-            EXPECT_EQ(f.Take(), c.seen);
-            EXPECT_EQ(f.pointer, kPointerDefault);
-            EXPECT_EQ(f.hourglassShown, c.hourglass && !raising);
-            if (!f.entryNames.empty()) {
-                EXPECT_EQ(f.entryNames[0], c.action == reg ? "DllRegisterServer" : "DllUnregisterServer");
+            EXPECT_EQ(seen.Take(), c.seen);
+            EXPECT_FALSE(ui.busy);
+            EXPECT_EQ(ui.everBusy, c.busy && !busyFails);
+            if (!modules.entryNames.empty()) {
+                EXPECT_EQ(modules.entryNames[0], c.action == reg ? "DllRegisterServer" : "DllUnregisterServer");
             }
         }
     }
 }
 
 // A component whose worker outlived its wait is freed once the worker is
-// seen to have ended, at the next call or when asked; never after an
-// exception ended it, and never while it runs.
+// seen to have ended, at the next call or when the engine goes; never after
+// an exception ended it, and never while it runs.
 TEST(Engine, WorkersOutlivingTheirWaitAreReleasedOnceEnded) {
-    Fake f;
-    RegistrationEngine engine(f, f);
-    f.running = {1, 2, 3};
-    for (const char* path : {"x", "y", "z"}) engine.RegisterServer(path, RegistrationAction::Register);
-    f.Take();
-    f.running = {1};
-    f.raised = {3};
-    engine.RegisterServer("w", RegistrationAction::Unregister);
-    EXPECT_EQ(f.Take(), "free 102 | load w | free 104");
-    f.running.clear();
-    engine.ReleaseFinishedWorkers();
-    engine.ReleaseFinishedWorkers();
-    EXPECT_EQ(f.Take(), "free 101");
+    Journal seen;
+    FakeModules modules(seen);
+    FakeToolkit ui(seen);
+    {
+        RegistrationEngine engine(modules, ui);
+        modules.running = {1, 2, 3};
+        for (const char* path : {"x", "y", "z"}) engine.RegisterServer(path, RegistrationAction::Register);
+        seen.Take();
+        modules.running = {1, 4};
+        modules.raised = {3};
+        engine.RegisterServer("w", RegistrationAction::Unregister);
+        EXPECT_EQ(seen.Take(), "free 102 | load w");
+        modules.running = {4};
+    }
+    EXPECT_EQ(seen.Take(), "free 101");
 }
 
 // One thread at a time inside a component: a second call on a component
@@ -80,7 +78,6 @@ TEST(Engine, WorkersOutlivingTheirWaitAreReleasedOnceEnded) {
 // 10 s, and enters the component only once it has ended. A component of
 // another file is entered at once.
 TEST(Engine, ASecondCallWaitsForTheWorkerStillInsideItsComponent) {
-    const std::string lost = "Process failed in signaled state or time-out.";
     struct Case {
         const char* second;            // the second call's component; the first's is "a"
         std::uint32_t firstEndsAfter;  // after the first call's wait
@@ -91,25 +88,27 @@ TEST(Engine, ASecondCallWaitsForTheWorkerStillInsideItsComponent) {
     };
     const Case cases[] = {{"a", 3000, "Process completed", true, 7000, "load a | free 101 | free 101"},
                           {"a", 9999, "Process completed", true, 1, "load a | free 101 | free 101"},
-                          {"a", 12000, lost, false, 0, "load a | free 101"},  // the first one keeps the component
+                          {"a", 12000, kLost, false, 0, "load a | free 101"},  // the first one keeps the component
                           {"b", 12000, "Process completed", true, 10000, "load b | free 102"}};
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.second) + " after " + std::to_string(c.firstEndsAfter));
-        Fake f;
-        RegistrationEngine engine(f, f);
-        f.running = {1};
-        f.endsAfter = {{1, kWorkerWaitLimitMs + c.firstEndsAfter}};
-        EXPECT_EQ(OutcomeMessage(engine.RegisterServer("a", RegistrationAction::Register)), lost);
-        f.Take();
-        const std::uint32_t start = f.clock;
+        Journal seen;
+        FakeModules modules(seen);
+        FakeToolkit ui(seen);
+        RegistrationEngine engine(modules, ui);
+        modules.running = {1};
+        modules.endsAfter = {{1, kWorkerWaitLimitMs + c.firstEndsAfter}};
+        EXPECT_EQ(OutcomeMessage(engine.RegisterServer("a", RegistrationAction::Register)), kLost);
+        seen.Take();
+        const std::uint32_t start = modules.clock;
         EXPECT_EQ(OutcomeMessage(engine.RegisterServer(c.second, RegistrationAction::Register)), c.message);
-        EXPECT_EQ(f.Take(), c.seen);
-        EXPECT_EQ(f.threads, c.entered ? 2U : 1U);
+        EXPECT_EQ(seen.Take(), c.seen);
+        EXPECT_EQ(modules.threads, c.entered ? 2U : 1U);
         if (c.entered) {
-            EXPECT_EQ(f.waitLimits.back(), c.workerLimit);
+            EXPECT_EQ(modules.waitLimits.back(), c.workerLimit);
         }
-        EXPECT_LE(f.clock - start, kWorkerWaitLimitMs) << "the call waited longer than its limit";
-        EXPECT_EQ(f.pointer, kPointerDefault);
+        EXPECT_LE(modules.clock - start, kWorkerWaitLimitMs) << "the call waited longer than its limit";
+        EXPECT_FALSE(ui.busy);
     }
 }
 

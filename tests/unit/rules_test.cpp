@@ -1,6 +1,6 @@
-// The file probe and the plain text and pixel rules.
+// The file test, the component's name, and the plain text rules.
 #include "fake.h"
-#include "probes/probes.h"
+#include "system_questions/system_questions.h"
 #include "shared/text.h"
 #include "window/toolkit_text.h"
 
@@ -9,19 +9,19 @@ namespace {
 
 // A name is checked as given, and a name the system would take for another
 // is not there at all.
-TEST(Probes, IsFileThereChecksTheNameAsGiven) {
-    Fake f;
-    f.existing = {"a", " a ", std::string("a\0b", 3)};
+TEST(SystemQuestions, IsFileThereChecksTheNameAsGiven) {
+    FakeSystem f;
+    f.files = {"a", " a ", std::string("a\0b", 3)};
     EXPECT_TRUE(IsFileThere(f, "a"));
     EXPECT_TRUE(IsFileThere(f, " a "));
     EXPECT_FALSE(IsFileThere(f, ""));
     EXPECT_FALSE(IsFileThere(f, std::string("a\0b", 3)));
     EXPECT_FALSE(IsFileThere(f, "b"));
-    f.fails = {"open"};
+    f.openFails = true;
     EXPECT_FALSE(IsFileThere(f, "a"));
 }
 
-TEST(Probes, ComponentsAreLoadedByTheNameTheCheckResolved) {
+TEST(SystemQuestions, ComponentsAreLoadedByTheNameTheCheckResolved) {
     struct Case {
         std::string given, loaded;
     };
@@ -33,7 +33,7 @@ TEST(Probes, ComponentsAreLoadedByTheNameTheCheckResolved) {
                           {"C:\\x\\.ocx", "C:\\x\\.ocx"},       // all extension
                           {"C:\\x\\", "C:\\x\\"}};              // no name: nothing to add
     for (const Case& c : cases) {
-        Fake f;
+        FakeSystem f;
         EXPECT_EQ(ComponentPath(f, c.given), c.loaded) << c.given;
     }
 }

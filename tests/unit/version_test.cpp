@@ -1,5 +1,6 @@
 // The version scan, the window's version labels and the PE reader.
 #include "fake.h"
+#include "pe_reader/pe_version.h"
 #include "versioninfo/version_scan.h"
 
 namespace kalvex::testing {
@@ -54,42 +55,36 @@ TEST(VersionScan, FindsCompanyAndVersionByTheirKeys) {
         // UTF-16 at an odd offset is not text; single bytes are looked for first.
         {Block().Fill(1).Text("ProductVersion", true).W("ProductVersion", "3.1").b, "|3.1|1"},
         {Block().W("ProductVersion", "1.0").N("ProductVersion", "9.9").b, "|9.9|1"}};
-    Fake api;
+    FakeVersion api;
     for (const Case& c : cases) {
         const VersionScan scan = ScanVersionBlock(c.block, api);
         EXPECT_EQ(scan.companyName + "|" + scan.productVersion + "|" + (scan.hasProductVersion ? "1" : "0"), c.found);
     }
 }
 
-// The labels show what a successful read found, read into a zero-filled
-// buffer of the size asked for; a size or a read that fails, and a block
-// without a product version, show none.
+// The labels show what a successful read found; a size or a read that
+// fails, and a block without a product version, show none.
 TEST(VersionInfo, LabelsShowWhatASuccessfulReadFound) {
     const Bytes found = Block().N("CompanyName", "Acme").N("ProductVersion", "1.2").b;
     const std::string none = "(No Product Version available for this file)";
     struct Case {
         Bytes block;
-        std::map<std::string, std::uint32_t> answers;
-        std::set<std::string> fails;
+        void (*spoil)(FakeVersion&);
         std::string info;
     };
-    const Case cases[] = {{found, {{"size", 90}}, {}, "Company Name:  ACME\r\nProduct Version:  1.2 + please verify"},
-                          {found, {{"size", 0}}, {}, none},
-                          {found, {}, {"size"}, none},
-                          {found, {{"read", 0}}, {}, none},
-                          {Block().N("CompanyName", "New").b, {}, {}, none}};
+    const Case cases[] = {
+        {found, [](FakeVersion&) {}, "Company Name:  ACME\r\nProduct Version:  1.2 + please verify"},
+        {Bytes(), [](FakeVersion&) {}, none},
+        {found, [](FakeVersion& v) { v.sizeFails = true; }, none},
+        {found, [](FakeVersion& v) { v.readFails = true; }, none},
+        {Block().N("CompanyName", "New").b, [](FakeVersion&) {}, none}};
     for (const Case& c : cases) {
         Window w;
-        w.f.block = c.block;
-        w.f.answers = c.answers;
-        w.f.fails = c.fails;
-        w.f.existing = {"C:\\a.ocx"};
-        w.f.texts[ControlId::text1] = "C:\\a.ocx";
+        w.version.block = c.block;
+        c.spoil(w.version);
+        w.StartWith("C:\\a.ocx", "C:\\a.ocx");
         w.form.cmdRegister_Click();
-        EXPECT_EQ(w.f.Info(), c.info);
-        if (c.answers.count("size") != 0) {
-            EXPECT_EQ(w.f.given, Bytes(c.answers.at("size"), 0));
-        }
+        EXPECT_EQ(w.controls.Info(), c.info);
     }
 }
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "shared/text.h"
-#include "version_api.h"
+#include "versioninfo/version_api.h"
 
 namespace kalvex {
 
