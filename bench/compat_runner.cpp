@@ -454,10 +454,12 @@ int Usage() {
 // The arguments come as UTF-16, whatever the code page: a library's path
 // may hold any character.
 int wmain(int argc, wchar_t** wideArgv) {
-    std::vector<std::string> arguments;
-    for (int i = 0; i < argc; ++i) arguments.push_back(kalvex::Utf8(wideArgv[i], std::wcslen(wideArgv[i])));
-    std::vector<const char*> argv;
-    for (const std::string& argument : arguments) argv.push_back(argument.c_str());
+    std::vector<std::string> arguments(static_cast<size_t>(argc));
+    std::vector<const char*> argv(arguments.size());
+    for (size_t i = 0; i < arguments.size(); ++i) {
+        arguments[i] = kalvex::Utf8(wideArgv[i], std::wcslen(wideArgv[i]));
+        argv[i] = arguments[i].c_str();
+    }
     if (argc < 3) return Usage();
     const std::string mode = argv[1];
     const std::string library = argv[2];

@@ -1,5 +1,7 @@
 #include "driver.h"
 
+#include <tlhelp32.h>
+
 #include <algorithm>
 
 #include "shared/win32_handles.h"
@@ -76,6 +78,7 @@ bool BringToFront(HWND window) {
 
 Process::~Process() {
     if (mInfo.hProcess == nullptr) return;
+    Children(true);
     ::TerminateProcess(mInfo.hProcess, 99);
     ::WaitForSingleObject(mInfo.hProcess, 5000);
     ::CloseHandle(mInfo.hProcess);
@@ -94,6 +97,22 @@ DWORD Process::ExitCode(DWORD limitMs) const {
     DWORD code = STILL_ACTIVE;
     ::WaitForSingleObject(mInfo.hProcess, limitMs);
     return ::GetExitCodeProcess(mInfo.hProcess, &code) ? code : STILL_ACTIVE;
+}
+
+std::string Process::Children(bool end) const {
+    std::string names;
+    HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32W e = {sizeof(e)};
+    for (BOOL more = ::Process32FirstW(snapshot, &e); more; more = ::Process32NextW(snapshot, &e)) {
+        if (e.th32ParentProcessID != mInfo.dwProcessId) continue;
+        names += kalvex::Utf8(e.szExeFile, ::lstrlenW(e.szExeFile)) + " ";
+        HANDLE process = end ? ::OpenProcess(PROCESS_TERMINATE, FALSE, e.th32ProcessID) : nullptr;
+        if (process == nullptr) continue;
+        ::TerminateProcess(process, 1);
+        ::CloseHandle(process);
+    }
+    ::CloseHandle(snapshot);
+    return names;
 }
 
 HWND Process::WaitForWindow(const char* className, DWORD limitMs, HWND other, DWORD pollMs, int button) const {
@@ -120,8 +139,8 @@ bool Kalvex::Launch(const std::string& exe, const std::string& folder) {
 
 void Kalvex::Write(const std::string& text) const {
     const std::u16string wide = Wide(text);
-    ::SendMessageTimeoutW(Control(ControlId::text1), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(W(wide)),
-                          SMTO_ABORTIFHUNG, 2000, nullptr);
+    ::SendMessageTimeoutW(Control(ControlId::text1), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(W(wide)), SMTO_ABORTIFHUNG,
+                          2000, nullptr);
 }
 
 void Kalvex::Type(const std::string& text) const {
@@ -152,6 +171,21 @@ void Kalvex::PressEntry(int index, bool right) const {
     ++mark;
     ::PostMessageA(list, LB_SETITEMDATA, 0, mark);
     WaitFor([&] { return ::SendMessageA(list, LB_GETITEMDATA, 0, 0) == mark; }, 5000);
+}
+
+void Kalvex::DragByTitleBar(int dx, int dy) const {
+    RECT r = {};
+    ::GetWindowRect(window, &r);
+    const int x = (r.left + r.right) / 2,
+              y = r.top + ::GetSystemMetrics(SM_CYFRAME) + ::GetSystemMetrics(SM_CYCAPTION) / 2;
+    for (const DWORD button : {MOUSEEVENTF_LEFTDOWN, 0, MOUSEEVENTF_LEFTUP}) {
+        INPUT input = {INPUT_MOUSE};
+        input.mi.dx = (x + (button == MOUSEEVENTF_LEFTDOWN ? 0 : dx)) * 65535 / (::GetSystemMetrics(SM_CXSCREEN) - 1);
+        input.mi.dy = (y + (button == MOUSEEVENTF_LEFTDOWN ? 0 : dy)) * 65535 / (::GetSystemMetrics(SM_CYSCREEN) - 1);
+        input.mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE | button;
+        ::SendInput(1, &input, sizeof(INPUT));
+        ::Sleep(30);
+    }
 }
 
 std::string Kalvex::Confirm(ControlId button, const std::string& path) {

@@ -49,7 +49,8 @@ bool Dismiss(HWND box, int button = IDOK);
 // Makes `window` the foreground window; whether it became so within 3 s.
 bool BringToFront(HWND window);
 
-// A program started in the same Windows; ended, when it still runs, as this object goes away.
+// A program started in the same Windows; ended, when it still runs, as this object goes away, and
+// so are the programs it started.
 class Process {
 public:
     Process() = default;
@@ -63,6 +64,8 @@ public:
     HANDLE Handle() const { return mInfo.hProcess; }
     // Its exit code once it has ended within `limitMs`; STILL_ACTIVE while it runs on.
     DWORD ExitCode(DWORD limitMs) const;
+    // The programs it started that still run, by name; with `end`, they are ended.
+    std::string Children(bool end = false) const;
     // Its first visible top-level window of class `className` other than `other`, asked for every
     // `pollMs` up to `limitMs`; null for none. A message box ("#32770") counts once it has its button
     // `button`.
@@ -100,6 +103,9 @@ public:
     // A mouse press on the file list's entry `index`, with the left or the right button; returns once
     // the list has handled it (the list has an entry).
     void PressEntry(int index, bool right = false) const;
+    // Moves the window as a person does: the mouse goes down on the title bar, moves by (dx, dy)
+    // and comes up.
+    void DragByTitleBar(int dx, int dy) const;
     // Writes `path` into text1 and presses `button`: the Screen once in confirmation mode, or 5 s on.
     std::string Confirm(ControlId button, const std::string& path);
     // Proceed, then "WWW" closed: the outcome's box once back in normal mode, or what came instead.

@@ -30,8 +30,7 @@ const std::array<ControlSpec, 15> kControls = {{
     {I::Label1_1, K::Label, "2", 600, 2040, 612, 612, 13, kStepNumber},
     {I::Label1_0, K::Label, "1", 600, 1080, 612, 612, 11, kStepNumber},
     // Labels of the general section.
-    {I::lblPleaseVerify, K::Label, "Please verify Product Version, if any:", 600, 5760, 2928, 228, 6,
-     kDefaultFont},
+    {I::lblPleaseVerify, K::Label, "Please verify Product Version, if any:", 600, 5760, 2928, 228, 6, kDefaultFont},
     {I::lblFileInfo, K::Label, "", 480, 4440, 5508, 528, 5, kBold78},
     {I::lblOCXFileSpec, K::Label, "OCX file:", 360, 4200, 5508, 468, 1, kDefaultFont},
 }};

@@ -28,9 +28,7 @@ TEST(Engine, OutcomeBusyAndComponentOnEveryPath) {
         {reg, [](FakeModules& m) { m.exitCode = 0xC0000005, m.raised = {1}; },
          "Process failed with error code 0xC0000005.", "load x", true},
         {reg, [](FakeModules& m) { m.exitCode = 0x0EEDFADE, m.raised = {1}; },
-         "Process failed with error code 0x0EEDFADE.", "load x", true},
-        // A worker that outlives the wait keeps its component.
-        {reg, [](FakeModules& m) { m.running = {1}; }, kLost, "load x", true}};
+         "Process failed with error code 0x0EEDFADE.", "load x", true}};
     for (const Case& c : cases) {
         // Busy that cannot be shown changes nothing but itself.
         for (const bool busyFails : {false, true}) {
@@ -41,10 +39,9 @@ TEST(Engine, OutcomeBusyAndComponentOnEveryPath) {
             ui.busyFails = busyFails;
             c.spoil(modules);
             RegistrationEngine engine(modules, ui);
-            EXPECT_EQ(OutcomeMessage(engine.RegisterServer("x", c.action)), c.message);
-            EXPECT_EQ(seen.Take(), c.seen);
-            EXPECT_FALSE(ui.busy);
-            EXPECT_EQ(ui.everBusy, c.busy && !busyFails);
+            const std::string outcome = OutcomeMessage(engine.RegisterServer("x", c.action));
+            EXPECT_EQ(outcome + " | " + seen.Take(), c.message + " | " + c.seen);
+            EXPECT_EQ(std::to_string(ui.busy) + std::to_string(ui.everBusy), c.busy && !busyFails ? "01" : "00");
             if (!modules.entryNames.empty()) {
                 EXPECT_EQ(modules.entryNames[0], c.action == reg ? "DllRegisterServer" : "DllUnregisterServer");
             }
@@ -52,63 +49,52 @@ TEST(Engine, OutcomeBusyAndComponentOnEveryPath) {
     }
 }
 
-// A component whose worker outlived its wait is freed once the worker is
-// seen to have ended, at the next call or when the engine goes; never after
-// an exception ended it, and never while it runs.
-TEST(Engine, WorkersOutlivingTheirWaitAreReleasedOnceEnded) {
-    Journal seen;
-    FakeModules modules(seen);
-    FakeToolkit ui(seen);
-    {
-        RegistrationEngine engine(modules, ui);
-        modules.running = {1, 2, 3};
-        for (const char* path : {"x", "y", "z"}) engine.RegisterServer(path, RegistrationAction::Register);
-        seen.Take();
-        modules.running = {1, 4};
-        modules.raised = {3};
-        engine.RegisterServer("w", RegistrationAction::Unregister);
-        EXPECT_EQ(seen.Take(), "free 102 | load w");
-        modules.running = {4};
-    }
-    EXPECT_EQ(seen.Take(), "free 101");
-}
-
-// One thread at a time inside a component: a second call on a component
-// whose first worker outlived its wait waits for that worker within its own
-// 10 s, and enters the component only once it has ended. A component of
-// another file is entered at once.
-TEST(Engine, ASecondCallWaitsForTheWorkerStillInsideItsComponent) {
+// A worker that outlived its wait keeps its component until it is seen to
+// have ended, at the next call or when the engine goes, and never after an
+// exception ended it. Meanwhile a second call on the same component waits
+// for it within its own 10 s, and enters the component only once it has
+// ended; a component of another file is entered at once.
+TEST(Engine, AWorkerThatOutlivedItsWaitKeepsItsComponentAndIsWaitedFor) {
+    const std::string done = "Process completed";
     struct Case {
         const char* second;            // the second call's component; the first's is "a"
         std::uint32_t firstEndsAfter;  // after the first call's wait
+        bool endedBetween, raised;     // it ended before the second call; an exception ended it
         std::string message;
-        bool entered;               // the second call's entry point ran
-        std::uint32_t workerLimit;  // what its worker was given of the 10 s
-        std::string seen;           // during the second call
+        std::uint32_t workerLimit;  // what the second call's worker was given of the 10 s
+        std::string seen, atEnd;    // during the second call; when the engine goes
     };
-    const Case cases[] = {{"a", 3000, "Process completed", true, 7000, "load a | free 101 | free 101"},
-                          {"a", 9999, "Process completed", true, 1, "load a | free 101 | free 101"},
-                          {"a", 12000, kLost, false, 0, "load a | free 101"},  // the first one keeps the component
-                          {"b", 12000, "Process completed", true, 10000, "load b | free 102"}};
+    const Case cases[] = {{"a", 3000, false, false, done, 7000, "load a | free 101 | free 101", ""},
+                          {"a", 9999, false, false, done, 1, "load a | free 101 | free 101", ""},
+                          {"a", 12000, false, false, kLost, 0, "load a | free 101", "free 101"},  // not entered
+                          {"b", 12000, false, false, done, 10000, "load b | free 102", "free 101"},
+                          {"b", 12000, true, false, done, 10000, "free 101 | load b | free 102", ""},
+                          {"b", 12000, true, true, done, 10000, "load b | free 102", ""}};
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.second) + " after " + std::to_string(c.firstEndsAfter));
         Journal seen;
         FakeModules modules(seen);
         FakeToolkit ui(seen);
-        RegistrationEngine engine(modules, ui);
-        modules.running = {1};
-        modules.endsAfter = {{1, kWorkerWaitLimitMs + c.firstEndsAfter}};
-        EXPECT_EQ(OutcomeMessage(engine.RegisterServer("a", RegistrationAction::Register)), kLost);
-        seen.Take();
-        const std::uint32_t start = modules.clock;
-        EXPECT_EQ(OutcomeMessage(engine.RegisterServer(c.second, RegistrationAction::Register)), c.message);
-        EXPECT_EQ(seen.Take(), c.seen);
-        EXPECT_EQ(modules.threads, c.entered ? 2U : 1U);
-        if (c.entered) {
-            EXPECT_EQ(modules.waitLimits.back(), c.workerLimit);
+        {
+            RegistrationEngine engine(modules, ui);
+            modules.running = {1};
+            modules.endsAfter = {{1, kWorkerWaitLimitMs + c.firstEndsAfter}};
+            EXPECT_EQ(OutcomeMessage(engine.RegisterServer("a", RegistrationAction::Register)), kLost);
+            seen.Take();
+            if (c.endedBetween) modules.running.clear();
+            if (c.raised) modules.raised = {1};
+            const std::uint32_t start = modules.clock;
+            const std::string outcome = OutcomeMessage(engine.RegisterServer(c.second, RegistrationAction::Register));
+            EXPECT_EQ(outcome + " | " + seen.Take() + " | " + std::to_string(modules.threads),
+                      c.message + " | " + c.seen + " | " + (c.message == kLost ? "1" : "2"));
+            if (c.message != kLost) {
+                EXPECT_EQ(modules.waitLimits.back(), c.workerLimit);
+            }
+            EXPECT_LE(modules.clock - start, kWorkerWaitLimitMs) << "the call waited longer than its limit";
+            EXPECT_FALSE(ui.busy);
+            modules.running.clear();
         }
-        EXPECT_LE(modules.clock - start, kWorkerWaitLimitMs) << "the call waited longer than its limit";
-        EXPECT_FALSE(ui.busy);
+        EXPECT_EQ(seen.Take(), c.atEnd);
     }
 }
 

@@ -48,10 +48,10 @@ struct FakeControls : Controls {
     // lblFileInfo's text, and "please verify" when that label shows.
     std::string Info() const {
         const auto info = texts.find(ControlId::lblFileInfo);
-        if (info == texts.end()) return "";
-        return info->second + (hidden.count(ControlId::lblPleaseVerify) != 0 ? "" : " + please verify");
+        return info == texts.end()
+                   ? ""
+                   : info->second + (hidden.count(ControlId::lblPleaseVerify) ? "" : " + please verify");
     }
-
     void SetVisible(ControlId id, bool on) override { on ? (void)hidden.erase(id) : (void)hidden.insert(id); }
     void SetText(ControlId id, const std::string& value) override {
         FailIf(id == ControlId::lblOCXFileSpec && captionFails);
@@ -60,10 +60,7 @@ struct FakeControls : Controls {
     }
     std::string Text(ControlId id) override { return texts[id]; }
     void SetLocked(ControlId, bool on) override { locked = on; }
-    void SetListFolder(ControlId, const std::string& path) override {
-        FailIf(listFails);
-        folder = path;
-    }
+    void SetListFolder(ControlId, const std::string& path) override { FailIf(listFails), folder = path; }
     std::string ListFolder(ControlId) override { return folder; }
     int ListIndex(ControlId) override { return current; }
     std::string ListItem(ControlId, int index) override {
@@ -72,35 +69,23 @@ struct FakeControls : Controls {
 
     std::map<ControlId, std::string> texts;
     std::set<ControlId> hidden;
-    bool locked = false;
     std::string folder = "none";
     std::vector<std::string> entries;  // the file list's
     int current = -1;
-    bool captionFails = false, listFails = false;
+    bool locked = false, captionFails = false, listFails = false;
     std::function<void()> onText1Change;
 };
 
 struct FakeToolkit : Toolkit {
     explicit FakeToolkit(Journal& journal) : journal(journal) {}
-
-    void ShowMessage(const std::string& text) override {
-        journal.See("msg " + text);
-        FailIf(text == failingMessage);
-    }
-    void ShowBusy(bool on) override {
-        FailIf(busyFails);
-        busy = on;
-        everBusy = everBusy || on;
-    }
+    void ShowMessage(const std::string& text) override { journal.See("msg " + text), FailIf(text == failingMessage); }
+    void ShowBusy(bool on) override { FailIf(busyFails), busy = on, everBusy = everBusy || on; }
     void ProcessPendingEvents() override {
         if (onPendingEvents) onPendingEvents();
     }
     std::string ProgramFolder() override { return programFolder; }
     std::string ProgramArguments() override { return arguments; }
-    bool FileExists(const std::string& path) override {
-        FailIf(fileTestFails);
-        return files.count(path) != 0;
-    }
+    bool FileExists(const std::string& path) override { return FailIf(fileTestFails), files.count(path) != 0; }
     void CloseWindow() override { journal.See("close"); }
 
     Journal& journal;
@@ -113,9 +98,7 @@ struct FakeToolkit : Toolkit {
 struct FakeFiles : FileApi {
     explicit FakeFiles(Journal& journal) : journal(journal) {}
     void Write(const std::string& path, const std::string& bytes) override {
-        FailIf(fails);
-        written[path] = bytes;
-        journal.See("write " + path);
+        FailIf(fails), written[path] = bytes, journal.See("write " + path);
     }
     Journal& journal;
     std::map<std::string, std::string> written;  // the files, with their bytes
@@ -123,22 +106,12 @@ struct FakeFiles : FileApi {
 };
 
 struct FakeSystem : SystemApi {
-    std::uint16_t NativeProcessorArchitecture() override {
-        FailIf(architectureFails);
-        return architecture;
-    }
-    std::string SystemDirectory() override {
-        FailIf(directoryFails);
-        return directory;
-    }
-    bool CanOpenForReading(const std::string& path) override {
-        FailIf(openFails);
-        return files.count(path) != 0;
-    }
+    std::uint16_t NativeProcessorArchitecture() override { return FailIf(architectureFails), architecture; }
+    std::string SystemDirectory() override { return FailIf(directoryFails), directory; }
+    bool CanOpenForReading(const std::string& path) override { return FailIf(openFails), files.count(path) != 0; }
     // Relative names are taken as lying in the current folder.
     std::string FullPathName(const std::string& path) override {
-        if (fullPathFails) return "";
-        return path.rfind("C:", 0) == 0 ? path : currentFolder + "\\" + path;
+        return fullPathFails ? "" : path.rfind("C:", 0) == 0 ? path : currentFolder + "\\" + path;
     }
 
     std::uint16_t architecture = 9;
@@ -177,14 +150,10 @@ struct FakeModules : ModuleApi {
         waitLimits.push_back(limit);
         if (running.count(thread) == 0) return true;
         const auto ends = endsAfter.find(thread);
-        if (ends == endsAfter.end() || ends->second > limit) {
-            clock += limit;
-            if (ends != endsAfter.end()) ends->second -= limit;
-            return false;
-        }
-        clock += ends->second;
-        running.erase(thread);
-        return true;
+        const std::uint32_t waited = ends == endsAfter.end() ? limit : std::min(limit, ends->second);
+        clock += waited;
+        if (ends == endsAfter.end() || (ends->second -= waited) != 0) return false;
+        return running.erase(thread) != 0;
     }
     bool WorkerHasEnded(ThreadHandle thread) override { return running.count(thread) == 0; }
     WorkerEnd HowWorkerEnded(ThreadHandle thread) override { return {exitCode, raised.count(thread) == 0}; }
@@ -204,9 +173,7 @@ struct FakeModules : ModuleApi {
 
 struct FakeVersion : VersionApi {
     std::uint32_t VersionBlockSize(const std::string& path) override {
-        FailIf(sizeFails);
-        readPath = path;
-        return static_cast<std::uint32_t>(block.size());
+        return FailIf(sizeFails), readPath = path, static_cast<std::uint32_t>(block.size());
     }
     bool ReadVersionBlock(const std::string&, Bytes& out) override {
         std::copy_n(block.begin(), std::min(block.size(), out.size()), out.begin());
@@ -214,13 +181,38 @@ struct FakeVersion : VersionApi {
     }
     // Upper case marks what went through the system code page's conversion.
     std::string Utf8FromSystemCodePage(const std::string& text) override {
-        std::string converted = text;
-        for (char& c : converted) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-        return converted;
+        std::string upper = text;
+        std::transform(upper.begin(), upper.end(), upper.begin(), [](unsigned char c) { return std::toupper(c); });
+        return upper;
     }
     Bytes block;
     std::string readPath;  // the file last read
     bool sizeFails = false, readFails = false;
+};
+
+// String entries as resource compilers lay them out: a header, the key and
+// its NUL, padding to 4 bytes, the value and its NUL; in bytes or UTF-16.
+struct Block {
+    Block& N(const std::string& key, const std::string& value, bool wide = false) {
+        b.resize((b.size() + 3) / 4 * 4 + (wide ? 6 : 4), 0);
+        Text(key + '\0', wide);
+        b.resize((b.size() + 3) / 4 * 4, 0);
+        valueAt = b.size();
+        return Text(value + '\0', wide);
+    }
+    Block& W(const std::string& key, const std::string& value) { return N(key, value, true); }
+    Block& Text(const std::string& text, bool wide) {
+        for (const char c : text) wide ? b.insert(b.end(), {std::uint8_t(c), 0}) : b.insert(b.end(), std::uint8_t(c));
+        return *this;
+    }
+    Block& Fill(std::size_t count) { return Text(std::string(count, 'x'), false); }
+    // Ends the block this far into (or, negative, before) the last value.
+    Block& Cut(std::ptrdiff_t into) {
+        b.resize(valueAt + into);
+        return *this;
+    }
+    Bytes b;
+    std::size_t valueAt = 0;
 };
 
 // A window over the fakes, with text1's change notification wired up.
@@ -237,7 +229,7 @@ struct Window {
     Window() {
         controls.onText1Change = [this] { form.text1_Change(); };
     }
-    // Starts the window with text1 naming `text1` (and that file there), as a user would leave it.
+    // Started, with text1 naming `text1`, which resolves to `resolved`, a file that is there.
     void StartWith(const std::string& text1, const std::string& resolved) {
         form.Form_Load();
         system.files.insert(resolved);

@@ -18,27 +18,27 @@ TEST(StartUp, ProposesTheComponentInThe32BitSystemFolder) {
         void (*spoil)(Window&);
     };
     const auto keep = [](Window&) {};
-    const Case cases[] = {{9, w64, w64, sys, keep},
-                          {6, w32, "", sys, keep},  // Itanium: SysWOW64
-                          {0, w32, w32, sys, keep},
-                          {12, w64, w64, sys, keep},  // ARM64: x86 files in SysWOW64 too
-                          {5, w64, "", sys, keep},
-                          {0, w64, w64, sys, [](Window& w) { w.system.architectureFails = true; }},
-                          {0, "", w32, sys, [](Window& w) { w.toolkit.fileTestFails = true; }},
-                          {9, w64, w64, "none", [](Window& w) { w.system.directoryFails = true; }},
-                          {9, w64, w64, "", [](Window& w) { w.system.directory.clear(); }},
-                          {9, w64, w64, "none", [](Window& w) { w.controls.captionFails = w.controls.listFails = true; }}};
+    const Case cases[] = {
+        {9, w64, w64, sys, keep},
+        {6, w32, "", sys, keep},  // Itanium: SysWOW64
+        {0, w32, w32, sys, keep},
+        {12, w64, w64, sys, keep},  // ARM64: x86 files in SysWOW64 too
+        {5, w64, "", sys, keep},
+        {0, w64, w64, sys, [](Window& w) { w.system.architectureFails = true; }},
+        {0, "", w32, sys, [](Window& w) { w.toolkit.fileTestFails = true; }},
+        {9, w64, w64, "none", [](Window& w) { w.system.directoryFails = true; }},
+        {9, w64, w64, "", [](Window& w) { w.system.directory.clear(); }},
+        {9, w64, w64, "none", [](Window& w) { w.controls.captionFails = w.controls.listFails = true; }}};
     for (const Case& c : cases) {
         Window w;
         w.system.architecture = c.architecture;
         w.toolkit.files = {c.there};
         c.spoil(w);
         w.form.Form_Load();
-        EXPECT_EQ(w.controls.texts[ControlId::text1], c.text1) << c.there;
-        EXPECT_EQ(w.controls.folder, c.listed) << c.there;
-        EXPECT_EQ(w.controls.Mode(), "normal");
-        EXPECT_EQ(w.controls.Info(), "");
-        EXPECT_EQ(w.seen.Take(), "");
+        EXPECT_EQ(w.controls.texts[ControlId::text1] + " | " + w.controls.folder + " | " + w.controls.Mode() +
+                      w.controls.Info() + w.seen.Take(),
+                  c.text1 + " | " + c.listed + " | normal")
+            << c.there;
     }
     Window w;
     w.form.Form_Load();
@@ -47,84 +47,88 @@ TEST(StartUp, ProposesTheComponentInThe32BitSystemFolder) {
 }
 
 // Both read text1 untrimmed, make it absolute once ("." for no extension)
-// and check that; Register shows that file's version.
+// and check that; Register shows that file's company and product version,
+// or that it has none (no block, a read that fails, no product version).
 TEST(Confirmation, RegisterAndUnregisterCheckTheNameFirst) {
     const auto reg = &frmKalvex::cmdRegister_Click, unreg = &frmKalvex::cmdUnregister_Click;
+    const Bytes found = Block().N("CompanyName", "Acme").N("ProductVersion", "1.2").b;
     struct Case {
         void (frmKalvex::*press)();
         const char* text1;
+        Bytes block;
         std::string seen, mode, info, versionRead;
+        void (*spoil)(FakeVersion&);
     };
-    const Case cases[] = {{reg, "\t", "msg File not found", "normal", "", ""},
-                          {reg, " a ", "", "confirmation", kNoInfo, "C:\\D\\ a ."},
-                          {reg, "C:\\D\\ a .", "", "confirmation", kNoInfo, "C:\\D\\ a ."},
-                          {unreg, "b", "msg File not found", "normal", "", ""},
-                          {unreg, "   ", "msg No path and filename yet", "normal", "", ""},
-                          {unreg, " a ", "", "confirmation", "", ""},
-                          {reg, "", "msg No path and filename yet", "normal", "", ""}};
+    const auto keep = [](FakeVersion&) {};
+    const std::string shown = "Company Name:  ACME\r\nProduct Version:  1.2 + please verify";
+    const Case cases[] = {
+        {reg, "\t", found, "msg File not found", "normal", "", "", keep},
+        {reg, " a ", found, "", "confirmation", shown, "C:\\D\\ a .", keep},
+        {reg, " a ", {}, "", "confirmation", kNoInfo, "C:\\D\\ a .", keep},
+        {reg, " a ", found, "", "confirmation", kNoInfo, "C:\\D\\ a .", [](FakeVersion& v) { v.readFails = true; }},
+        {reg, " a ", found, "", "confirmation", kNoInfo, "", [](FakeVersion& v) { v.sizeFails = true; }},
+        {reg, " a ", Block().N("CompanyName", "New").b, "", "confirmation", kNoInfo, "C:\\D\\ a .", keep},
+        {unreg, "b", found, "msg File not found", "normal", "", "", keep},
+        {unreg, "   ", found, "msg No path and filename yet", "normal", "", "", keep},
+        {unreg, " a ", found, "", "confirmation", "", "", keep},
+        {reg, "", found, "msg No path and filename yet", "normal", "", "", keep}};
     for (const Case& c : cases) {
         Window w;
+        w.version.block = c.block;
+        c.spoil(w.version);
         w.StartWith(c.text1, "C:\\D\\ a .");
         (w.form.*c.press)();
-        EXPECT_EQ(w.seen.Take(), c.seen) << c.text1;
-        EXPECT_EQ(w.controls.Mode(), c.mode) << c.text1;
-        EXPECT_EQ(w.controls.Info(), c.info) << c.text1;
-        EXPECT_EQ(w.version.readPath, c.versionRead) << c.text1;
+        EXPECT_EQ(w.seen.Take() + " | " + w.controls.Mode() + " " + w.controls.Info() + " | " + w.version.readPath,
+                  c.seen + " | " + c.mode + " " + c.info + " | " + c.versionRead)
+            << c.text1;
     }
 }
 
 // Proceed runs the latest confirmed press on the file that was checked and
 // shown, whatever text1 and the current folder say by then; Cancel goes back.
+// While a confirmation is pending, text1 is locked against the file list
+// too; in normal mode a press there names the list's current entry.
 TEST_F(FormTest, ProceedRunsWhatWasConfirmedAndCancelGoesBack) {
     StartWith("a", "C:\\D\\a.");
-    system.files.insert("C:\\b.ocx");
+    system.files.insert("C:\\E\\a.");
+    controls.entries = {"x.ocx"};
+    controls.current = 0;
     form.cmdUnregister_Click();
     form.cmdCancel_Click();
     EXPECT_EQ(controls.Mode(), "normal");
     form.cmdProceed_Click();  // nothing is pending any more
     EXPECT_EQ(seen.Take(), "");
     form.cmdRegister_Click();
+    form.File1_MouseDown();
+    EXPECT_EQ(controls.texts[ControlId::text1] + " " + controls.Mode() + " " + controls.Info(),
+              "a confirmation " + kNoInfo);
     system.currentFolder = "C:\\E";
-    controls.SetText(ControlId::text1, "C:\\b.ocx");  // replaced while confirming
     form.cmdProceed_Click();
     EXPECT_EQ(seen.Take(), "msg WWW | load C:\\D\\a. | free 101 | msg Process completed");
     EXPECT_EQ(modules.entryNames.back(), "DllRegisterServer");
-    EXPECT_EQ(controls.Mode(), "normal");
-    EXPECT_EQ(controls.Info(), "");
+    EXPECT_EQ(controls.Mode() + " " + controls.Info(), "normal ");
 
     form.cmdUnregister_Click();
+    controls.SetText(ControlId::text1, "C:\\b.ocx");  // replaced while confirming
     modules.exitCode = 0x80004005;
     form.cmdProceed_Click();
-    EXPECT_EQ(seen.Take(), "msg WWW | load C:\\b.ocx | free 102 | msg Process failed with error code 0x80004005.");
+    EXPECT_EQ(seen.Take(), "msg WWW | load C:\\E\\a. | free 102 | msg Process failed with error code 0x80004005.");
     EXPECT_EQ(modules.entryNames.back(), "DllUnregisterServer");
-    EXPECT_EQ(controls.Mode(), "normal");
+    form.File1_MouseDown();
+    EXPECT_EQ(controls.texts[ControlId::text1], "C:\\Windows\\system32\\x.ocx");
 
     // An outcome that cannot be told changes nothing else.
+    system.files.insert("C:\\Windows\\system32\\x.ocx");
     form.cmdRegister_Click();
     toolkit.failingMessage = "Process failed with error code 0x80004005.";
     form.cmdProceed_Click();
     EXPECT_EQ(controls.Mode(), "normal");
 }
 
-// A press on the list names its current entry in text1, in normal mode only:
-// while a confirmation is pending, text1 is locked against the list too.
-TEST_F(FormTest, AListPressFillsText1OnlyInNormalMode) {
-    StartWith("a.ocx", "C:\\D\\a.ocx");
-    controls.entries = {"x.ocx"};
-    controls.current = 0;
-    form.cmdRegister_Click();
-    form.File1_MouseDown();
-    EXPECT_EQ(controls.texts[ControlId::text1], "a.ocx");
-    EXPECT_EQ(controls.Mode(), "confirmation");
-    EXPECT_EQ(controls.Info(), kNoInfo);
-    form.cmdCancel_Click();
-    form.File1_MouseDown();
-    EXPECT_EQ(controls.texts[ControlId::text1], "C:\\Windows\\system32\\x.ocx");
-    controls.current = -1;  // no current entry: the folder alone
-    form.File1_MouseDown();
-    EXPECT_EQ(controls.texts[ControlId::text1], "C:\\Windows\\system32\\");
-    EXPECT_EQ(seen.Take(), "");
-}
+const std::string kSysWow64Register =
+    "cd C:\\Windows\\SysWOW64\r\nregsvr32 mscomctl.ocx\r\nregtlib msdatsrc.tlb\r\npause";
+const std::string kSystem32Register =
+    "cd C:\\Windows\\System32\r\nregsvr32 mscomctl.ocx\r\nregtlib msdatsrc.tlb\r\npause";
 
 // The command processor strips the outer quotes and runs the quoted batch
 // file, whatever its folder's name holds.
@@ -132,35 +136,48 @@ std::string Launch(const std::string& path, const std::string& parameters) {
     return "launch runas C:\\Windows\\system32\\cmd.exe /C \"\"" + path + "\" " + parameters + "\" 1";
 }
 
-TEST_F(FormTest, NumberedButtonsWriteTheirBatchFileAndLaunchIt) {
-    form.Form_Load();
-    const std::string wow = "cd C:\\Windows\\SysWOW64", sys = "cd C:\\Windows\\System32";
-    const std::string reg = "\r\nregsvr32 mscomctl.ocx\r\nregtlib msdatsrc.tlb\r\npause";
+// A numbered button writes its batch file beside the program and launches it;
+// one that could not be written is not launched, and nothing is launched
+// without the system folder's command processor.
+TEST(NumberedButtons, WriteTheirBatchFileAndLaunchIt) {
+    const std::string k = "C:\\K\\register.bat", rd = "C:\\kalvex (1) R&D\\register.bat";
     struct Case {
         std::int16_t index;
         std::uint16_t architecture;
         std::uint32_t adminAnswer;  // only its low 16 bits count
         const char *programFolder, *arguments;
-        std::string hint, path, bytes, parameters;
+        std::string seen, path, bytes;
+        void (*spoil)(Window&);
     };
+    const auto keep = [](Window&) {};
     const Case cases[] = {
-        {0, 9, 0x10000, "C:\\K", "", "", "C:\\K\\unregister.bat", wow + "\r\nregsvr32 /u mscomctl.ocx\r\npause",
-         "/admin"},
-        {1, 0, 0x8000, "C:\\", "x",
-         "msg If not successful then \r\n\r\nrightclick on 'C:\\\\register.bat\r\n\r\n and select 'Run as Adminstrator' | ",
-         "C:\\\\register.bat", sys + reg, "x/admin"},  // a drive root: two separators
+        {0, 9, 0x10000, "C:\\K", "", "write C:\\K\\unregister.bat | " + Launch("C:\\K\\unregister.bat", "/admin"),
+         "C:\\K\\unregister.bat", "cd C:\\Windows\\SysWOW64\r\nregsvr32 /u mscomctl.ocx\r\npause", keep},
+        {1, 0, 0x8000, "C:\\", "x",  // a drive root: two separators
+         "msg If not successful then \r\n\r\nrightclick on 'C:\\\\register.bat\r\n\r\n and select 'Run as "
+         "Adminstrator' | write C:\\\\register.bat | " +
+             Launch("C:\\\\register.bat", "x/admin"),
+         "C:\\\\register.bat", kSystem32Register, keep},
         {-1, 12, 1, "C:\\kalvex (1) R&D", "\"a b\" c",
-         "msg If not successful then \r\n\r\nrightclick on 'C:\\kalvex (1) R&D\\register.bat\r\n\r\n and select 'Run as "
-         "Adminstrator' | ",
-         "C:\\kalvex (1) R&D\\register.bat", wow + reg, "\"a b\" c/admin"}};
+         "msg If not successful then \r\n\r\nrightclick on 'C:\\kalvex (1) R&D\\register.bat\r\n\r\n and select "
+         "'Run as Adminstrator' | write " +
+             rd + " | " + Launch(rd, "\"a b\" c/admin"),
+         rd, kSysWow64Register, keep},
+        {1, 9, 0, "C:\\K", "", "msg C:\\K\\register.bat Access is denied.", k, "",
+         [](Window& w) { w.files.fails = true; }},
+        {1, 9, 0, "C:\\K", "",
+         "write " + k + " | msg The command processor was not found; the batch file was not started.", k,
+         kSysWow64Register, [](Window& w) { w.system.directory.clear(); }}};
     for (const Case& c : cases) {
-        system.architecture = c.architecture;
-        shell.adminAnswer = c.adminAnswer;
-        toolkit.programFolder = c.programFolder;
-        toolkit.arguments = c.arguments;
-        form.Command1_Click(c.index);
-        EXPECT_EQ(seen.Take(), c.hint + "write " + c.path + " | " + Launch(c.path, c.parameters));
-        EXPECT_EQ(files.written[c.path], c.bytes);
+        Window w;
+        w.form.Form_Load();
+        w.system.architecture = c.architecture;
+        w.shell.adminAnswer = c.adminAnswer;
+        w.toolkit.programFolder = c.programFolder;
+        w.toolkit.arguments = c.arguments;
+        c.spoil(w);
+        w.form.Command1_Click(c.index);
+        EXPECT_EQ(w.seen.Take() + " | " + w.files.written[c.path], c.seen + " | " + c.bytes);
     }
 }
 
@@ -173,48 +190,25 @@ TEST_F(FormTest, PressesAndClosingWhileAPressProcessesEvents) {
     shell.adminAnswer = 0;
     const std::string outer = "write C:\\K\\register.bat", outerLaunch = Launch("C:\\K\\register.bat", "/admin");
     const std::string inner = "write C:\\K\\unregister.bat | " + Launch("C:\\K\\unregister.bat", "/admin");
-    struct Case {
-        int at;  // the events processed at which something happens
-        bool closes;
-        std::string seen;
-    };
-    const Case cases[] = {{1, false, inner + " | " + outer + " | " + outerLaunch},
-                          {2, false, outer + " | " + inner + " | " + outerLaunch},
-                          {1, true, ""},
-                          {2, true, outer}};
-    for (const Case& c : cases) {
+    const std::pair<int, std::string> cases[] = {{1, inner + " | " + outer + " | " + outerLaunch},
+                                                 {2, outer + " | " + inner + " | " + outerLaunch},
+                                                 {-1, ""},
+                                                 {-2, outer}};  // closing
+    for (const auto& [at, want] : cases) {
         int events = 0;
-        toolkit.onPendingEvents = [&] {
-            if (++events != c.at) return;
-            if (c.closes) throw WindowClosed{};
-            form.Command1_Click(0);
+        toolkit.onPendingEvents = [&, at = at] {
+            if (++events == at) form.Command1_Click(0);
+            if (events == -at) throw WindowClosed{};
         };
         try {
             form.Command1_Click(1);
         } catch (const WindowClosed&) {
-            EXPECT_TRUE(c.closes);
+            EXPECT_LT(at, 0);
         }
-        EXPECT_EQ(seen.Take(), c.seen) << c.at << (c.closes ? " closing" : " pressing");
-        if (!c.closes) {
-            EXPECT_EQ(files.written["C:\\K\\register.bat"],
-                      "cd C:\\Windows\\SysWOW64\r\nregsvr32 mscomctl.ocx\r\nregtlib msdatsrc.tlb\r\npause");
-        }
+        EXPECT_EQ(seen.Take(), want) << at;
+        EXPECT_EQ(files.written["C:\\K\\register.bat"], at != -1 ? kSysWow64Register : "") << at;
+        files.written.clear();
     }
-}
-
-TEST_F(FormTest, ABatchFileNotWrittenIsNotLaunched) {
-    form.Form_Load();
-    files.fails = true;
-    form.Command1_Click(1);
-    EXPECT_EQ(seen.Take(), "msg If not successful then \r\n\r\nrightclick on 'C:\\K\\register.bat\r\n\r\n and select "
-                           "'Run as Adminstrator' | msg C:\\K\\register.bat Access is denied.");
-    // Without the system folder there is no command processor to start.
-    files.fails = false;
-    system.directory.clear();
-    shell.adminAnswer = 0;
-    form.Command1_Click(1);
-    EXPECT_EQ(seen.Take(),
-              "write C:\\K\\register.bat | msg The command processor was not found; the batch file was not started.");
 }
 
 }  // namespace
