@@ -106,7 +106,7 @@ TEST_F(Window, RegistersFromTheKeyboardAndClosesHavingWrittenNothing) {
 // A left press takes the entry, a right press with no current entry the folder alone; arrow keys in
 // the list leave text1 as it is. In confirmation mode a press changes nothing: text1, the version
 // display and the buttons stay, and Proceed registers the file confirmed.
-TEST_F(Window, ListPressesFillText1InNormalModeOnly) {
+TEST_F(Window, ListPressesFillText1InNormalModeOnlyQuirkNoEntryGivesTheFolder) {
     app.PressEntry(1);
     EXPECT_SOON(app.Text1(), sys + "\\" + app.Entry(1));
     ::SendMessageA(app.Control(C::File1), LB_SETCURSEL, static_cast<WPARAM>(-1), 0);

@@ -9,7 +9,7 @@ const std::string kNoInfo = "(No Product Version available for this file)";
 // Start-up proposes mscomctl.ocx in the 32-bit system folder when it is
 // there; a step that fails is skipped, and a test that fails leaves start-up
 // in its choice's first branch.
-TEST(StartUp, ProposesTheComponentInThe32BitSystemFolder) {
+TEST(StartUp, ProposesTheComponentQuirkAFailedTestTakesItsFirstBranch) {
     const std::string w64 = "c:\\windows\\syswow64\\mscomctl.ocx", w32 = "c:\\windows\\system32\\mscomctl.ocx";
     const std::string sys = "C:\\Windows\\system32";
     struct Case {
@@ -139,7 +139,7 @@ std::string Launch(const std::string& path, const std::string& parameters) {
 // A numbered button writes its batch file beside the program and launches it;
 // one that could not be written is not launched, and nothing is launched
 // without the system folder's command processor.
-TEST(NumberedButtons, WriteTheirBatchFileAndLaunchIt) {
+TEST(NumberedButtons, WriteAndLaunchTheirBatchFileQuirkADriveRootGetsTwoSeparators) {
     const std::string k = "C:\\K\\register.bat", rd = "C:\\kalvex (1) R&D\\register.bat";
     struct Case {
         std::int16_t index;

@@ -5,7 +5,7 @@
 namespace kalvex::testing {
 namespace {
 
-TEST(VersionScan, FindsCompanyAndVersionByTheirKeys) {
+TEST(VersionScan, FindsCompanyAndVersionByTheirKeysQuirkTheFirstOccurrenceWinsAnywhere) {
     const std::string name = "A Company Whose Name Runs Past 21", upper = "A COMPANY WHOSE NAME RUNS PAST 21";
     struct Case {
         Bytes block;
