@@ -51,7 +51,7 @@ void frmKalvex::Form_Load() {
     bool found = true;
     Attempt([&] { found = mToolkit.FileExists(defaultPath); });
     if (found) Attempt([&] { mControls.SetText(ControlId::text1, defaultPath); });
-    StartupMark("start-up: probes");
+    StartupMark("start-up: default component");
 }
 
 // ---- the numbered buttons ----
