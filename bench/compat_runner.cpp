@@ -26,14 +26,17 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <cwchar>
 #include <map>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "pointer_ui.h"
-#include "registration/engine.h"
-#include "registration/win32_modules.h"
+#include "busy_ui.h"
+#include "engine/engine.h"
+#include "engine/win32_modules.h"
+#include "shared/format.h"
+#include "shared/win32_handles.h"
 #include "timing.h"
 
 namespace {
@@ -42,21 +45,13 @@ using bench::NowMs;
 
 // ---- Text ----
 
-std::string Utf8(const std::wstring& text) {
-    if (text.empty()) return std::string();
-    const int size =
-        ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<size_t>(size), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], size, nullptr, nullptr);
-    return out;
-}
+// The registry's names are held as std::wstring here; the conversions are
+// the program's own.
+std::string Utf8(const std::wstring& text) { return kalvex::Utf8(text.data(), text.size()); }
 
 std::wstring Wide(const std::string& text) {
-    if (text.empty()) return std::wstring();
-    const int size = ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring out(static_cast<size_t>(size), L'\0');
-    ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &out[0], size);
-    return out;
+    const std::u16string wide = kalvex::Wide(text);
+    return std::wstring(wide.begin(), wide.end());
 }
 
 // Control characters would break the tab-separated lines: they are written
@@ -75,12 +70,6 @@ std::string Printable(const std::string& text) {
         }
     }
     return out;
-}
-
-std::string Hex32(std::uint32_t value) {
-    char text[16];
-    std::snprintf(text, sizeof(text), "0x%08X", static_cast<unsigned>(value));
-    return text;
 }
 
 // Registry names compare without regard to case.
@@ -129,7 +118,7 @@ std::string RenderValue(DWORD type, const BYTE* data, DWORD size) {
             if (size == 4) {
                 DWORD value = 0;
                 std::memcpy(&value, data, 4);
-                return "REG_DWORD " + Hex32(value);
+                return "REG_DWORD " + kalvex::Hex8(value);
             }
             break;
         case REG_QWORD:
@@ -328,7 +317,7 @@ Outcome FromEngineOutcome(const kalvex::RegistrationOutcome& outcome) {
     const std::string message = kalvex::OutcomeMessage(outcome);
     switch (outcome.kind) {
         case Kind::Completed: return {"completed", "-", message};
-        case Kind::Failed: return {"failed", Hex32(outcome.code), message};
+        case Kind::Failed: return {"failed", kalvex::Hex8(outcome.code), message};
         case Kind::NoEntryPointOrThread: return {"no-entry-point", "-", message};
         case Kind::LoadFailure: return {"load-failure", "-", message};
         case Kind::TimedOut: return {"timed-out", "-", message};
@@ -343,7 +332,7 @@ Outcome FromEngineOutcome(const kalvex::RegistrationOutcome& outcome) {
 // exception that leaves the entry point ends the process with the
 // exception's code (0xC0000005 for an access violation).
 Outcome FromRegsvr32Exit(DWORD code) {
-    const std::string detail = "exit code " + Hex32(code);
+    const std::string detail = "exit code " + kalvex::Hex8(code);
     switch (code) {
         case 0: return {"completed", "-", detail};
         case 3: return {"load-failure", "-", detail};
@@ -351,7 +340,7 @@ Outcome FromRegsvr32Exit(DWORD code) {
         case 5: return {"failed", "-", detail};
         default: break;
     }
-    if ((code & 0x80000000u) != 0) return {"failed", Hex32(code), detail};
+    if ((code & 0x80000000u) != 0) return {"failed", kalvex::Hex8(code), detail};
     return {"unknown", "-", detail};
 }
 
@@ -371,7 +360,7 @@ public:
 
 private:
     kalvex::Win32Modules modules_;
-    bench::PointerUi ui_;
+    bench::BusyUi ui_;
     kalvex::RegistrationEngine engine_;
     bool timedOut_ = false;
 };
@@ -379,11 +368,10 @@ private:
 class Regsvr32Runner {
 public:
     explicit Regsvr32Runner(DWORD limitMs) : limitMs_(limitMs) {
-        wchar_t folder[MAX_PATH] = {};
-        ::GetSystemDirectoryW(folder, MAX_PATH);
         // A 32-bit process on 64-bit Windows is sent to the 32-bit system
         // folder's regsvr32: the same bitness as this tool.
-        exe_ = std::wstring(folder) + L"\\regsvr32.exe";
+        const std::u16string folder = kalvex::SystemFolder().value_or(u"");
+        exe_ = std::wstring(folder.begin(), folder.end()) + L"\\regsvr32.exe";
     }
 
     std::string Exe() const { return Utf8(exe_); }
@@ -463,7 +451,15 @@ int Usage() {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+// The arguments come as UTF-16, whatever the code page: a library's path
+// may hold any character.
+int wmain(int argc, wchar_t** wideArgv) {
+    std::vector<std::string> arguments(static_cast<size_t>(argc));
+    std::vector<const char*> argv(arguments.size());
+    for (size_t i = 0; i < arguments.size(); ++i) {
+        arguments[i] = kalvex::Utf8(wideArgv[i], std::wcslen(wideArgv[i]));
+        argv[i] = arguments[i].c_str();
+    }
     if (argc < 3) return Usage();
     const std::string mode = argv[1];
     const std::string library = argv[2];
@@ -497,8 +493,6 @@ int main(int argc, char** argv) {
     std::optional<EngineRunner> engine;
     std::optional<Regsvr32Runner> regsvr32;
     if (mode == "engine") {
-        // As kalvex.exe starts.
-        ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
         engine.emplace();
         std::printf("tool\tRegistrationEngine\n");
     } else {

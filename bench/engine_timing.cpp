@@ -13,9 +13,9 @@
 #include <string>
 #include <vector>
 
-#include "pointer_ui.h"
-#include "registration/engine.h"
-#include "registration/win32_modules.h"
+#include "busy_ui.h"
+#include "engine/engine.h"
+#include "engine/win32_modules.h"
 #include "timing.h"
 
 int main(int argc, char** argv) {
@@ -26,7 +26,7 @@ int main(int argc, char** argv) {
     const std::string component = argv[1];
     const int runs = std::atoi(argv[2]);
     kalvex::Win32Modules modules;
-    bench::PointerUi ui;
+    bench::BusyUi ui;
     kalvex::RegistrationEngine engine(modules, ui);
     std::vector<double> samples;
     kalvex::RegistrationOutcome outcome{};

@@ -100,7 +100,7 @@ size_row() { echo "| $1 | $(wc -c <"$2") | $(imports "$2" "$3")|"; }
     echo "What remains between the two is what the window is made of: twelve more child windows (the"
     echo "general section below the visible area, each about half a millisecond to create under Wine), the"
     echo "large step numbers and the other visible controls to paint, and the start-up handler (captions,"
-    echo "button mode, the system folder's \`*.ocx\` names, the two probes). None of it can go without"
+    echo "button mode, the system folder's \`*.ocx\` names, the default component). None of it can go without"
     echo "changing what the window shows or holds."
     echo
     cat "$ROOT/bench/startup_before.md"

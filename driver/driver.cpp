@@ -1,6 +1,11 @@
 #include "driver.h"
 
+#include <tlhelp32.h>
+
 #include <algorithm>
+
+#include "shared/win32_handles.h"
+#include "system_questions/system_questions.h"
 
 namespace driver {
 
@@ -16,9 +21,8 @@ void FindSituation(const char* exe) {
     ::ReleaseDC(nullptr, screen);
     SYSTEM_INFO info = {};
     ::GetNativeSystemInfo(&info);
-    s.windows64 = info.wProcessorArchitecture == PROCESSOR_ARCHITECTURE_AMD64;
-    char folder[MAX_PATH] = {};
-    s.systemDir.assign(folder, ::GetSystemDirectoryA(folder, MAX_PATH));
+    s.windows64 = kalvex::Is64BitArchitecture(info.wProcessorArchitecture);
+    s.systemDir = Utf8(kalvex::SystemFolder().value_or(u""));
 }
 
 bool WaitFor(const std::function<bool()>& condition, DWORD limitMs, DWORD pollMs) {
@@ -28,28 +32,14 @@ bool WaitFor(const std::function<bool()>& condition, DWORD limitMs, DWORD pollMs
     return true;
 }
 
-std::wstring Utf16(const std::string& text) {
-    std::wstring wide(text.size(), L'\0');
-    wide.resize(static_cast<size_t>(::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                                          &wide[0], static_cast<int>(wide.size()))));
-    return wide;
-}
-
-std::string Utf8(const std::wstring& wide) {
-    std::string text(wide.size() * 3, '\0');
-    text.resize(static_cast<size_t>(::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
-                                                          &text[0], static_cast<int>(text.size()), nullptr, nullptr)));
-    return text;
-}
-
 namespace {
 
 // A window's text (WM_GETTEXT), or a list entry's (LB_GETTEXT), by wide messages, in UTF-8.
 std::string WideText(HWND hwnd, UINT message, WPARAM index = 0) {
-    std::wstring wide(32768, L'\0');
+    std::u16string wide(32768, u'\0');
     DWORD_PTR length = 0;
     if (!::SendMessageTimeoutW(hwnd, message, message == WM_GETTEXT ? wide.size() : index,
-                               reinterpret_cast<LPARAM>(&wide[0]), SMTO_ABORTIFHUNG, 2000, &length))
+                               reinterpret_cast<LPARAM>(W(wide)), SMTO_ABORTIFHUNG, 2000, &length))
         return "<no answer>";
     wide.resize(length);
     return Utf8(wide);
@@ -88,6 +78,7 @@ bool BringToFront(HWND window) {
 
 Process::~Process() {
     if (mInfo.hProcess == nullptr) return;
+    Children(true);
     ::TerminateProcess(mInfo.hProcess, 99);
     ::WaitForSingleObject(mInfo.hProcess, 5000);
     ::CloseHandle(mInfo.hProcess);
@@ -106,6 +97,22 @@ DWORD Process::ExitCode(DWORD limitMs) const {
     DWORD code = STILL_ACTIVE;
     ::WaitForSingleObject(mInfo.hProcess, limitMs);
     return ::GetExitCodeProcess(mInfo.hProcess, &code) ? code : STILL_ACTIVE;
+}
+
+std::string Process::Children(bool end) const {
+    std::string names;
+    HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32W e = {sizeof(e)};
+    for (BOOL more = ::Process32FirstW(snapshot, &e); more; more = ::Process32NextW(snapshot, &e)) {
+        if (e.th32ParentProcessID != mInfo.dwProcessId) continue;
+        names += kalvex::Utf8(e.szExeFile, ::lstrlenW(e.szExeFile)) + " ";
+        HANDLE process = end ? ::OpenProcess(PROCESS_TERMINATE, FALSE, e.th32ProcessID) : nullptr;
+        if (process == nullptr) continue;
+        ::TerminateProcess(process, 1);
+        ::CloseHandle(process);
+    }
+    ::CloseHandle(snapshot);
+    return names;
 }
 
 HWND Process::WaitForWindow(const char* className, DWORD limitMs, HWND other, DWORD pollMs, int button) const {
@@ -131,13 +138,13 @@ bool Kalvex::Launch(const std::string& exe, const std::string& folder) {
 }
 
 void Kalvex::Write(const std::string& text) const {
-    const std::wstring wide = Utf16(text);
-    ::SendMessageTimeoutW(Control(ControlId::text1), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()),
-                          SMTO_ABORTIFHUNG, 2000, nullptr);
+    const std::u16string wide = Wide(text);
+    ::SendMessageTimeoutW(Control(ControlId::text1), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(W(wide)), SMTO_ABORTIFHUNG,
+                          2000, nullptr);
 }
 
 void Kalvex::Type(const std::string& text) const {
-    for (const wchar_t unit : Utf16(text)) Tap(0, unit);
+    for (const char16_t unit : Wide(text)) Tap(0, static_cast<wchar_t>(unit));
 }
 
 void Kalvex::Keys(std::initializer_list<WORD> keys) const {
@@ -164,6 +171,21 @@ void Kalvex::PressEntry(int index, bool right) const {
     ++mark;
     ::PostMessageA(list, LB_SETITEMDATA, 0, mark);
     WaitFor([&] { return ::SendMessageA(list, LB_GETITEMDATA, 0, 0) == mark; }, 5000);
+}
+
+void Kalvex::DragByTitleBar(int dx, int dy) const {
+    RECT r = {};
+    ::GetWindowRect(window, &r);
+    const int x = (r.left + r.right) / 2,
+              y = r.top + ::GetSystemMetrics(SM_CYFRAME) + ::GetSystemMetrics(SM_CYCAPTION) / 2;
+    for (const DWORD button : {MOUSEEVENTF_LEFTDOWN, 0, MOUSEEVENTF_LEFTUP}) {
+        INPUT input = {INPUT_MOUSE};
+        input.mi.dx = (x + (button == MOUSEEVENTF_LEFTDOWN ? 0 : dx)) * 65535 / (::GetSystemMetrics(SM_CXSCREEN) - 1);
+        input.mi.dy = (y + (button == MOUSEEVENTF_LEFTDOWN ? 0 : dy)) * 65535 / (::GetSystemMetrics(SM_CYSCREEN) - 1);
+        input.mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE | button;
+        ::SendInput(1, &input, sizeof(INPUT));
+        ::Sleep(30);
+    }
 }
 
 std::string Kalvex::Confirm(ControlId button, const std::string& path) {

@@ -1,7 +1,8 @@
 // The driver: starts programs in the same Windows (a Wine prefix), waits for their windows and
 // message boxes, and takes the steps a person takes in kalvex.exe's window, with real messages and
-// keyboard input. The end-to-end tests, the benchmark and the screenshot script link it. It shares
-// only control_ids.h with the program.
+// keyboard input. The end-to-end tests, the benchmark and the screenshot script link it. Of the
+// program it shares the control ids, the thin wrappers of shared/ and the rule that tells a 64-bit
+// Windows.
 #pragma once
 
 #include <windows.h>
@@ -11,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "shared/win32_text.h"
 #include "window/control_ids.h"
 
 namespace driver {
@@ -34,9 +36,10 @@ void FindSituation(const char* exe);
 bool WaitFor(const std::function<bool()>& condition, DWORD limitMs = 10000, DWORD pollMs = 20);
 
 // A driver's texts are UTF-8, its ANSI code page (driver.manifest asks for it); the windows' own
-// are UTF-16.
-std::wstring Utf16(const std::string& text);
-std::string Utf8(const std::wstring& wide);
+// are UTF-16, converted as the program converts them.
+using kalvex::Utf8;
+using kalvex::W;
+using kalvex::Wide;
 // A window's text, asked for by a wide message.
 std::string WindowText(HWND window);
 // A message box's text, and its button `button` (OK unless said) pressed: whether it went away
@@ -46,7 +49,8 @@ bool Dismiss(HWND box, int button = IDOK);
 // Makes `window` the foreground window; whether it became so within 3 s.
 bool BringToFront(HWND window);
 
-// A program started in the same Windows; ended, when it still runs, as this object goes away.
+// A program started in the same Windows; ended, when it still runs, as this object goes away, and
+// so are the programs it started.
 class Process {
 public:
     Process() = default;
@@ -60,6 +64,8 @@ public:
     HANDLE Handle() const { return mInfo.hProcess; }
     // Its exit code once it has ended within `limitMs`; STILL_ACTIVE while it runs on.
     DWORD ExitCode(DWORD limitMs) const;
+    // The programs it started that still run, by name; with `end`, they are ended.
+    std::string Children(bool end = false) const;
     // Its first visible top-level window of class `className` other than `other`, asked for every
     // `pollMs` up to `limitMs`; null for none. A message box ("#32770") counts once it has its button
     // `button`.
@@ -97,6 +103,9 @@ public:
     // A mouse press on the file list's entry `index`, with the left or the right button; returns once
     // the list has handled it (the list has an entry).
     void PressEntry(int index, bool right = false) const;
+    // Moves the window as a person does: the mouse goes down on the title bar, moves by (dx, dy)
+    // and comes up.
+    void DragByTitleBar(int dx, int dy) const;
     // Writes `path` into text1 and presses `button`: the Screen once in confirmation mode, or 5 s on.
     std::string Confirm(ControlId button, const std::string& path);
     // Proceed, then "WWW" closed: the outcome's box once back in normal mode, or what came instead.

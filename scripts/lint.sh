@@ -30,7 +30,7 @@ tidy() {
     if grep -E 'warning:|error:' "$BUILD/tidy.log"; then status=1; fi
 }
 
-native=$(git ls-files 'src/*.cpp' 'tests/unit/*.cpp' 'tests/fuzz/*.cpp' | grep -v -E '(^|/)win32_|src/main.cpp|tests/fuzz/')
+native=$(git ls-files 'src/*.cpp' 'tools/*.cpp' 'tests/unit/*.cpp' 'tests/fuzz/*.cpp' | grep -v -E '(^|/)win32_|src/main.cpp|tests/fuzz/')
 extra=""
 tidy "$BUILD" $native
 windows=$(git ls-files 'src/*.cpp' 'driver/*.cpp' 'tests/e2e/*.cpp' 'bench/*.cpp' 'scripts/*.cpp' 'tests/components/*.c' |

@@ -1,7 +1,7 @@
 #!/bin/sh
 # Checks the shipped program: a 32-bit (PE32, Intel 80386) image of at most
 # 256 KiB that imports nothing but libraries Windows always takes from its
-# system folder.
+# system folder, with its manifest, its icon and its version block.
 # Usage: pe_image_check.sh <kalvex.exe>
 set -u
 EXE=${1:?usage: pe_image_check.sh <kalvex.exe>}
@@ -59,5 +59,21 @@ if echo "$manifest" | grep -qF 'activeCodePage'; then
     echo "not ok - manifest sets the ANSI code page (activeCodePage)"; fail=1
 else
     echo "ok - manifest leaves the ANSI code page to the system"
+fi
+# What Explorer shows of the file: its icon, and its version block with the
+# makers' name.
+PYTHON=${KALVEX_PYTHON3:-/usr/bin/python3}
+if "$PYTHON" - "$EXE" <<'PY'
+import sys, pefile
+pe = pefile.PE(sys.argv[1])
+types = {e.id for e in pe.DIRECTORY_ENTRY_RESOURCE.entries}
+strings = {k: v for info in pe.FileInfo[0] if info.Key == b"StringFileInfo"
+           for table in info.StringTable for k, v in table.entries.items()}
+sys.exit(0 if 14 in types and strings.get(b"CompanyName") == b"The Kalvex developers" else 1)
+PY
+then
+    echo "ok - icon, and a version block by The Kalvex developers"
+else
+    echo "not ok - no icon, or no version block naming The Kalvex developers"; fail=1
 fi
 exit $fail

@@ -95,11 +95,4 @@ std::u16string Utf16FromUtf8(const std::string& text) {
     return out;
 }
 
-std::string Utf8FromLatin1(const std::string& text) {
-    std::string out;
-    out.reserve(text.size());
-    for (const char c : text) AppendUtf8(out, static_cast<std::uint8_t>(c));
-    return out;
-}
-
 }  // namespace kalvex

@@ -13,8 +13,4 @@ std::string Utf8FromUtf16(const std::u16string& text);
 // Bytes that are not UTF-8 become U+FFFD, one for each byte.
 std::u16string Utf16FromUtf8(const std::string& text);
 
-// Single-byte text in which every byte is its own code point (ISO 8859-1),
-// as UTF-8.
-std::string Utf8FromLatin1(const std::string& text);
-
 }  // namespace kalvex

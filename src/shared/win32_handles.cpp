@@ -1,19 +1,19 @@
 #include "win32_handles.h"
 
+#include "format.h"
+
 namespace kalvex {
 
+std::optional<std::u16string> SystemFolder() {
+    return GrowingText([](wchar_t* buffer, DWORD size) { return ::GetSystemDirectoryW(buffer, size); });
+}
+
 HMODULE LoadSystemLibrary(const char* name) {
-    std::u16string path(MAX_PATH, u'\0');
-    UINT length = ::GetSystemDirectoryW(W(path), static_cast<UINT>(path.size()));
-    if (length >= path.size()) {
-        path.resize(length);
-        length = ::GetSystemDirectoryW(W(path), static_cast<UINT>(path.size()));
-    }
-    if (length == 0 || length >= path.size()) return nullptr;
-    path.resize(length);
-    path += u'\\';
-    path += Wide(name);
-    return ::LoadLibraryExW(W(path), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    std::optional<std::u16string> path = SystemFolder();
+    if (!path) return nullptr;
+    *path += u'\\';
+    *path += Wide(name);
+    return ::LoadLibraryExW(W(*path), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
 }
 
 std::string SystemErrorText(DWORD code) {
@@ -29,15 +29,7 @@ std::string SystemErrorText(DWORD code) {
             result.pop_back();
         }
     }
-    if (result.empty()) {
-        // Digits by hand: the formatting library would double the program's size.
-        std::string digits;
-        do {
-            digits.insert(digits.begin(), static_cast<char>('0' + code % 10));
-            code /= 10;
-        } while (code != 0);
-        result = "Error " + digits;
-    }
+    if (result.empty()) result = "Error " + Decimal(code);
     return result;
 }
 

@@ -1,75 +1,41 @@
-// Owning wrappers for Win32 handles and a typed GetProcAddress. Windows only.
+// Thin wrappers of Win32 calls that every subsystem uses: owning handles,
+// the file search loop, quiet file errors, a typed GetProcAddress, libraries
+// from the system folder and the system's error texts. Windows only.
 #pragma once
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
-#include <utility>
 
+#include "unique_handle.h"
 #include "win32_text.h"
 
 namespace kalvex {
 
-// Holds one handle and releases it when it goes out of scope. The traits say
-// what the handle's type is, which value means "none" and how to release it.
-template <typename Traits>
-class UniqueHandle {
-public:
-    using Type = typename Traits::Type;
-
-    UniqueHandle() = default;
-    explicit UniqueHandle(Type handle) : mHandle(handle) {}
-    ~UniqueHandle() { Reset(); }
-
-    UniqueHandle(const UniqueHandle&) = delete;
-    UniqueHandle& operator=(const UniqueHandle&) = delete;
-    UniqueHandle(UniqueHandle&& other) noexcept : mHandle(other.Release()) {}
-    UniqueHandle& operator=(UniqueHandle&& other) noexcept {
-        if (this != &other) Reset(other.Release());
-        return *this;
-    }
-
-    Type Get() const { return mHandle; }
-    explicit operator bool() const { return mHandle != Traits::None(); }
-
-    Type Release() {
-        Type handle = mHandle;
-        mHandle = Traits::None();
-        return handle;
-    }
-
-    void Reset(Type handle = Traits::None()) {
-        if (mHandle != Traits::None()) Traits::Close(mHandle);
-        mHandle = handle;
-    }
-
-private:
-    Type mHandle = Traits::None();
-};
-
 struct FileHandleTraits {
     using Type = HANDLE;
     static Type None() { return INVALID_HANDLE_VALUE; }
-    static void Close(Type h) { ::CloseHandle(h); }
+    void Close(Type h) const { ::CloseHandle(h); }
 };
 
 struct FindHandleTraits {
     using Type = HANDLE;
     static Type None() { return INVALID_HANDLE_VALUE; }
-    static void Close(Type h) { ::FindClose(h); }
+    void Close(Type h) const { ::FindClose(h); }
 };
 
 // Kernel objects whose "none" is null, as CreateThread answers.
 struct KernelObjectTraits {
     using Type = HANDLE;
     static Type None() { return nullptr; }
-    static void Close(Type h) { ::CloseHandle(h); }
+    void Close(Type h) const { ::CloseHandle(h); }
 };
 
 struct GdiObjectTraits {
     using Type = HGDIOBJ;
     static Type None() { return nullptr; }
-    static void Close(Type h) { ::DeleteObject(h); }
+    void Close(Type h) const { ::DeleteObject(h); }
 };
 
 using UniqueFile = UniqueHandle<FileHandleTraits>;
@@ -114,6 +80,9 @@ template <typename Function>
 Function ProcAddress(HMODULE module, const char* name) {
     return reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
 }
+
+// The system folder (GetSystemDirectoryW); nothing when it cannot be told.
+std::optional<std::u16string> SystemFolder();
 
 // Loads a library that comes with Windows by its full path in the system
 // folder, never from the program's folder or the current one. Null when it

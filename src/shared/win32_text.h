@@ -4,6 +4,11 @@
 // Windows only.
 #pragma once
 
+#include <windows.h>
+
+#include <algorithm>
+#include <cstddef>
+#include <optional>
 #include <string>
 
 #include "text.h"
@@ -23,6 +28,28 @@ inline std::string Utf8(const std::u16string& text) { return Utf8FromUtf16(text)
 inline std::string Utf8(const wchar_t* text, std::size_t length) {
     const auto* units = reinterpret_cast<const char16_t*>(text);
     return Utf8FromUtf16(std::u16string(units, units + length));
+}
+
+// The text that `call(buffer, size)` writes, for the calls that answer the
+// length they wrote when it fits, and otherwise a length not below the size
+// they were given (the size they need, or that size itself when they cut
+// the text short): GetModuleFileNameW, GetFullPathNameW,
+// GetSystemDirectoryW. The buffer grows until the text fits. Nothing when
+// the call answers 0, or the text would be longer than any path.
+template <typename Call>
+std::optional<std::u16string> GrowingText(Call&& call) {
+    constexpr std::size_t kLongestPath = 32768;
+    std::u16string buffer(MAX_PATH, u'\0');
+    while (buffer.size() <= 2 * kLongestPath) {
+        const std::size_t length = call(W(buffer), static_cast<DWORD>(buffer.size()));
+        if (length == 0) return std::nullopt;
+        if (length < buffer.size()) {
+            buffer.resize(length);
+            return buffer;
+        }
+        buffer.resize(std::max(length, 2 * buffer.size()));
+    }
+    return std::nullopt;
 }
 
 }  // namespace kalvex

@@ -44,35 +44,26 @@ std::u16string Utf16Value(const Bytes& block, std::size_t start) {
     return value;
 }
 
-// The value of `row` at its key's first occurrence; false when the key is
-// nowhere in the block.
-bool FindValue(const Bytes& block, const VersionKey& row, VersionApi& api, std::string& value) {
+// The value at the key's first occurrence; "" when the key is nowhere in
+// the block.
+std::string FindValue(const Bytes& block, const VersionKey& row, VersionApi& api) {
     const std::size_t keyLength = std::strlen(row.key);
     const Bytes narrowKey(row.key, row.key + keyLength);
     std::size_t at = FindFrom(block, narrowKey, 0);
-    if (at != kNotFound) {
-        value = api.Utf8FromSystemCodePage(SingleByteValue(block, at + row.valueOffset));
-        return true;
-    }
+    if (at != kNotFound) return api.Utf8FromSystemCodePage(SingleByteValue(block, at + row.valueOffset));
     at = FindUtf16(block, row.key);
-    if (at == kNotFound) return false;
+    if (at == kNotFound) return std::string();
     // After the key and its two-byte NUL, on the block's next 4-byte boundary.
     const std::size_t afterKey = at + 2 * (keyLength + 1);
-    value = Utf8FromUtf16(Utf16Value(block, (afterKey + 3) / 4 * 4));
-    return true;
+    return Utf8FromUtf16(Utf16Value(block, (afterKey + 3) / 4 * 4));
 }
 
 }  // namespace
 
 VersionScan ScanVersionBlock(const Bytes& block, VersionApi& api) {
     VersionScan scan;
-    for (const VersionKey& row : kVersionKeys) {
-        // The other entries hold nothing the window shows.
-        if (row.keptIn == VersionField::None) continue;
-        std::string value;
-        if (!FindValue(block, row, api, value)) continue;
-        (row.keptIn == VersionField::CompanyName ? scan.companyName : scan.productVersion) = value;
-    }
+    scan.companyName = FindValue(block, kCompanyNameKey, api);
+    scan.productVersion = FindValue(block, kProductVersionKey, api);
     scan.hasProductVersion = scan.productVersion.find_first_not_of(' ') != std::string::npos;
     return scan;
 }

@@ -12,25 +12,16 @@
 
 namespace kalvex {
 
-// Which window value a key's text goes to.
-enum class VersionField { None, CompanyName, ProductVersion };
-
+// The two string entries the window shows, and where each one's value
+// starts, counted from the key's first byte, in an entry laid out as
+// single-byte text: the key and its NUL, taken up to the next 4-byte
+// boundary.
 struct VersionKey {
     const char* key;
-    // Where the value starts, counted from the key's first byte, in a string
-    // entry laid out as single-byte text: the key and its NUL, taken up to
-    // the next 4-byte boundary.
     std::size_t valueOffset;
-    VersionField keptIn;
 };
-
-// The string entries of a block, in the order they are looked for.
-constexpr VersionKey kVersionKeys[] = {
-    {"CompanyName", 12, VersionField::CompanyName}, {"FileDescription", 16, VersionField::None},
-    {"FileVersion", 12, VersionField::None},        {"InternalName", 16, VersionField::None},
-    {"LegalCopyright", 16, VersionField::None},     {"OriginalFilename", 20, VersionField::None},
-    {"ProductName", 12, VersionField::None},        {"ProductVersion", 16, VersionField::ProductVersion},
-};
+constexpr VersionKey kCompanyNameKey{"CompanyName", 12};
+constexpr VersionKey kProductVersionKey{"ProductVersion", 16};
 
 struct VersionScan {
     std::string companyName;     // empty when the key is missing

@@ -2,9 +2,9 @@
 
 #include <exception>
 
-#include "probes/probes.h"
-#include "registration/batch.h"
+#include "numbered_buttons/batch.h"
 #include "shared/startup_marks.h"
+#include "system_questions/system_questions.h"
 #include "versioninfo/version_scan.h"
 
 namespace kalvex {
@@ -49,60 +49,53 @@ void frmKalvex::Form_Load() {
     const std::string defaultPath = std::string(on64 ? kDefaultFolder64 : kDefaultFolder32) + kDefaultComponentFile;
 
     bool found = true;
-    Attempt([&] { found = !mToolkit.Dir(defaultPath).empty(); });
+    Attempt([&] { found = mToolkit.FileExists(defaultPath); });
     if (found) Attempt([&] { mControls.SetText(ControlId::text1, defaultPath); });
-    StartupMark("start-up: probes");
-}
-
-void frmKalvex::Form_Unload() {
-    // Components whose worker outlived its wait are released once it ended.
-    Attempt([&] { mEngine.ReleaseFinishedWorkers(); });
-    mToolkit.EndProgram();
+    StartupMark("start-up: default component");
 }
 
 // ---- the numbered buttons ----
 
 // Writes the batch file next to the program and hands it to the shell to run
 // elevated, in the system folder's command processor. Pending events are
-// processed on the way, so a second press can run nested in here; each press
-// rebuilds and rewrites its file, and no file is open while events are
-// processed. A file that could not be written is not launched: whatever older
-// file of that name lies there is not ours to run with administrator rights.
+// processed before the file is written and again before it is launched, so a
+// second press can run nested in here; each press rebuilds and rewrites its
+// file, and no file is open while events are processed. A file that could
+// not be written is not launched: whatever older file of that name lies
+// there is not ours to run with administrator rights.
 void frmKalvex::Command1_Click(std::int16_t index) {
     const std::string name = BatchFileName(index);
-    const std::string folder = mToolkit.AppPath();
-    if (AdminAnswerIsYes(mShell.IsUserAnAdmin())) mToolkit.MsgBox(AdminHint(folder, name, mNewLine));
+    const std::string folder = mToolkit.ProgramFolder();
+    if (AdminAnswerIsYes(mShell.IsUserAnAdmin())) mToolkit.ShowMessage(AdminHint(folder, name, mNewLine));
     const std::string text = BatchText(index, is64(mSystem), mNewLine);
     const std::string path = BatchFilePath(folder, name);
 
-    mToolkit.DoEvents();
-    mToolkit.DoEvents();
+    mToolkit.ProcessPendingEvents();
     bool written = false;
     try {
         mFiles.Write(path, text);
         written = true;
     } catch (const std::exception& e) {
-        mToolkit.MsgBox(path + " " + e.what());
+        mToolkit.ShowMessage(path + " " + e.what());
     }
-    mToolkit.DoEvents();
-    mToolkit.DoEvents();
-    mToolkit.DoEvents();
+    mToolkit.ProcessPendingEvents();
     if (!written) return;
 
     const std::string systemFolder = GetSystemPath(mSystem);
     if (systemFolder.empty()) {
-        mToolkit.MsgBox(kNoCommandProcessor);
+        mToolkit.ShowMessage(kNoCommandProcessor);
         return;
     }
-    const BatchLaunch launch = CommandProcessorLaunch(systemFolder, path, LaunchParameters(mToolkit.CommandLine()));
+    const BatchLaunch launch =
+        CommandProcessorLaunch(systemFolder, path, LaunchParameters(mToolkit.ProgramArguments()));
     mShell.Launch(kRunAsVerb, launch.program, launch.parameters, kShowNormal);
 }
 
 // ---- closing ----
 
-void frmKalvex::Command2_Click() { mToolkit.UnloadWindow(); }
+void frmKalvex::Command2_Click() { mToolkit.CloseWindow(); }
 
-void frmKalvex::cmdExit_Click() { mToolkit.UnloadWindow(); }
+void frmKalvex::cmdExit_Click() { mToolkit.CloseWindow(); }
 
 // ---- the general section's confirmation flow ----
 
@@ -118,12 +111,12 @@ bool OnlySpaces(const std::string& text) { return text.find_first_not_of(' ') ==
 std::optional<std::string> frmKalvex::CheckedComponent() {
     const std::string fileSpec = mControls.Text(ControlId::text1);
     if (OnlySpaces(fileSpec)) {
-        mToolkit.MsgBox(kNoPathYet);
+        mToolkit.ShowMessage(kNoPathYet);
         return std::nullopt;
     }
     std::string component = ComponentPath(mSystem, fileSpec);
     if (!IsFileThere(mSystem, component)) {
-        mToolkit.MsgBox(kFileNotFound);
+        mToolkit.ShowMessage(kFileNotFound);
         return std::nullopt;
     }
     return component;
@@ -146,28 +139,25 @@ void frmKalvex::cmdUnregister_Click() {
 
 void frmKalvex::cmdProceed_Click() {
     if (!mPending) return;  // nothing was confirmed
-    mToolkit.MsgBox(kProceedNotice);
+    mToolkit.ShowMessage(kProceedNotice);
     const PendingConfirmation pending = *mPending;
-    RegisterServer(pending.component, pending.action);
-    if (pending.action == RegistrationAction::Register) {
-        mControls.SetVisible(ControlId::lblPleaseVerify, false);
-        mControls.SetText(ControlId::lblFileInfo, "");
-    }
+    RegisterServer(pending);
+    if (pending.action == RegistrationAction::Register) WithdrawFileInfo();
     mPending.reset();
     SetButtonMode(true);
 }
 
 void frmKalvex::cmdCancel_Click() {
-    text1_Change();
+    WithdrawFileInfo();
     mPending.reset();
     SetButtonMode(true);
 }
 
 // The outcome is told in a box whatever it was; a box that cannot be shown
 // changes nothing else.
-void frmKalvex::RegisterServer(const std::string& fileSpec, RegistrationAction action) {
-    const RegistrationOutcome outcome = mEngine.RegisterServer(fileSpec, action);
-    Attempt([&] { mToolkit.MsgBox(OutcomeMessage(outcome)); });
+void frmKalvex::RegisterServer(const PendingConfirmation& pending) {
+    const RegistrationOutcome outcome = mEngine.RegisterServer(pending.component, pending.action);
+    Attempt([&] { mToolkit.ShowMessage(OutcomeMessage(outcome)); });
 }
 
 // ---- version information ----
@@ -184,10 +174,13 @@ void frmKalvex::ShowFileInfo(const std::string& fileSpec) {
     mControls.SetText(ControlId::lblFileInfo, info.empty() ? kNoVersion : info);
 }
 
-void frmKalvex::text1_Change() {
+void frmKalvex::WithdrawFileInfo() {
     mControls.SetVisible(ControlId::lblPleaseVerify, false);
     mControls.SetText(ControlId::lblFileInfo, "");
 }
+
+// Whatever names another file takes back what was shown for the last one.
+void frmKalvex::text1_Change() { WithdrawFileInfo(); }
 
 // A press on the list, with any button, names its current entry in text1;
 // while a confirmation is pending, text1 is locked against the list too.

@@ -1,5 +1,5 @@
 // The main window's behaviour: its state and its event handlers. It sees the
-// controls, the toolkit services and the system only through the narrow
+// controls, the program's services and the system only through the narrow
 // interfaces it is given.
 #pragma once
 
@@ -8,10 +8,11 @@
 #include <string>
 
 #include "control_ids.h"
-#include "probes/system_api.h"
-#include "registration/engine.h"
-#include "registration/module_api.h"
-#include "registration/shell_api.h"
+#include "engine/engine.h"
+#include "engine/module_api.h"
+#include "numbered_buttons/file_api.h"
+#include "numbered_buttons/shell_api.h"
+#include "system_questions/system_api.h"
 #include "toolkit.h"
 #include "versioninfo/version_api.h"
 
@@ -20,7 +21,7 @@ namespace kalvex {
 struct Services {
     Controls& controls;
     Toolkit& toolkit;
-    FileLayer& files;
+    FileApi& files;
     SystemApi& system;
     ShellApi& shell;
     ModuleApi& modules;
@@ -47,9 +48,8 @@ class frmKalvex {
 public:
     explicit frmKalvex(Services services);
 
-    // Events raised by the toolkit.
+    // Events of the window and its controls.
     void Form_Load();
-    void Form_Unload();
     void Command1_Click(std::int16_t index);
     void Command2_Click();
     void cmdExit_Click();
@@ -64,6 +64,14 @@ public:
     bool Click(ControlId id);
 
 private:
+    // What Register or Unregister checked and showed, waiting for Proceed or
+    // Cancel: Proceed runs exactly this, whatever text1 or the current
+    // folder say by then.
+    struct PendingConfirmation {
+        std::string component;
+        RegistrationAction action;
+    };
+
     // Normal mode (Register, Unregister, Exit; text1 editable), or
     // confirmation mode (Proceed, Cancel; text1 locked).
     void SetButtonMode(bool normal);
@@ -75,23 +83,17 @@ private:
     // version.
     std::string GetVersionInfo(const std::string& fileSpec);
     void ShowFileInfo(const std::string& fileSpec);
-    void RegisterServer(const std::string& fileSpec, RegistrationAction action);
+    // Takes back the version information shown for the last file checked.
+    void WithdrawFileInfo();
+    void RegisterServer(const PendingConfirmation& pending);
 
     Controls& mControls;
     Toolkit& mToolkit;
-    FileLayer& mFiles;
+    FileApi& mFiles;
     SystemApi& mSystem;
     ShellApi& mShell;
     VersionApi& mVersion;
     RegistrationEngine mEngine;
-
-    // What Register or Unregister checked and showed, waiting for Proceed or
-    // Cancel: Proceed runs exactly this, whatever text1 or the current
-    // folder say by then.
-    struct PendingConfirmation {
-        std::string component;
-        RegistrationAction action;
-    };
 
     std::string mNewLine;
     std::optional<PendingConfirmation> mPending;

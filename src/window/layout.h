@@ -29,7 +29,6 @@ struct FontSpec {
 struct ControlSpec {
     ControlId id;
     ControlKind kind;
-    const char* name;
     const char* caption;
     int left;
     int top;
@@ -53,5 +52,8 @@ std::vector<ControlSpec> ControlsInTabOrder();
 
 // The control with the given id, or null when no control has it.
 const ControlSpec* FindControl(int id);
+
+// A push button, plain or drawn.
+bool IsButton(const ControlSpec& spec);
 
 }  // namespace kalvex

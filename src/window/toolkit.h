@@ -1,12 +1,13 @@
 // The narrow interfaces through which the window's handlers reach their
-// controls and the toolkit's run-time services. The Win32 adapter implements
-// them; the unit tests fake them. Any of them may raise kalvex::Error.
+// controls and the services of the program around them. The Win32 adapter
+// implements them; the unit tests fake them. Any of them may raise
+// kalvex::Error.
 #pragma once
 
 #include <string>
 
 #include "control_ids.h"
-#include "registration/engine_ui.h"
+#include "engine/engine_ui.h"
 
 namespace kalvex {
 
@@ -32,36 +33,28 @@ public:
     virtual std::string ListItem(ControlId id, int index) = 0;
 };
 
-// The toolkit's run-time services. The mouse pointer is the one the
-// registration engine uses too.
+// Raised by a service that lets the user act meanwhile (a message box,
+// pending events) when the window was closed in the meantime: what is left
+// of the handler does not run, as the program has ended.
+struct WindowClosed {};
+
+// The program's services. Showing that a component runs is the engine's
+// part of them.
 class Toolkit : public EngineUi {
 public:
-    // Modal box with the text, an OK button, no icon, "Kalvex" as caption.
-    virtual void MsgBox(const std::string& text) = 0;
+    // A modal box with the text, an OK button, no icon, "Kalvex" as caption.
+    virtual void ShowMessage(const std::string& text) = 0;
     // Lets the window handle the events already waiting, then returns.
-    virtual void DoEvents() = 0;
+    virtual void ProcessPendingEvents() = 0;
     // Folder of the program's executable; ends in "\" only at a drive root.
-    virtual std::string AppPath() = 0;
+    virtual std::string ProgramFolder() = 0;
     // The command-line text after the program's name, "" when there is none.
-    virtual std::string CommandLine() = 0;
-    // Name of the first ordinary file (not hidden, not a system file, not a
-    // folder) matching `path`, or "".
-    virtual std::string Dir(const std::string& path) = 0;
-    // Raises the window's unload notification.
-    virtual void UnloadWindow() = 0;
-    // Stops the program at once with exit code 0; does not return.
-    virtual void EndProgram() = 0;
-};
-
-// The toolkit's file layer.
-class FileLayer {
-public:
-    virtual ~FileLayer() = default;
-
-    // Writes `bytes` as the whole content of the file at `path`, creating it
-    // or emptying an existing one. Raises kalvex::Error with the platform's
-    // description of a failure.
-    virtual void Write(const std::string& path, const std::string& bytes) = 0;
+    virtual std::string ProgramArguments() = 0;
+    // Whether an ordinary file (not hidden, not a system file, not a folder)
+    // matches `path`.
+    virtual bool FileExists(const std::string& path) = 0;
+    // Closes the window, which ends the program.
+    virtual void CloseWindow() = 0;
 };
 
 }  // namespace kalvex

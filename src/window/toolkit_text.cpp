@@ -43,7 +43,7 @@ bool MatchesFilePattern(const std::string& name, const std::string& pattern) {
     std::string::size_type n = 0, p = 0;
     std::string::size_type starP = std::string::npos, starN = 0;
     while (n < name.size()) {
-        if (p < pattern.size() && (pattern[p] == '?' || Fold(pattern[p]) == Fold(name[n]))) {
+        if (p < pattern.size() && Fold(pattern[p]) == Fold(name[n])) {
             ++n;
             ++p;
         } else if (p < pattern.size() && pattern[p] == '*') {

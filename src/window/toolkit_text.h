@@ -14,7 +14,8 @@ std::string FolderOfModulePath(const std::string& modulePath);
 // name (quoted or not) and the blanks after it.
 std::string ArgumentsOfCommandLine(const std::string& commandLine);
 
-// Case-insensitive match of a file name against a pattern with "*" and "?".
+// Case-insensitive match of a file name against a pattern with "*" (the
+// file list's).
 bool MatchesFilePattern(const std::string& name, const std::string& pattern);
 
 // A folder as a file list reports it: no trailing "\" except at a drive

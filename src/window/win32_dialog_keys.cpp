@@ -11,10 +11,6 @@ bool CanHoldFocus(HWND control) {
     return control != nullptr && ::IsWindow(control) && ::IsWindowVisible(control) && ::IsWindowEnabled(control);
 }
 
-bool IsButton(const ControlSpec* spec) {
-    return spec != nullptr && (spec->kind == ControlKind::Button || spec->kind == ControlKind::ColouredButton);
-}
-
 }  // namespace
 
 void DialogKeys::Attach(HWND window, HWND firstFocus) {
@@ -27,7 +23,7 @@ LRESULT DialogKeys::DefaultButtonId() const {
     HWND focus = ::GetFocus();
     if (focus == nullptr || ::GetParent(focus) != mWindow) return 0;
     const ControlSpec* spec = FindControl(::GetDlgCtrlID(focus));
-    return IsButton(spec) ? MAKELRESULT(ToInt(spec->id), DC_HASDEFID) : 0;
+    return spec != nullptr && IsButton(*spec) ? MAKELRESULT(ToInt(spec->id), DC_HASDEFID) : 0;
 }
 
 bool DialogKeys::OnActivate(WPARAM wParam) {

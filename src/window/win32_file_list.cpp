@@ -47,10 +47,11 @@ LRESULT CALLBACK FileListBox::Proc(HWND hwnd, UINT message, WPARAM wParam, LPARA
 void FileListBox::SetFolder(const std::string& folder) {
     if (folder.empty() || folder.find('\0') != std::string::npos) throw Error("Path not found");
     const QuietFileErrors quiet;
-    wchar_t full[MAX_PATH * 2] = {};
-    const DWORD length = ::GetFullPathNameW(W(Wide(folder)), MAX_PATH * 2, full, nullptr);
-    if (length == 0 || length >= MAX_PATH * 2) throw Error("Path not found");
-    const std::string path = NormaliseListFolder(Utf8(full, length));
+    const std::u16string wide = Wide(folder);
+    const std::optional<std::u16string> full =
+        GrowingText([&](wchar_t* buffer, DWORD size) { return ::GetFullPathNameW(W(wide), size, buffer, nullptr); });
+    if (!full) throw Error("Path not found");
+    const std::string path = NormaliseListFolder(Utf8(*full));
     const DWORD attributes = ::GetFileAttributesW(W(Wide(path)));
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
         throw Error("Path not found");

@@ -15,7 +15,7 @@ bool Win32Program::Start(int showCommand) {
 int Win32Program::Run() {
     MSG msg;
     while (::GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchDialogMessage(mWindow.Handle(), msg);
-    return 0;
+    return msg.message == WM_QUIT ? static_cast<int>(msg.wParam) : 1;
 }
 
 }  // namespace kalvex

@@ -7,12 +7,12 @@
 
 #include <optional>
 
+#include "engine/win32_modules.h"
 #include "frmKalvex.h"
-#include "probes/win32_system.h"
-#include "registration/win32_modules.h"
-#include "registration/win32_shell.h"
+#include "numbered_buttons/win32_files.h"
+#include "numbered_buttons/win32_shell.h"
+#include "system_questions/win32_system.h"
 #include "versioninfo/win32_version.h"
-#include "win32_files.h"
 #include "win32_window.h"
 
 namespace kalvex {
@@ -24,12 +24,13 @@ public:
     // Creates the window, runs the form's start-up and shows the window as
     // `showCommand` asks. False when the window could not be created.
     bool Start(int showCommand);
-    // The message loop; returns the exit code.
+    // The message loop, until the window has been closed; returns the exit
+    // code.
     int Run();
 
 private:
-    // Declared before the form, so they outlive it: its engine may still
-    // release components as it goes.
+    // Declared before the form, so they outlive it: its engine releases the
+    // components of workers that have ended as it goes.
     Win32System mSystem;
     Win32Files mFiles;
     Win32Shell mShell;

@@ -1,6 +1,7 @@
-// The toolkit's run-time services for the window: message boxes, pending
-// events, the program's folder and command line, the file search, the mouse
-// pointer, unloading and ending. Windows only.
+// The program's services for the window's handlers on Win32: message boxes,
+// pending events, the program's folder and arguments, the file test,
+// closing, and whether a component runs (the busy state, which the window
+// reads to show the hourglass and to take no input meanwhile). Windows only.
 #pragma once
 
 #include <windows.h>
@@ -11,27 +12,29 @@ namespace kalvex {
 
 // Hands one message to the window's dialog manager or to its window, on
 // wide messages: a typed character stays UTF-16 on its way to the text box.
-// False for WM_QUIT.
-bool DispatchDialogMessage(HWND window, MSG& msg);
+void DispatchDialogMessage(HWND window, MSG& msg);
 
 class Win32Toolkit final : public Toolkit {
 public:
     void Attach(HWND window) { mWindow = window; }
-    // The pointer the window shows over itself.
-    int Pointer() const { return mPointer; }
+    // While a component runs: the window shows the hourglass and runs none
+    // of the form's handlers.
+    bool Busy() const { return mBusy; }
 
-    void MsgBox(const std::string& text) override;
-    void SetMousePointer(int pointer) override;
-    void DoEvents() override;
-    std::string AppPath() override;
-    std::string CommandLine() override;
-    std::string Dir(const std::string& path) override;
-    void UnloadWindow() override;
-    void EndProgram() override;
+    void ShowMessage(const std::string& text) override;
+    void ShowBusy(bool busy) override;
+    void ProcessPendingEvents() override;
+    std::string ProgramFolder() override;
+    std::string ProgramArguments() override;
+    bool FileExists(const std::string& path) override;
+    void CloseWindow() override;
 
 private:
+    // Raises WindowClosed when the window is gone.
+    void StillOpen() const;
+
     HWND mWindow = nullptr;
-    int mPointer = kPointerDefault;
+    bool mBusy = false;
 };
 
 }  // namespace kalvex

@@ -1,9 +1,9 @@
 #include "win32_window.h"
 
 #include <exception>
+#include <utility>
 
 #include "frmKalvex.h"
-#include "registration/win32_modules.h"
 #include "shared/startup_marks.h"
 
 namespace kalvex {
@@ -27,6 +27,7 @@ template <typename Handler>
 void Win32Window::Guarded(Handler&& handler) {
     try {
         handler();
+    } catch (const WindowClosed&) {
     } catch (const std::exception& e) {
         ::MessageBoxW(mHwnd, W(Wide(std::string("Unexpected error:\r\n\r\n") + e.what())), W(Wide(kTitle)), MB_OK);
     } catch (...) {
@@ -116,12 +117,11 @@ LRESULT Win32Window::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     // While a component runs, the window answers what other threads send it
     // (a component's broadcast among them), but none of the form's handlers
     // runs: the one that waits has not returned yet. Closing waits too.
-    if (IsWaitingForWorker()) {
+    if (mToolkit.Busy()) {
         switch (message) {
             case WM_COMMAND:
             case kFileListPressed:
-            case WM_CLOSE:
-            case WM_ENDSESSION: return 0;
+            case WM_CLOSE: return 0;
             default: break;
         }
     }
@@ -170,21 +170,14 @@ LRESULT Win32Window::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             if (mKeys.OnActivate(wParam)) return 0;
             break;
         case WM_SETCURSOR:
-            if (mToolkit.Pointer() == kPointerHourglass) {
+            if (mToolkit.Busy()) {
                 ::SetCursor(::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_WAIT)));
                 return TRUE;
             }
             break;
-        case WM_CLOSE:
-            if (mForm != nullptr) {
-                Guarded([&] { mForm->Form_Unload(); });
-                return 0;
-            }
-            break;
-        case WM_ENDSESSION:
-            if (wParam != 0 && mForm != nullptr) Guarded([&] { mForm->Form_Unload(); });
-            return 0;
+        case WM_CLOSE: ::DestroyWindow(mHwnd); return 0;
         case WM_DESTROY: ::PostQuitMessage(0); return 0;
+        case WM_NCDESTROY: return ::DefWindowProcW(std::exchange(mHwnd, nullptr), message, wParam, lParam);
         default: break;
     }
     return ::DefWindowProcW(mHwnd, message, wParam, lParam);
@@ -194,10 +187,10 @@ void Win32Window::OnCommand(int id, int code) {
     if (mForm == nullptr) return;
     const ControlSpec* spec = FindControl(id);
     if (spec == nullptr) return;
-    const bool button = spec->kind == ControlKind::Button || spec->kind == ControlKind::ColouredButton;
     // A drawn button reports the second press of a double click on its own;
     // it is a click like the first.
-    if (button && (code == BN_CLICKED || (code == BN_DOUBLECLICKED && spec->kind == ControlKind::ColouredButton))) {
+    if (IsButton(*spec) &&
+        (code == BN_CLICKED || (code == BN_DOUBLECLICKED && spec->kind == ControlKind::ColouredButton))) {
         Guarded([&] { mForm->Click(spec->id); });
     } else if (spec->id == ControlId::text1 && code == EN_CHANGE) {
         Guarded([&] { mForm->text1_Change(); });

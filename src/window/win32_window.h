@@ -1,7 +1,7 @@
-// The main window on Win32: creates it at its one size with its controls,
-// runs its message loop and routes what happens in it to frmKalvex. Its
-// controls, keyboard behaviour, fonts, file list and toolkit services are
-// parts of their own. Windows only.
+// The main window on Win32: creates it at its one size with its controls
+// and routes what happens in it to frmKalvex; closed, it is destroyed and
+// ends the message loop. Its controls, keyboard behaviour, fonts, file list
+// and services are parts of their own. Windows only.
 #pragma once
 
 #include <windows.h>
@@ -39,7 +39,8 @@ private:
     void OnCommand(int id, int code);
 
     // Runs a handler; an error that leaves it is reported in a message box
-    // so that it never crosses the window procedure.
+    // so that it never crosses the window procedure. A handler cut short
+    // because the window was closed meanwhile ends quietly.
     template <typename Handler>
     void Guarded(Handler&& handler);
 

@@ -33,6 +33,11 @@ static inline HRESULT kvx_register_class(const char* key, const char* name, cons
     return HRESULT_FROM_WIN32(status);
 }
 
+/* Sets HKCU\<key>'s number `name` to `value`. */
+static inline LONG kvx_set_number(const char* key, const char* name, DWORD value) {
+    return RegSetKeyValueA(HKEY_CURRENT_USER, key, name, REG_DWORD, &value, sizeof(value));
+}
+
 /* Removes HKCU\<key> with everything below it; a missing key is no error. */
 static inline HRESULT kvx_unregister_class(const char* key) {
     LONG status = RegDeleteTreeA(HKEY_CURRENT_USER, key);

@@ -17,16 +17,12 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
     return TRUE;
 }
 
-static LONG kvx_set_number(const char* name, DWORD value) {
-    return RegSetKeyValueA(HKEY_CURRENT_USER, KVX_CLASS_KEY, name, REG_DWORD, &value, sizeof(value));
-}
-
 HRESULT STDAPICALLTYPE DllRegisterServer(void) {
     LONG status = RegSetKeyValueA(HKEY_CURRENT_USER, KVX_CLASS_KEY, "Description", REG_SZ, kvx_text, sizeof(kvx_text));
-    if (status == ERROR_SUCCESS) status = kvx_set_number("ACP", GetACP());
-    if (status == ERROR_SUCCESS) status = kvx_set_number("ErrorMode", GetErrorMode());
-    if (status == ERROR_SUCCESS) status = kvx_set_number("ThreadErrorMode", GetThreadErrorMode());
-    if (status == ERROR_SUCCESS) status = kvx_set_number("LoadThreadErrorMode", kvx_load_thread_mode);
+    if (status == ERROR_SUCCESS) status = kvx_set_number(KVX_CLASS_KEY, "ACP", GetACP());
+    if (status == ERROR_SUCCESS) status = kvx_set_number(KVX_CLASS_KEY, "ErrorMode", GetErrorMode());
+    if (status == ERROR_SUCCESS) status = kvx_set_number(KVX_CLASS_KEY, "ThreadErrorMode", GetThreadErrorMode());
+    if (status == ERROR_SUCCESS) status = kvx_set_number(KVX_CLASS_KEY, "LoadThreadErrorMode", kvx_load_thread_mode);
     return HRESULT_FROM_WIN32(status);
 }
 

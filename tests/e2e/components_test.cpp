@@ -1,5 +1,5 @@
 // Components built the way real ones are, names that the check and the load could take for
-// different files, any path and any company; then a version.dll planted beside the program.
+// different files, any path and any company, and a version.dll planted beside the program.
 #include "scenario.h"
 
 namespace e2e {
@@ -43,6 +43,8 @@ TEST(Components, RegisterWhereTheyLie) {
     EXPECT_EQ(Server(kHelped), "");
     EXPECT_EQ(app.Outcome(C::cmdRegister, fault), kFailed + "0xC0000005.");
     EXPECT_EQ(app.Outcome(C::cmdUnregister, fault), kFailed + "0xE0564B58.");
+    EXPECT_EQ(app.Outcome(C::cmdRegister, g_situation.exeDir + "/kvx_denied.ocx"),
+              "Process failed with error code 0x80070005.");  // a failure result
     EXPECT_EQ(app.Outcome(C::cmdRegister, Component("kvx_noexports.dll")),
               "Process failed in obtaining entry point or creating thread.");
     // The current folder's kvx_twin.ocx is the one checked, shown and registered.
@@ -52,22 +54,31 @@ TEST(Components, RegisterWhereTheyLie) {
     EXPECT_EQ(app.Outcome(C::cmdUnregister, "kvx_twin.ocx"), kCompleted);
     // "twin" is a text file: nothing is shown and nothing is loaded, twin.dll included.
     EXPECT_EQ(app.Confirm(C::cmdRegister, there + "\\twin"), kNoVersion);
-    EXPECT_EQ(app.Proceed(), kNotLoaded);
+    EXPECT_EQ(app.Proceed(), "Failure loading control DLL");
     EXPECT_SOON(GoodServer(), "");
     EXPECT_EQ(app.Close(), kExited);
     ::DeleteFileA(Component("kvx_twin.ocx").c_str());
 }
 
-// Any path, any company: a component in a folder named in three scripts, whose company name is
-// outside the Western code page, typed in as a person types. Then an old 16-bit version block,
-// whose single-byte company name has an "é" of the legacy code page; in confirmation mode the close
-// box ends the program.
-TEST(Components, AnyPathAndAnyCompany) {
+// Any path, any company, from a copy of the program beside a planted version.dll: a component in a
+// folder named in three scripts, whose company name is outside the Western code page, typed in as a
+// person types; then an old 16-bit version block, whose single-byte company name has an "é" of the
+// legacy code page; in confirmation mode the close box ends the program. The stand-in answers every
+// version call with nothing, so the names shown prove that the version read did not use it, also
+// where the system looks in the program's folder first (Wine does so when told, per program). Wine's
+// own user32 imports version.dll, so the stand-in's marker shows that the setting took effect.
+TEST(Components, AnyPathAndAnyCompanyBesideAPlantedVersionDll) {
     const std::string folder = "C:\\Компоненты 北京 Société", intl = folder + "\\kvx_intl.ocx";
+    const std::string planted = "C:\\kvx-planted", overrides = "Software\\Wine\\AppDefaults\\kalvex.exe";
     ::CreateDirectoryA(folder.c_str(), nullptr);
+    ::CreateDirectoryA(planted.c_str(), nullptr);
     ::CopyFileA(Component("kvx_intl.ocx").c_str(), intl.c_str(), FALSE);
+    ::CopyFileA(Component("planted\\version.dll").c_str(), (planted + "\\version.dll").c_str(), FALSE);
+    ::CopyFileA(g_situation.exe.c_str(), (planted + "\\kalvex.exe").c_str(), FALSE);
+    ::RegSetKeyValueA(HKEY_CURRENT_USER, (overrides + "\\DllOverrides").c_str(), "version", REG_SZ, "native,builtin",
+                      sizeof("native,builtin"));
     Kalvex app;
-    ASSERT_TRUE(app.Launch());
+    ASSERT_TRUE(app.Launch(planted + "\\kalvex.exe", planted));
     EXPECT_SOON(app.Focus(), C::text1);
     app.Type(intl);
     EXPECT_SOON(app.Text1(), intl);
@@ -80,33 +91,12 @@ TEST(Components, AnyPathAndAnyCompany) {
     EXPECT_EQ(app.Confirm(C::cmdRegister, Component("kvx_legacy.ocx")),
               "confirmation [Company Name:  Société Kalvex\r\nProduct Version:  1.6.0.0] please verify");
     EXPECT_EQ(app.Close(WM_SYSCOMMAND, SC_CLOSE), kExited);
+    ::RegDeleteTreeA(HKEY_CURRENT_USER, overrides.c_str());
+    EXPECT_TRUE(Exists(planted + "\\planted.loaded")) << "the setting took effect";
     DWORD ms = 0;
     EXPECT_EQ(Regsvr32(true, intl, ms), kCompleted);
     EXPECT_EQ(recorded, GoodServer()) << "as under regsvr32";
     EXPECT_EQ(Regsvr32(false, intl, ms), kCompleted);
-}
-
-// A version.dll left beside the program does not serve the program's version read, also where the
-// system looks in the program's folder first for libraries that it does not always take from its
-// own folder; Wine does so when told, per program. The stand-in answers every call with nothing: a
-// program that imported version.dll would show no version. Wine's own user32 imports version.dll
-// (Windows' does not), so under that setting the stand-in is loaded into the process anyway: its
-// marker shows that the setting took effect.
-TEST(Components, VersionDllBesideTheProgramIsNotUsed) {
-    const std::string folder = "C:\\kvx-planted";
-    const char* const overrides = "Software\\Wine\\AppDefaults\\kalvex.exe";
-    ::CreateDirectoryA(folder.c_str(), nullptr);
-    ::CopyFileA(Component("planted\\version.dll").c_str(), (folder + "\\version.dll").c_str(), FALSE);
-    ::CopyFileA(g_situation.exe.c_str(), (folder + "\\kalvex.exe").c_str(), FALSE);
-    ::RegSetKeyValueA(HKEY_CURRENT_USER, (std::string(overrides) + "\\DllOverrides").c_str(), "version", REG_SZ,
-                      "native,builtin", sizeof("native,builtin"));
-    Kalvex app;
-    EXPECT_TRUE(app.Launch(folder + "\\kalvex.exe", folder)) << "beside a planted version.dll";
-    EXPECT_EQ(app.Confirm(C::cmdRegister, Component("kvx_good.ocx")), kVersion);
-    EXPECT_EQ(app.Close(), kExited);
-    ::RegDeleteTreeA(HKEY_CURRENT_USER, overrides);
-    EXPECT_TRUE(Exists(folder + "\\planted.loaded"))
-        << "the setting took effect (Wine's own user32 loaded the stand-in)";
 }
 
 }  // namespace

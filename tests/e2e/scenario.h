@@ -22,8 +22,6 @@ using namespace driver;
 using C = ControlId;
 
 inline const std::string kCompleted = "Process completed";
-inline const std::string kDenied = "Process failed with error code 0x80070005.";
-inline const std::string kNotLoaded = "Failure loading control DLL";
 // Screens in confirmation mode: kvx_good's version block (copies of it included), and none.
 inline const std::string kVersion =
     "confirmation [Company Name:  Kalvex Test Components\r\nProduct Version:  2.5.0.1] please verify";
@@ -57,10 +55,9 @@ inline std::string Contents(const std::string& path) {
 inline std::string RegText(const std::string& key, const char* value = nullptr) {
     wchar_t text[1024] = {};
     DWORD size = sizeof(text);
-    const LSTATUS status =
-        ::RegGetValueW(HKEY_CURRENT_USER, Utf16(key).c_str(), value != nullptr ? Utf16(value).c_str() : nullptr,
-                       RRF_RT_REG_SZ, nullptr, text, &size);
-    return status == ERROR_SUCCESS ? Utf8(text) : "";
+    const LSTATUS status = ::RegGetValueW(HKEY_CURRENT_USER, W(Wide(key)), value != nullptr ? W(Wide(value)) : nullptr,
+                                          RRF_RT_REG_SZ, nullptr, text, &size);
+    return status == ERROR_SUCCESS ? Utf8(text, ::lstrlenW(text)) : "";
 }
 // The server path, in upper case, that the class `clsid` has under HKCU (or its value `value`).
 inline std::string Server(const std::string& clsid, const char* value = nullptr) {

@@ -1,12 +1,11 @@
-// One window, started once with mscomctl.ocx in the 32-bit system folder and two more .ocx files in
-// the system folder, takes maximizing, the file list, the keyboard, the flows of the general
-// section, refused names, the slow component and the handle counts; Close ends it. The tests run in
-// the order written, each going on from where the one before left the window.
+// The window, with mscomctl.ocx in the 32-bit system folder and two more .ocx files in the system
+// folder: maximizing, the file list, the keyboard, the flows of the general section, refused names,
+// the slow component, the handle counts and closing. Each test starts a program of its own, so they
+// run in any order.
 #include <winternl.h>
 
 #include <algorithm>
 #include <cstring>
-#include <memory>
 #include <vector>
 
 #include "scenario.h"
@@ -37,19 +36,13 @@ protected:
     }
     static void SetUpTestSuite() {
         for (const std::string& file : Placed()) Place(file, "not a real component");
-        before_ = Listing(g_situation.exeDir + "\\*");
-        app_ = std::make_unique<Kalvex>();
-        app_->Launch();
     }
     static void TearDownTestSuite() {
-        app_.reset();
         for (const std::string& file : Placed()) ::DeleteFileA(file.c_str());
     }
-    void SetUp() override { ASSERT_NE(app.Mode(), "not answering") << "kalvex.exe did not start or stopped answering"; }
+    void SetUp() override { ASSERT_TRUE(app.Launch()) << "kalvex.exe did not start"; }
 
-    static inline std::unique_ptr<Kalvex> app_;
-    static inline std::vector<std::string> before_;  // the program's folder before it started
-    Kalvex& app = *app_;
+    Kalvex app;
     const std::string dir = g_situation.exeDir, sys = g_situation.systemDir, good = Component("kvx_good.ocx");
 };
 
@@ -62,25 +55,8 @@ std::string Placement(HWND window, int dx = 0, int dy = 0) {
            (::IsZoomed(window) ? " maximized" : " normal");
 }
 
-// Moves the window as a person does: the mouse goes down on the title bar, moves by (dx, dy) and
-// comes up.
-void DragByTitleBar(HWND window, int dx, int dy) {
-    RECT r = {};
-    ::GetWindowRect(window, &r);
-    const int x = (r.left + r.right) / 2,
-              y = r.top + ::GetSystemMetrics(SM_CYFRAME) + ::GetSystemMetrics(SM_CYCAPTION) / 2;
-    for (const DWORD button : {MOUSEEVENTF_LEFTDOWN, 0, MOUSEEVENTF_LEFTUP}) {
-        INPUT input = {INPUT_MOUSE};
-        input.mi.dx = (x + (button == MOUSEEVENTF_LEFTDOWN ? 0 : dx)) * 65535 / (::GetSystemMetrics(SM_CXSCREEN) - 1);
-        input.mi.dy = (y + (button == MOUSEEVENTF_LEFTDOWN ? 0 : dy)) * 65535 / (::GetSystemMetrics(SM_CYSCREEN) - 1);
-        input.mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE | button;
-        ::SendInput(1, &input, sizeof(INPUT));
-        ::Sleep(30);
-    }
-}
-
 // At the start text1 proposes mscomctl.ocx and has the focus, and the list holds the system folder's
-// .ocx files. Then text1 is emptied.
+// .ocx files.
 TEST_F(Window, StartsWithTheProposalBesideTheSystemFoldersOcxFiles) {
     std::vector<std::string> entries = app.Entries();
     for (std::string& entry : entries) entry = Upper(entry);
@@ -88,7 +64,6 @@ TEST_F(Window, StartsWithTheProposalBesideTheSystemFoldersOcxFiles) {
     EXPECT_SOON(app.Text1(), (g_situation.windows64 ? "c:\\windows\\syswow64" : "c:\\windows\\system32") + kProposal);
     EXPECT_SOON(app.Focus(), C::text1);
     EXPECT_EQ(app.TabOrder(), "1000 1002 1003 1004 1009 1010 1012 1014 1000");
-    app.Write("");
 }
 
 // Maximized by its system menu or by another program, the window stays a normal window of its one
@@ -100,24 +75,16 @@ TEST_F(Window, KeepsItsSizeAndPlaceWhenMaximized) {
     ::ShowWindow(app.window, SW_MAXIMIZE);
     EXPECT_SOON(Placement(app.window), before);
     ExpectLayout(app);
-    DragByTitleBar(app.window, 40, 30);
+    app.DragByTitleBar(40, 30);
     EXPECT_SOON(Placement(app.window), moved);
 }
 
-TEST_F(Window, ProgramFileCarriesItsIconAndVersionBlock) {
-    HMODULE image = ::LoadLibraryExA(g_situation.exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    EXPECT_NE(::FindResourceA(image, MAKEINTRESOURCEA(1), RT_GROUP_ICON), nullptr);
-    ::FreeLibrary(image);
-    char block[16384] = {}, *company = nullptr;
-    UINT length = 0;
-    ::GetFileVersionInfoA(g_situation.exe.c_str(), 0, sizeof(block), block);
-    ::VerQueryValueA(block, "\\StringFileInfo\\040904B0\\CompanyName", reinterpret_cast<void**>(&company), &length);
-    EXPECT_STREQ(company, "The Kalvex developers");
-}
-
 // Typed in, then Register pressed with Enter: it hides itself and the focus moves on to Proceed,
-// which Space presses; Enter closes "WWW".
-TEST_F(Window, RegistersFromTheKeyboard) {
+// which Space presses; Enter closes "WWW". Having written nothing into its folder, the program ends
+// by Close.
+TEST_F(Window, RegistersFromTheKeyboardAndClosesHavingWrittenNothing) {
+    const std::vector<std::string> before = Listing(dir + "\\*");
+    app.Write("");
     app.Type(good);
     EXPECT_SOON(app.Text1(), good);
     EXPECT_TRUE(app.TabTo(C::cmdRegister));
@@ -132,12 +99,14 @@ TEST_F(Window, RegistersFromTheKeyboard) {
     EXPECT_SOON(GoodServer(), Upper(good));
     EXPECT_EQ(app.Outcome(C::cmdUnregister, good), kCompleted);
     EXPECT_SOON(GoodServer(), "");
+    EXPECT_EQ(Listing(dir + "\\*"), before);
+    EXPECT_EQ(app.Close(C::Command2), kExited);
 }
 
 // A left press takes the entry, a right press with no current entry the folder alone; arrow keys in
 // the list leave text1 as it is. In confirmation mode a press changes nothing: text1, the version
 // display and the buttons stay, and Proceed registers the file confirmed.
-TEST_F(Window, ListPressesFillText1InNormalModeOnly) {
+TEST_F(Window, ListPressesFillText1InNormalModeOnlyQuirkNoEntryGivesTheFolder) {
     app.PressEntry(1);
     EXPECT_SOON(app.Text1(), sys + "\\" + app.Entry(1));
     ::SendMessageA(app.Control(C::File1), LB_SETCURSEL, static_cast<WPARAM>(-1), 0);
@@ -195,28 +164,6 @@ TEST_F(Window, RefusesOddNames) {
     }
 }
 
-// kvx_slow outlasts the program's 10 s wait. It stays loaded while its worker runs and after it has
-// finished, until the next engine call (a refusing component, named with a forward slash). Its
-// markers tell when it started, finished and was unloaded.
-TEST_F(Window, SlowComponentTimesOutAndStaysLoadedUntilTheNextEngineCall) {
-    const std::string slow = Component("kvx_slow.");
-    app.Confirm(C::cmdRegister, slow + "ocx");
-    app.Click(C::cmdProceed);
-    EXPECT_EQ(app.Answer(), "WWW");
-    WaitFor([&] { return Exists(slow + "started"); }, 5000);
-    const DWORD start = ::GetTickCount();
-    const DWORD elapsed = app.WaitForBox(15000) != nullptr ? ::GetTickCount() - start : 0;
-    EXPECT_FALSE(Exists(slow + "unloaded")) << "its worker still runs in it";
-    EXPECT_TRUE(elapsed >= 9500 && elapsed <= 12000) << "its message " << elapsed << " ms after its worker started";
-    EXPECT_EQ(app.Answer(), "Process failed in signaled state or time-out.");
-    EXPECT_SOON(app.Mode(), "normal");
-    EXPECT_TRUE(WaitFor([&] { return Exists(slow + "finished"); }, 6000)) << "its worker finishes";
-    EXPECT_FALSE(WaitFor([&] { return Exists(slow + "unloaded"); }, 1000)) << "and it stays loaded";
-    EXPECT_EQ(app.Outcome(C::cmdRegister, dir + "/kvx_denied.ocx"), kDenied);
-    EXPECT_TRUE(WaitFor([&] { return Exists(slow + "unloaded"); }, 3000)) << "the next engine call unloads it";
-    for (const char* marker : {"started", "finished", "unloaded"}) ::DeleteFileA((slow + marker).c_str());
-}
-
 // The program's open handles, counted in the system's handle table, whose entries begin with the
 // owner's process id (Wine answers GetProcessHandleCount with 0).
 DWORD HandleCount(const Kalvex& app) {
@@ -252,12 +199,6 @@ TEST_F(Window, LeaksNoHandles) {
         ASSERT_EQ(app.Outcome(C::cmdRegister, good), kCompleted) << "registration " << i;
     EXPECT_EQ(HandleCount(app), start) << "after " << kRegistrations << " registrations";
     EXPECT_EQ(app.Outcome(C::cmdUnregister, good), kCompleted);
-}
-
-// Having written nothing into its folder, the program ends by Close.
-TEST_F(Window, ClosesWithClose) {
-    EXPECT_EQ(Listing(dir + "\\*"), before_);
-    EXPECT_EQ(app.Close(C::Command2), kExited);
 }
 
 }  // namespace

@@ -21,7 +21,7 @@ constexpr DWORD kBroadcastLimitMs = 5000;
 // A number kvx_world noted under its key, or "-" when it is not there.
 std::string Number(const std::string& key, const wchar_t* name) {
     DWORD value = 0, size = sizeof(value);
-    return ::RegGetValueW(HKEY_CURRENT_USER, Utf16(key).c_str(), name, RRF_RT_REG_DWORD, nullptr, &value, &size) ==
+    return ::RegGetValueW(HKEY_CURRENT_USER, W(Wide(key)), name, RRF_RT_REG_DWORD, nullptr, &value, &size) ==
                    ERROR_SUCCESS
                ? std::to_string(value)
                : "-";
@@ -32,13 +32,11 @@ std::string Number(const std::string& key, const wchar_t* name) {
 // that loaded it: inside the program all are what they are under regsvr32 /s, the text intact, the
 // code page the system's, not UTF-8 (which would turn the text's bytes into U+FFFD), and no error
 // mode of the program's own.
-// kvx_broadcast sends WM_SETTINGCHANGE to every top-level window while it registers (a 5 s limit
-// per window) and while it unregisters (no limit), and the class comes and goes, as under
-// regsvr32 /s. A window that did not answer while the program waits for the component would hold
-// registering up for the whole 5 s and unregistering past the program's own 10 s limit; one that
-// answers lets each step end well inside the broadcast's limit and not far above what the same step
-// took under regsvr32 in this run, process start included. The driver owns no window, so nothing of
-// its own holds a step up.
+// kvx_broadcast sends WM_SETTINGCHANGE to every top-level window while it registers (5 s limit per
+// window) and unregisters (no limit). A window that did not answer while the program waits would
+// hold registering up for 5 s and unregistering past the program's 10 s; one that answers lets each
+// step end well inside the broadcast's limit and not far above the same step under regsvr32 in this
+// run, process start included. The driver owns no window that could hold a step up.
 TEST(World, ComponentsSeeWhatTheySeeUnderRegsvr32) {
     const std::string world = Component("kvx_world.ocx"), broadcast = Component("kvx_broadcast.ocx");
     const std::string key = kClasses + "{3D8FAF2C-943A-4ECD-8B5B-AF4FFB5BC178}";
@@ -73,23 +71,35 @@ TEST(World, ComponentsSeeWhatTheySeeUnderRegsvr32) {
     EXPECT_EQ(recorded[1].rfind("Société Générale für Müller © 1999, code page ", 0), 0u) << recorded[1];
 }
 
-// kvx_inside takes 12 s on its first call, beyond the program's 10 s wait. Registered again at once,
-// it is entered only once that first call has left it: the second outcome comes after the first
-// call has ended, within the program's limit, and tells the truth, and no two threads were ever
-// inside. Under regsvr32 each call is a process of its own, so two never meet there.
+// kvx_slow takes 12 s on its first call, beyond the program's 10 s wait: the program says so once
+// its limit has passed and keeps the component loaded while the call still runs in it. Registered
+// again at once, the component is entered only once that first call has left it: the second
+// outcome comes within the program's limit and tells the truth, no two threads were ever inside,
+// and the component is unloaded once none is. Under regsvr32 each call is a process of its own, so
+// two never meet there.
 TEST(World, OneThreadInsideAComponentAtATime) {
-    const std::string inside = Component("kvx_inside.ocx"), key = kClasses + "{9C3E5A71-2B84-4F0D-A6E9-51D7C08B3F26}";
+    const std::string slow = Component("kvx_slow."), key = kClasses + "{9C3E5A71-2B84-4F0D-A6E9-51D7C08B3F26}";
     Kalvex app;
     ASSERT_TRUE(app.Launch());
-    EXPECT_EQ(app.Outcome(C::cmdRegister, inside), "Process failed in signaled state or time-out.");
+    app.Confirm(C::cmdRegister, slow + "ocx");
+    app.Click(C::cmdProceed);
+    EXPECT_EQ(app.Answer(), "WWW");
+    WaitFor([&] { return Exists(slow + "started"); }, 5000);
+    const DWORD start = ::GetTickCount();
+    const DWORD elapsed = app.WaitForBox(15000) != nullptr ? ::GetTickCount() - start : 0;
+    EXPECT_FALSE(Exists(slow + "unloaded")) << "its worker still runs in it";
+    EXPECT_TRUE(elapsed >= 9500 && elapsed <= 12000) << "its message " << elapsed << " ms after its worker started";
+    EXPECT_EQ(app.BackToNormal(app.Answer()), "Process failed in signaled state or time-out.");
     EXPECT_EQ(Number(key, L"Calls"), "-") << "the first call is still inside";
-    EXPECT_EQ(app.Outcome(C::cmdRegister, inside), kCompleted);
+    EXPECT_EQ(app.Outcome(C::cmdRegister, slow + "ocx"), kCompleted);
     EXPECT_LT(app.answerMs, 10000u) << "one Proceed waits at most the program's limit";
     EXPECT_EQ(Number(key, L"Calls") + " calls, at most " + Number(key, L"MostInside") + " inside",
               "2 calls, at most 1 inside");
-    EXPECT_EQ(app.Outcome(C::cmdUnregister, inside), kCompleted);
+    EXPECT_TRUE(WaitFor([&] { return Exists(slow + "unloaded"); }, 3000)) << "unloaded once no call is inside";
+    EXPECT_EQ(app.Outcome(C::cmdUnregister, slow + "ocx"), kCompleted);
     EXPECT_EQ(Number(key, L"Calls"), "-");
     EXPECT_EQ(app.Close(), kExited);
+    for (const char* marker : {"started", "finished", "unloaded"}) ::DeleteFileA((slow + marker).c_str());
 }
 
 // kvx_ask asks the user in a Yes/No box owned by the foreground window, the program's own, which

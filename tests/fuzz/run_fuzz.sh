@@ -24,8 +24,8 @@ mkdir -p "$WORK"
 # executions to stop at) and FUZZ_MAX_LEN tune longer runs (bench/run_fuzz.sh).
 SANITIZERS=${FUZZ_SANITIZERS-address,undefined}
 "$CXX" -std=c++17 -g -O1 -fsanitize=fuzzer${SANITIZERS:+,$SANITIZERS} -fno-sanitize-recover=all \
-    -I"$ROOT/src" "$ROOT/tests/fuzz/version_fuzz.cpp" \
-    "$ROOT/src/versioninfo/pe_version.cpp" "$ROOT/src/versioninfo/version_scan.cpp" "$ROOT/src/shared/text.cpp" \
+    -I"$ROOT/src" -I"$ROOT/tools" "$ROOT/tests/fuzz/version_fuzz.cpp" \
+    "$ROOT/tools/pe_reader/pe_version.cpp" "$ROOT/src/versioninfo/version_scan.cpp" "$ROOT/src/shared/text.cpp" \
     -o "$WORK/version_fuzz"
 
 rm -rf "$WORK/corpus"

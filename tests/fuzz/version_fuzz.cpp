@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "versioninfo/pe_version.h"
+#include "pe_reader/pe_version.h"
 #include "versioninfo/version_scan.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -1,7 +1,7 @@
-// One stand-in for all the window reaches. It keeps what a user or a caller
-// can see: the controls' state, and in `seen` the boxes shown, the files
-// written, the launches and the components loaded and freed, in their order.
-// A call whose name is in `fails` raises; `answers` sets what a call answers.
+// Small stand-ins for what the window reaches, one for each interface, with
+// switches that make a call fail. What a user or a caller can see goes into
+// one journal, in its order: the boxes shown, the files written, the
+// launches, and the components loaded and freed.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -14,21 +14,19 @@
 #include <utility>
 
 #include "shared/error.h"
-#include "versioninfo/pe_version.h"
 #include "window/frmKalvex.h"
-#include "window/layout.h"
 
 namespace kalvex::testing {
 
 using Bytes = std::vector<std::uint8_t>;
 
-struct Fake : Controls, Toolkit, FileLayer, SystemApi, ShellApi, ModuleApi, VersionApi {
-    // Raises when `name` is in `fails`; otherwise what `answers` holds for it, or `otherwise`.
-    std::uint32_t Ask(const std::string& name, std::uint32_t otherwise = 0) {
-        if (fails.count(name) != 0) throw Error("Access is denied.");
-        const auto it = answers.find(name);
-        return it == answers.end() ? otherwise : it->second;
-    }
+// Raises what a failing platform call raises.
+inline void FailIf(bool fails) {
+    if (fails) throw Error("Access is denied.");
+}
+
+struct Journal {
+    std::vector<std::string> seen;
     void See(const std::string& what) { seen.push_back(what); }
     // What was seen since the last Take, " | " between.
     std::string Take() {
@@ -36,6 +34,9 @@ struct Fake : Controls, Toolkit, FileLayer, SystemApi, ShellApi, ModuleApi, Vers
         for (const std::string& what : std::exchange(seen, {})) text += (text.empty() ? "" : " | ") + what;
         return text;
     }
+};
+
+struct FakeControls : Controls {
     // "normal", "confirmation", or which of the five buttons show and whether text1 is locked.
     std::string Mode() const {
         std::string mode = locked ? "locked " : "";
@@ -46,152 +47,193 @@ struct Fake : Controls, Toolkit, FileLayer, SystemApi, ShellApi, ModuleApi, Vers
     }
     // lblFileInfo's text, and "please verify" when that label shows.
     std::string Info() const {
-        return texts.count(ControlId::lblFileInfo) != 0
-                   ? texts.at(ControlId::lblFileInfo) +
-                         (hidden.count(ControlId::lblPleaseVerify) != 0 ? "" : " + please verify")
-                   : "";
+        const auto info = texts.find(ControlId::lblFileInfo);
+        return info == texts.end()
+                   ? ""
+                   : info->second + (hidden.count(ControlId::lblPleaseVerify) ? "" : " + please verify");
     }
-
-    void SetVisible(ControlId id, bool on) override {
-        Ask("visible");
-        on ? (void)hidden.erase(id) : (void)hidden.insert(id);
-    }
+    void SetVisible(ControlId id, bool on) override { on ? (void)hidden.erase(id) : (void)hidden.insert(id); }
     void SetText(ControlId id, const std::string& value) override {
-        Ask(FindControl(ToInt(id))->name);
+        FailIf(id == ControlId::lblOCXFileSpec && captionFails);
         texts[id] = value;
-        if (id == ControlId::text1) onChange();
+        if (id == ControlId::text1 && onText1Change) onText1Change();
     }
     std::string Text(ControlId id) override { return texts[id]; }
     void SetLocked(ControlId, bool on) override { locked = on; }
-    void SetListFolder(ControlId, const std::string& path) override {
-        Ask("list");
-        folder = path;
-    }
+    void SetListFolder(ControlId, const std::string& path) override { FailIf(listFails), folder = path; }
     std::string ListFolder(ControlId) override { return folder; }
     int ListIndex(ControlId) override { return current; }
     std::string ListItem(ControlId, int index) override {
         return index >= 0 && index < static_cast<int>(entries.size()) ? entries[static_cast<std::size_t>(index)] : "";
     }
 
-    void MsgBox(const std::string& message) override {
-        See("msg " + message);
-        Ask("msg " + message);
-    }
-    void DoEvents() override { onEvents(); }
-    std::string AppPath() override { return appPath; }
-    std::string CommandLine() override { return commandLine; }
-    std::string Dir(const std::string& path) override { return Ask("dir", existing.count(path)) != 0 ? "x" : ""; }
-    void SetMousePointer(int to) override {
-        Ask("pointer");
-        pointer = to;
-        hourglassShown = hourglassShown || to == kPointerHourglass;
-    }
-    void UnloadWindow() override { See("unload"); }
-    void EndProgram() override { See("end"); }
+    std::map<ControlId, std::string> texts;
+    std::set<ControlId> hidden;
+    std::string folder = "none";
+    std::vector<std::string> entries;  // the file list's
+    int current = -1;
+    bool locked = false, captionFails = false, listFails = false;
+    std::function<void()> onText1Change;
+};
 
+struct FakeToolkit : Toolkit {
+    explicit FakeToolkit(Journal& journal) : journal(journal) {}
+    void ShowMessage(const std::string& text) override { journal.See("msg " + text), FailIf(text == failingMessage); }
+    void ShowBusy(bool on) override { FailIf(busyFails), busy = on, everBusy = everBusy || on; }
+    void ProcessPendingEvents() override {
+        if (onPendingEvents) onPendingEvents();
+    }
+    std::string ProgramFolder() override { return programFolder; }
+    std::string ProgramArguments() override { return arguments; }
+    bool FileExists(const std::string& path) override { return FailIf(fileTestFails), files.count(path) != 0; }
+    void CloseWindow() override { journal.See("close"); }
+
+    Journal& journal;
+    std::string programFolder = "C:\\K", arguments, failingMessage = "<none>";
+    std::set<std::string> files;
+    bool busy = false, everBusy = false, busyFails = false, fileTestFails = false;
+    std::function<void()> onPendingEvents;
+};
+
+struct FakeFiles : FileApi {
+    explicit FakeFiles(Journal& journal) : journal(journal) {}
     void Write(const std::string& path, const std::string& bytes) override {
-        Ask("write");
-        written[path] = bytes;
-        See("write " + path);
+        FailIf(fails), written[path] = bytes, journal.See("write " + path);
     }
+    Journal& journal;
+    std::map<std::string, std::string> written;  // the files, with their bytes
+    bool fails = false;
+};
 
-    std::uint16_t NativeProcessorArchitecture() override { return static_cast<std::uint16_t>(Ask("arch", 9)); }
-    std::uint32_t SystemDirectory(char16_t* buffer, std::uint32_t size) override {
-        sysdir.copy(buffer, size);
-        return Ask("sysdir", 1);
-    }
-    bool CanOpenForReading(const std::string& path) override { return Ask("open", existing.count(path)) != 0; }
-    // Relative names are taken as lying in the current folder; answering 0 fails.
+struct FakeSystem : SystemApi {
+    std::uint16_t NativeProcessorArchitecture() override { return FailIf(architectureFails), architecture; }
+    std::string SystemDirectory() override { return FailIf(directoryFails), directory; }
+    bool CanOpenForReading(const std::string& path) override { return FailIf(openFails), files.count(path) != 0; }
+    // Relative names are taken as lying in the current folder.
     std::string FullPathName(const std::string& path) override {
-        if (Ask("full", 1) == 0) return "";
-        return path.rfind("C:", 0) == 0 ? path : currentFolder + "\\" + path;
+        return fullPathFails ? "" : path.rfind("C:", 0) == 0 ? path : currentFolder + "\\" + path;
     }
 
-    std::uint32_t IsUserAnAdmin() override { return Ask("admin", 1); }
+    std::uint16_t architecture = 9;
+    std::string directory = std::string("C:\\Windows\\system32\0junk", 24), currentFolder = "C:\\D";
+    std::set<std::string> files;  // the files that open
+    bool architectureFails = false, directoryFails = false, openFails = false, fullPathFails = false;
+};
+
+struct FakeShell : ShellApi {
+    explicit FakeShell(Journal& journal) : journal(journal) {}
+    std::uint32_t IsUserAnAdmin() override { return adminAnswer; }
     void Launch(const std::string& verb, const std::string& file, const std::string& args, int show) override {
-        See("launch " + verb + " " + file + " " + args + " " + std::to_string(show));
+        journal.See("launch " + verb + " " + file + " " + args + " " + std::to_string(show));
     }
+    Journal& journal;
+    std::uint32_t adminAnswer = 1;
+};
 
-    // Modules count from 101, one for each path, as a loader hands out the
-    // module it already has; threads count from 1. A thread in `running` has
-    // not ended: it ends after `endsAfter` ms, when given, or never; waiting
-    // advances `clock`. One in `raised` was ended by an exception.
+// Modules count from 101, one for each path, as a loader hands out the module
+// it already has; threads count from 1. A thread in `running` has not ended:
+// it ends after `endsAfter` ms, when given, or never; waiting advances the
+// clock. One in `raised` was ended by an exception.
+struct FakeModules : ModuleApi {
+    explicit FakeModules(Journal& journal) : journal(journal) {}
     ModuleHandle LoadComponent(const std::string& path) override {
-        const ModuleHandle module = Ask("load", modules.emplace(path, 101 + modules.size()).first->second);
-        if (module != 0) See("load " + path);
-        return module;
+        if (loadFails) return 0;
+        journal.See("load " + path);
+        return modules.emplace(path, 101 + modules.size()).first->second;
     }
     EntryPoint FindEntryPoint(ModuleHandle module, const std::string& name) override {
         entryNames.push_back(name);
-        return Ask("entry", module * 16 + 1);
+        return noEntryPoint ? 0 : module * 16 + 1;
     }
-    ThreadHandle StartWorker(EntryPoint entry) override { return Ask("thread", entry != 0 ? ++threads : 0); }
-    std::uint32_t WaitForWorker(ThreadHandle thread, std::uint32_t limit) override {
+    ThreadHandle StartWorker(EntryPoint) override { return noThread ? 0 : ++threads; }
+    bool WaitForWorker(ThreadHandle thread, std::uint32_t limit) override {
         waitLimits.push_back(limit);
-        if (running.count(thread) != 0) {
-            const auto ends = endsAfter.find(thread);
-            if (ends == endsAfter.end() || ends->second > limit) {
-                clock += limit;
-                if (ends != endsAfter.end()) ends->second -= limit;
-                return Ask("wait", kWaitTimeout);
-            }
-            clock += ends->second;
-            running.erase(thread);
-        }
-        return Ask("wait", kWaitObject0);
+        if (running.count(thread) == 0) return true;
+        const auto ends = endsAfter.find(thread);
+        const std::uint32_t waited = ends == endsAfter.end() ? limit : std::min(limit, ends->second);
+        clock += waited;
+        if (ends == endsAfter.end() || (ends->second -= waited) != 0) return false;
+        return running.erase(thread) != 0;
     }
-    WorkerEnd HowWorkerEnded(ThreadHandle thread) override { return {Ask("exitcode"), raised.count(thread) == 0}; }
+    bool WorkerHasEnded(ThreadHandle thread) override { return running.count(thread) == 0; }
+    WorkerEnd HowWorkerEnded(ThreadHandle thread) override { return {exitCode, raised.count(thread) == 0}; }
     std::uint32_t Milliseconds() override { return clock; }
     void CloseWorker(ThreadHandle) override {}
-    void FreeComponent(ModuleHandle module) override { See("free " + std::to_string(module)); }
+    void FreeComponent(ModuleHandle module) override { journal.See("free " + std::to_string(module)); }
 
-    std::uint32_t VersionBlockSize(const std::string& path) override {
-        versionPath = path;
-        return Ask("size", block.size());
-    }
-    bool ReadVersionBlock(const std::string&, Bytes& out) override {
-        given = out;
-        std::copy_n(block.begin(), std::min(block.size(), out.size()), out.begin());
-        return Ask("read", 1) != 0;
-    }
-    // Upper case marks what went through the system code page's conversion.
-    std::string Utf8FromSystemCodePage(const std::string& text) override {
-        std::string converted = text;
-        for (char& c : converted) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-        return converted;
-    }
-
-    std::vector<std::string> seen;
-    std::set<std::string> fails;
-    std::map<std::string, std::uint32_t> answers;
-    std::map<ControlId, std::string> texts;
-    std::set<ControlId> hidden;
-    bool locked = false, hourglassShown = false;
-    int pointer = kPointerDefault;
-    std::string folder, appPath = "C:\\K", commandLine, versionPath, currentFolder = "C:\\D";
-    std::vector<std::string> entries;  // the file list's
-    int current = -1;
-    std::u16string sysdir = std::u16string(u"C:\\Windows\\system32\0junk", 24);
-    std::set<std::string> existing;              // the files there are
-    std::map<std::string, std::string> written;  // the files written, with their bytes
-    std::vector<std::string> entryNames;
+    Journal& journal;
+    bool loadFails = false, noEntryPoint = false, noThread = false;
+    std::uint32_t exitCode = 0, threads = 0, clock = 0;
     std::set<ThreadHandle> running, raised;
     std::map<ThreadHandle, std::uint32_t> endsAfter;
     std::vector<std::uint32_t> waitLimits;
+    std::vector<std::string> entryNames;
     std::map<std::string, ModuleHandle> modules;
-    Bytes block, given;
-    std::function<void()> onChange = [] {}, onEvents = [] {};
-    std::uint32_t threads = 0, clock = 0;
 };
 
-// A window over the fake, with text1's change notification wired up, loaded
-// unless asked not to be.
+struct FakeVersion : VersionApi {
+    std::uint32_t VersionBlockSize(const std::string& path) override {
+        return FailIf(sizeFails), readPath = path, static_cast<std::uint32_t>(block.size());
+    }
+    bool ReadVersionBlock(const std::string&, Bytes& out) override {
+        std::copy_n(block.begin(), std::min(block.size(), out.size()), out.begin());
+        return !readFails;
+    }
+    // Upper case marks what went through the system code page's conversion.
+    std::string Utf8FromSystemCodePage(const std::string& text) override {
+        std::string upper = text;
+        std::transform(upper.begin(), upper.end(), upper.begin(), [](unsigned char c) { return std::toupper(c); });
+        return upper;
+    }
+    Bytes block;
+    std::string readPath;  // the file last read
+    bool sizeFails = false, readFails = false;
+};
+
+// String entries as resource compilers lay them out: a header, the key and
+// its NUL, padding to 4 bytes, the value and its NUL; in bytes or UTF-16.
+struct Block {
+    Block& N(const std::string& key, const std::string& value, bool wide = false) {
+        b.resize((b.size() + 3) / 4 * 4 + (wide ? 6 : 4), 0);
+        Text(key + '\0', wide);
+        b.resize((b.size() + 3) / 4 * 4, 0);
+        valueAt = b.size();
+        return Text(value + '\0', wide);
+    }
+    Block& W(const std::string& key, const std::string& value) { return N(key, value, true); }
+    Block& Text(const std::string& text, bool wide) {
+        for (const char c : text) wide ? b.insert(b.end(), {std::uint8_t(c), 0}) : b.insert(b.end(), std::uint8_t(c));
+        return *this;
+    }
+    Block& Fill(std::size_t count) { return Text(std::string(count, 'x'), false); }
+    // Ends the block this far into (or, negative, before) the last value.
+    Block& Cut(std::ptrdiff_t into) {
+        b.resize(valueAt + into);
+        return *this;
+    }
+    Bytes b;
+    std::size_t valueAt = 0;
+};
+
+// A window over the fakes, with text1's change notification wired up.
 struct Window {
-    Fake f;
-    frmKalvex form{{f, f, f, f, f, f, f}};
-    explicit Window(bool load = true) {
-        f.onChange = [this] { form.text1_Change(); };
-        if (load) form.Form_Load();
+    Journal seen;
+    FakeControls controls;
+    FakeToolkit toolkit{seen};
+    FakeFiles files{seen};
+    FakeSystem system;
+    FakeShell shell{seen};
+    FakeModules modules{seen};
+    FakeVersion version;
+    frmKalvex form{{controls, toolkit, files, system, shell, modules, version}};
+    Window() {
+        controls.onText1Change = [this] { form.text1_Change(); };
+    }
+    // Started, with text1 naming `text1`, which resolves to `resolved`, a file that is there.
+    void StartWith(const std::string& text1, const std::string& resolved) {
+        form.Form_Load();
+        system.files.insert(resolved);
+        controls.SetText(ControlId::text1, text1);
     }
 };
 

@@ -2,26 +2,20 @@
 
 #include <windows.h>
 
-#include "shared/error.h"
 #include "shared/win32_handles.h"
 
 namespace kalvex {
 
 std::uint16_t Win32System::NativeProcessorArchitecture() {
-    // Looked up at run time: Windows versions before XP lack the call.
-    HMODULE kernel = ::GetModuleHandleW(L"kernel32.dll");
-    auto getNativeSystemInfo = ProcAddress<decltype(&::GetNativeSystemInfo)>(kernel, "GetNativeSystemInfo");
-    if (getNativeSystemInfo == nullptr) {
-        throw Error("Can't find DLL entry point GetNativeSystemInfo in kernel32");
-    }
     SYSTEM_INFO info;
     ::ZeroMemory(&info, sizeof(info));
-    getNativeSystemInfo(&info);
+    ::GetNativeSystemInfo(&info);
     return info.wProcessorArchitecture;
 }
 
-std::uint32_t Win32System::SystemDirectory(char16_t* buffer, std::uint32_t size) {
-    return ::GetSystemDirectoryW(reinterpret_cast<wchar_t*>(buffer), size);
+std::string Win32System::SystemDirectory() {
+    const std::optional<std::u16string> folder = SystemFolder();
+    return folder ? Utf8(*folder) : std::string();
 }
 
 bool Win32System::CanOpenForReading(const std::string& path) {
@@ -39,15 +33,9 @@ bool Win32System::CanOpenForReading(const std::string& path) {
 
 std::string Win32System::FullPathName(const std::string& path) {
     const std::u16string wide = Wide(path);
-    std::u16string full(MAX_PATH, u'\0');
-    DWORD length = ::GetFullPathNameW(W(wide), static_cast<DWORD>(full.size()), W(full), nullptr);
-    if (length >= full.size()) {
-        full.resize(length);
-        length = ::GetFullPathNameW(W(wide), static_cast<DWORD>(full.size()), W(full), nullptr);
-    }
-    if (length == 0 || length >= full.size()) return std::string();
-    full.resize(length);
-    return Utf8(full);
+    const std::optional<std::u16string> full =
+        GrowingText([&](wchar_t* buffer, DWORD size) { return ::GetFullPathNameW(W(wide), size, buffer, nullptr); });
+    return full ? Utf8(*full) : std::string();
 }
 
 }  // namespace kalvex

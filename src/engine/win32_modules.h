@@ -10,16 +10,12 @@ public:
     ModuleHandle LoadComponent(const std::string& path) override;
     EntryPoint FindEntryPoint(ModuleHandle module, const std::string& name) override;
     ThreadHandle StartWorker(EntryPoint entry) override;
-    std::uint32_t WaitForWorker(ThreadHandle thread, std::uint32_t milliseconds) override;
+    bool WaitForWorker(ThreadHandle thread, std::uint32_t milliseconds) override;
+    bool WorkerHasEnded(ThreadHandle thread) override;
     WorkerEnd HowWorkerEnded(ThreadHandle thread) override;
     std::uint32_t Milliseconds() override;
     void CloseWorker(ThreadHandle thread) override;
     void FreeComponent(ModuleHandle module) override;
 };
-
-// True while this thread waits for a worker. Messages sent by other threads
-// (a component's broadcast among them) are delivered then: the window
-// answers them without running any handler of its own.
-bool IsWaitingForWorker();
 
 }  // namespace kalvex

@@ -13,11 +13,6 @@ using ModuleHandle = std::uintptr_t;
 using EntryPoint = std::uintptr_t;
 using ThreadHandle = std::uintptr_t;
 
-// Result of a wait that saw the thread end.
-constexpr std::uint32_t kWaitObject0 = 0;
-// Result of a wait whose limit passed first.
-constexpr std::uint32_t kWaitTimeout = 0x102;
-
 // How a worker that has ended ended: its exit code, and whether the entry
 // point returned. A worker whose entry point did not return was ended by an
 // exception that left it; its code is that exception's code.
@@ -31,7 +26,8 @@ public:
     virtual ~ModuleApi() = default;
 
     // Loads the component from its full path; its own dependencies are
-    // looked for in its folder first. 0 when the file cannot be loaded.
+    // looked for in its folder first. A component already loaded is handed
+    // out again, as the same module. 0 when the file cannot be loaded.
     virtual ModuleHandle LoadComponent(const std::string& path) = 0;
     // The component's export `name`; 0 when it has no such export.
     virtual EntryPoint FindEntryPoint(ModuleHandle module, const std::string& name) = 0;
@@ -41,15 +37,15 @@ public:
     // point ends the worker, not the program. 0 when no thread could be
     // created.
     virtual ThreadHandle StartWorker(EntryPoint entry) = 0;
-    // Waits for the worker to end, at most `milliseconds`: kWaitObject0 when
-    // it has ended, kWaitTimeout when the limit passed first, anything else
-    // when the wait failed. Messages that other threads send to this
-    // thread's windows meanwhile are answered; nothing else is taken from
-    // its queue.
-    virtual std::uint32_t WaitForWorker(ThreadHandle thread, std::uint32_t milliseconds) = 0;
+    // Waits at most `milliseconds` for the worker to end; true when it has.
+    // Messages that other threads send to this thread's windows meanwhile
+    // are answered; nothing else is taken from its queue.
+    virtual bool WaitForWorker(ThreadHandle thread, std::uint32_t milliseconds) = 0;
+    // Whether the worker has ended, asked without waiting.
+    virtual bool WorkerHasEnded(ThreadHandle thread) = 0;
     // How a worker that has ended ended.
     virtual WorkerEnd HowWorkerEnded(ThreadHandle thread) = 0;
-    // A clock in milliseconds, for limits that span several waits.
+    // A clock in milliseconds, for a limit that spans several waits.
     virtual std::uint32_t Milliseconds() = 0;
     virtual void CloseWorker(ThreadHandle thread) = 0;
     virtual void FreeComponent(ModuleHandle module) = 0;

@@ -3,7 +3,7 @@
 // bytes below 0x20, 0x7f and backslashes as \xHH, so one line per file.
 #include <cstdio>
 
-#include "versioninfo/pe_version.h"
+#include "pe_reader/pe_version.h"
 #include "versioninfo/version_scan.h"
 
 namespace {

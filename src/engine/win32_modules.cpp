@@ -4,8 +4,6 @@
 
 #include <ole2.h>
 
-#include <utility>
-
 #include "shared/win32_handles.h"
 #include "win32_worker.h"
 
@@ -44,12 +42,7 @@ const OleCalls& Ole() {
     return calls;
 }
 
-// Only the window's thread waits for workers.
-bool waitingForWorker = false;
-
 }  // namespace
-
-bool IsWaitingForWorker() { return waitingForWorker; }
 
 ModuleHandle Win32Modules::LoadComponent(const std::string& path) {
     return reinterpret_cast<ModuleHandle>(::LoadLibraryExW(W(Wide(path)), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
@@ -81,21 +74,21 @@ ThreadHandle Win32Modules::StartWorker(EntryPoint entry) {
 // while it waits, as the platform's registration tool, which has no window,
 // never keeps a sender waiting. Input, paint and posted messages stay in the
 // queue, so the window still takes no input while a component runs.
-std::uint32_t Win32Modules::WaitForWorker(ThreadHandle thread, std::uint32_t milliseconds) {
+bool Win32Modules::WaitForWorker(ThreadHandle thread, std::uint32_t milliseconds) {
     HANDLE handle = AsWorker(thread)->thread.Get();
-    const bool wasWaiting = std::exchange(waitingForWorker, true);
     const DWORD start = ::GetTickCount();
-    DWORD result = WAIT_FAILED;
     for (;;) {
         const DWORD elapsed = ::GetTickCount() - start;
-        result = ::MsgWaitForMultipleObjects(1, &handle, FALSE, elapsed < milliseconds ? milliseconds - elapsed : 0,
-                                             QS_SENDMESSAGE);
-        if (result != WAIT_OBJECT_0 + 1) break;
+        const DWORD result = ::MsgWaitForMultipleObjects(
+            1, &handle, FALSE, elapsed < milliseconds ? milliseconds - elapsed : 0, QS_SENDMESSAGE);
+        if (result != WAIT_OBJECT_0 + 1) return result == WAIT_OBJECT_0;
         MSG msg;
         ::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
     }
-    waitingForWorker = wasWaiting;
-    return result;
+}
+
+bool Win32Modules::WorkerHasEnded(ThreadHandle thread) {
+    return ::WaitForSingleObject(AsWorker(thread)->thread.Get(), 0) == WAIT_OBJECT_0;
 }
 
 WorkerEnd Win32Modules::HowWorkerEnded(ThreadHandle thread) {

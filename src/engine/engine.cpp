@@ -2,22 +2,14 @@
 
 #include <exception>
 
+#include "shared/format.h"
+
 namespace kalvex {
 
 namespace {
 
 constexpr char kRegisterEntry[] = "DllRegisterServer";
 constexpr char kUnregisterEntry[] = "DllUnregisterServer";
-
-// "Process failed with error code 0x80070005.": the code as eight upper-case
-// hex digits, written out by hand to keep the program small.
-std::string FailedWithCode(std::uint32_t code) {
-    static const char kDigits[] = "0123456789ABCDEF";
-    std::string text = "Process failed with error code 0x00000000.";
-    const std::size_t last = text.size() - 2;
-    for (int i = 0; i < 8; ++i, code >>= 4) text[last - i] = kDigits[code & 0xF];
-    return text;
-}
 
 // A result with the high bit set reports a failure; an exception that ended
 // the worker is one whatever its code.
@@ -29,7 +21,7 @@ std::string OutcomeMessage(const RegistrationOutcome& outcome) {
     using Kind = RegistrationOutcome::Kind;
     switch (outcome.kind) {
         case Kind::Completed: return "Process completed";
-        case Kind::Failed: return FailedWithCode(outcome.code);
+        case Kind::Failed: return "Process failed with error code " + Hex8(outcome.code) + ".";
         case Kind::NoEntryPointOrThread: return "Process failed in obtaining entry point or creating thread.";
         case Kind::LoadFailure: return "Failure loading control DLL";
         case Kind::TimedOut: break;
@@ -47,9 +39,9 @@ RegistrationEngine::~RegistrationEngine() {
     }
 }
 
-void RegistrationEngine::SetPointer(int pointer) {
+void RegistrationEngine::ShowBusy(bool busy) {
     try {
-        mUi.SetMousePointer(pointer);
+        mUi.ShowBusy(busy);
     } catch (const std::exception&) {
     }
 }
@@ -73,40 +65,35 @@ RegistrationOutcome RegistrationEngine::RegisterServer(const std::string& path, 
     // Workers left behind by earlier calls may have ended by now.
     ReleaseFinishedWorkers();
 
-    LoadedModule module(mModules, mModules.LoadComponent(path));
-    if (module.Get() == 0) return {Kind::LoadFailure};
+    LoadedModule module(mModules.LoadComponent(path), {&mModules});
+    if (!module) return {Kind::LoadFailure};
 
     const EntryPoint entry = mModules.FindEntryPoint(
         module.Get(), action == RegistrationAction::Register ? kRegisterEntry : kUnregisterEntry);
-    // The pointer goes back to the default on every path from here, also
-    // when no entry point was found and it never showed the hourglass.
-    if (entry == 0) {
-        SetPointer(kPointerDefault);
-        return {Kind::NoEntryPointOrThread};
-    }
-    SetPointer(kPointerHourglass);
+    if (entry == 0) return {Kind::NoEntryPointOrThread};
+    ShowBusy(true);
     const std::uint32_t start = mModules.Milliseconds();
     if (!WaitForEarlierWorkers(module.Get(), start)) {
         // The component is not entered while another thread may run in it.
-        SetPointer(kPointerDefault);
+        ShowBusy(false);
         return {Kind::TimedOut};
     }
 
-    WorkerThread thread(mModules, mModules.StartWorker(entry));
-    if (thread.Get() == 0) {
-        SetPointer(kPointerDefault);
+    WorkerThread thread(mModules.StartWorker(entry), {&mModules});
+    if (!thread) {
+        ShowBusy(false);
         return {Kind::NoEntryPointOrThread};
     }
-    if (mModules.WaitForWorker(thread.Get(), TimeLeft(start)) != kWaitObject0) {
+    if (!mModules.WaitForWorker(thread.Get(), TimeLeft(start))) {
         // The worker may still run inside the component: both stay until it
         // is seen to have ended.
         mLingering.push_back({std::move(module), std::move(thread)});
-        SetPointer(kPointerDefault);
+        ShowBusy(false);
         return {Kind::TimedOut};
     }
 
     const WorkerEnd end = Finish(thread, module);
-    SetPointer(kPointerDefault);
+    ShowBusy(false);
     return IsFailure(end) ? RegistrationOutcome{Kind::Failed, end.code} : RegistrationOutcome{Kind::Completed};
 }
 
@@ -121,7 +108,7 @@ bool RegistrationEngine::WaitForEarlierWorkers(ModuleHandle module, std::uint32_
             ++it;
             continue;
         }
-        if (mModules.WaitForWorker(it->thread.Get(), TimeLeft(start)) != kWaitObject0) return false;
+        if (!mModules.WaitForWorker(it->thread.Get(), TimeLeft(start))) return false;
         Finish(it->thread, it->module);
         it = mLingering.erase(it);
     }
@@ -130,7 +117,7 @@ bool RegistrationEngine::WaitForEarlierWorkers(ModuleHandle module, std::uint32_
 
 void RegistrationEngine::ReleaseFinishedWorkers() {
     for (auto it = mLingering.begin(); it != mLingering.end();) {
-        if (mModules.WaitForWorker(it->thread.Get(), 0) == kWaitObject0) {
+        if (mModules.WorkerHasEnded(it->thread.Get())) {
             Finish(it->thread, it->module);
             it = mLingering.erase(it);
         } else {

@@ -1,11 +1,11 @@
-// The toolkit's file layer on Win32 files. Windows only.
+// The batch files written for real. Windows only.
 #pragma once
 
-#include "toolkit.h"
+#include "file_api.h"
 
 namespace kalvex {
 
-class Win32Files final : public FileLayer {
+class Win32Files final : public FileApi {
 public:
     void Write(const std::string& path, const std::string& bytes) override;
 };

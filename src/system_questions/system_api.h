@@ -1,4 +1,4 @@
-// The system calls behind the three probes. The Win32 adapter makes the
+// The system calls behind the system questions. The Win32 adapter makes the
 // real calls; the unit tests fake them. Any of them may raise kalvex::Error
 // (an entry point that cannot be found, for instance).
 #pragma once
@@ -16,9 +16,8 @@ public:
     // a system-information record zeroed before the call.
     virtual std::uint16_t NativeProcessorArchitecture() = 0;
 
-    // Writes the system directory into `buffer` (UTF-16 ended by a NUL, at
-    // most `size` units). Returns 0 on failure, nonzero otherwise.
-    virtual std::uint32_t SystemDirectory(char16_t* buffer, std::uint32_t size) = 0;
+    // The system directory as the call writes it; "" when the call fails.
+    virtual std::string SystemDirectory() = 0;
 
     // Opens the file for reading only and closes it again. True when the
     // open succeeded; false (or an error) when it did not. Never leaves the

@@ -196,4 +196,10 @@ bool FileVersionApi::ReadVersionBlock(const std::string& path, std::vector<std::
     return true;
 }
 
+std::string FileVersionApi::Utf8FromSystemCodePage(const std::string& text) {
+    std::u16string units;
+    for (const char c : text) units.push_back(static_cast<unsigned char>(c));
+    return Utf8FromUtf16(units);
+}
+
 }  // namespace kalvex

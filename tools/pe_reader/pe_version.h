@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "shared/text.h"
-#include "version_api.h"
+#include "versioninfo/version_api.h"
 
 namespace kalvex {
 
@@ -31,7 +31,7 @@ public:
     std::uint32_t VersionBlockSize(const std::string& path) override;
     bool ReadVersionBlock(const std::string& path, std::vector<std::uint8_t>& block) override;
     // Without a system code page, each byte stands for itself (ISO 8859-1).
-    std::string Utf8FromSystemCodePage(const std::string& text) override { return Utf8FromLatin1(text); }
+    std::string Utf8FromSystemCodePage(const std::string& text) override;
 };
 
 }  // namespace kalvex

@@ -1,6 +1,6 @@
 // GoogleTest's Notification, which its own header builds on std::mutex and std::condition_variable:
 // MinGW-w64's default (win32) thread model has neither. Given to every file that includes GoogleTest
-// (CMakeLists.txt), this one polls an atomic flag instead.
+// (tests/e2e/CMakeLists.txt), this one polls an atomic flag instead.
 #pragma once
 
 #ifdef __cplusplus

@@ -1,22 +1,35 @@
-#include "probes.h"
+#include "system_questions.h"
 
 #include <exception>
 
-#include "shared/text.h"
-
 namespace kalvex {
 
-bool is64(SystemApi& system) {
-    const std::uint16_t architecture = system.NativeProcessorArchitecture();
+namespace {
+
+constexpr std::uint16_t kArchitectureIa64 = 6;
+constexpr std::uint16_t kArchitectureAmd64 = 9;
+constexpr std::uint16_t kArchitectureArm64 = 12;
+
+// A path whose last part has no extension gets a trailing ".".
+std::string WithExplicitExtension(const std::string& path) {
+    const std::string::size_type slash = path.find_last_of("\\/");
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    if (name.empty() || name.find('.') != std::string::npos) return path;
+    return path + ".";
+}
+
+}  // namespace
+
+bool Is64BitArchitecture(std::uint16_t architecture) {
     return architecture == kArchitectureAmd64 || architecture == kArchitectureIa64 ||
            architecture == kArchitectureArm64;
 }
 
+bool is64(SystemApi& system) { return Is64BitArchitecture(system.NativeProcessorArchitecture()); }
+
 std::string GetSystemPath(SystemApi& system) {
-    std::u16string buffer(kSystemPathBufferLength, u'\0');
-    if (system.SystemDirectory(&buffer[0], kSystemPathBufferLength) == 0) return std::string();
-    // The text ends at the first NUL, whatever count the call returned.
-    return Utf8FromUtf16(buffer.substr(0, buffer.find(u'\0')));
+    const std::string folder = system.SystemDirectory();
+    return folder.substr(0, folder.find('\0'));
 }
 
 bool IsFileThere(SystemApi& system, const std::string& path) {
@@ -33,13 +46,6 @@ bool IsFileThere(SystemApi& system, const std::string& path) {
 std::string ComponentPath(SystemApi& system, const std::string& fileSpec) {
     const std::string absolute = system.FullPathName(fileSpec);
     return WithExplicitExtension(absolute.empty() ? fileSpec : absolute);
-}
-
-std::string WithExplicitExtension(const std::string& path) {
-    const std::string::size_type slash = path.find_last_of("\\/");
-    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    if (name.empty() || name.find('.') != std::string::npos) return path;
-    return path + ".";
 }
 
 }  // namespace kalvex
