@@ -20,5 +20,6 @@ int main(int argc, char** argv) {
     if (group == "layout-only") group = "layout";
     if (!group.empty()) group[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(group[0])));
     if (GTEST_FLAG_GET(filter) == "*") GTEST_FLAG_SET(filter, group.empty() ? "-Layout.*" : group + ".*");
-    return RUN_ALL_TESTS();
+    const int status = RUN_ALL_TESTS();  // a run that ran nothing (a group misspelt) fails
+    return status != 0 || testing::UnitTest::GetInstance()->test_to_run_count() == 0 ? 1 : 0;
 }
