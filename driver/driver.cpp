@@ -101,17 +101,15 @@ DWORD Process::ExitCode(DWORD limitMs) const {
 
 std::string Process::Children(bool end) const {
     std::string names;
-    HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    const kalvex::UniqueFile snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     PROCESSENTRY32W e = {sizeof(e)};
-    for (BOOL more = ::Process32FirstW(snapshot, &e); more; more = ::Process32NextW(snapshot, &e)) {
+    for (BOOL more = ::Process32FirstW(snapshot.Get(), &e); more; more = ::Process32NextW(snapshot.Get(), &e)) {
         if (e.th32ParentProcessID != mInfo.dwProcessId) continue;
         names += kalvex::Utf8(e.szExeFile, ::lstrlenW(e.szExeFile)) + " ";
-        HANDLE process = end ? ::OpenProcess(PROCESS_TERMINATE, FALSE, e.th32ProcessID) : nullptr;
-        if (process == nullptr) continue;
-        ::TerminateProcess(process, 1);
-        ::CloseHandle(process);
+        const kalvex::UniqueKernelObject process(end ? ::OpenProcess(PROCESS_TERMINATE, FALSE, e.th32ProcessID)
+                                                     : nullptr);
+        if (process) ::TerminateProcess(process.Get(), 1);
     }
-    ::CloseHandle(snapshot);
     return names;
 }
 
