@@ -56,9 +56,6 @@ while [ $# -gt 0 ]; do
 done
 
 kalvex_find_wine || exit 2
-# Under emulation, about ten times as long as natively; the guest's own limit
-# ends it before CTest's (1800 s) does, and says so.
-GUEST_SECONDS=1700
 WINDIR='C:\windows\system32'
 SYSDIR=system32
 case "$SITUATION" in
@@ -73,8 +70,7 @@ case "$SITUATION" in
                 [ -n "$ONLY" ] && set -- "$@" --only "$ONLY"
                 [ -n "$RUN_DEBUG" ] && set -- "$@" --winedebug "$RUN_DEBUG"
                 [ $KEEP -eq 1 ] && set -- "$@" --keep
-                exec "$KALVEX_GUEST_RUNNER" --timeout $GUEST_SECONDS --share "$ROOT" --share "$BUILD" \
-                    --share "$(dirname "$OUTPUT")" -- sh "$ROOT/bench/compat.sh" "$@"
+                kalvex_exec_in_guest --share "$BUILD" --share "$(dirname "$OUTPUT")" -- sh "$ROOT/bench/compat.sh" "$@"
             fi
             echo "# SKIP compat $SITUATION: $KALVEX_NO32_REASON"
             exit 77

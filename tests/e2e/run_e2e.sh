@@ -21,18 +21,13 @@ ROOT=$(cd "$HERE/../.." && pwd)
 . "$HERE/wine_env.sh"
 kalvex_find_wine || exit 1
 
-# Under emulation the whole run takes about ten times as long as natively;
-# the guest's own limit ends it before CTest's (1800 s) does, and says so.
-GUEST_SECONDS=1700
-
 case "$SITUATION" in
     x64) ;;
     i686-wow64 | i686-win32)
         if ! kalvex_can_run_32bit; then
             if kalvex_guest_ready "$ROOT"; then
                 BUILD=$(cd "$BUILD" && pwd) || exit 1
-                exec "$KALVEX_GUEST_RUNNER" --timeout $GUEST_SECONDS --share "$ROOT" --share "$BUILD" \
-                    -- sh "$HERE/run_e2e.sh" "$SITUATION" "$BUILD"
+                kalvex_exec_in_guest --share "$BUILD" -- sh "$HERE/run_e2e.sh" "$SITUATION" "$BUILD"
             fi
             echo "# SKIP $SITUATION: $KALVEX_NO32_REASON"
             exit 77

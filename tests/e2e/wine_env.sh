@@ -24,21 +24,32 @@ kalvex_where() {
 
 # For an i686 situation where this kernel refuses 32-bit code (after
 # kalvex_can_run_32bit fails): whether an emulated machine that executes it
-# can start here. Sets KALVEX_GUEST_RUNNER (scripts/guest.sh) when it can;
-# adds why not to KALVEX_NO32_REASON when it cannot. Inside that machine a
-# refusal is an error, not a reason to start another one: it exits 1.
+# can start here. Sets KALVEX_GUEST_RUNNER (scripts/guest.sh) and
+# KALVEX_PROJECT when it can; adds why not to KALVEX_NO32_REASON when it
+# cannot. Inside that machine a refusal is an error, not a reason to start
+# another one: it exits 1.
 # kalvex_guest_ready <the project's folder>
 kalvex_guest_ready() {
     if [ -n "${KALVEX_GUEST:-}" ]; then
         echo "the emulated machine does not run 32-bit code either: $KALVEX_NO32_REASON" >&2
         exit 1
     fi
+    KALVEX_PROJECT=$1
     KALVEX_GUEST_RUNNER=$1/scripts/guest.sh
     if ! _why=$("$KALVEX_GUEST_RUNNER" --check 2>&1); then
         KALVEX_NO32_REASON="$KALVEX_NO32_REASON, and ${_why#guest: }"
         return 1
     fi
     echo "# $KALVEX_NO32_REASON: running in an emulated machine (scripts/guest.sh, software emulation)"
+}
+
+# Runs a command in the emulated machine in place of this script (after
+# kalvex_guest_ready), with the project's folder and the given folders shared.
+# Under emulation a run takes about ten times as long as natively; the
+# machine's own limit ends it before CTest's (1800 s) does, and says so.
+# kalvex_exec_in_guest [--share DIR]... -- COMMAND [ARG]...
+kalvex_exec_in_guest() {
+    exec "$KALVEX_GUEST_RUNNER" --timeout 1700 --share "$KALVEX_PROJECT" "$@"
 }
 
 # Runs programs with the 32-bit loader (after kalvex_find_wine). Prefixes
