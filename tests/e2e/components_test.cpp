@@ -44,7 +44,7 @@ TEST(Components, RegisterWhereTheyLie) {
     EXPECT_EQ(app.Outcome(C::cmdRegister, fault), kFailed + "0xC0000005.");
     EXPECT_EQ(app.Outcome(C::cmdUnregister, fault), kFailed + "0xE0564B58.");
     EXPECT_EQ(app.Outcome(C::cmdRegister, g_situation.exeDir + "/kvx_denied.ocx"),
-              "Process failed with error code 0x80070005.");  // a failure result
+              kFailed + "0x80070005.");  // a failure result
     EXPECT_EQ(app.Outcome(C::cmdRegister, Component("kvx_noexports.dll")),
               "Process failed in obtaining entry point or creating thread.");
     // The current folder's kvx_twin.ocx is the one checked, shown and registered.

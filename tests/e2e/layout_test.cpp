@@ -26,6 +26,8 @@ void ExpectLayout(const Kalvex& app) {
     EXPECT_EQ(WindowText(app.window) + (frame == WS_SYSMENU ? " fixed, system menu only " : " other frame ") +
                   Describe(client),
               "Kalvex fixed, system menu only " + Describe({0, 0, Px(6192), Px(3816)}));
+    // Labels, buttons, the drawn buttons, the text box and the file list, in the order of ControlKind.
+    const char* const kinds[] = {"STATIC", "BUTTON", "BUTTON drawn", "EDIT", "LISTBOX"};
     std::string inside;  // the controls a user sees, with their captions
     for (const kalvex::ControlSpec& spec : kalvex::kControls) {
         HWND control = app.Control(spec.id);
@@ -37,14 +39,10 @@ void ExpectLayout(const Kalvex& app) {
         ::MapWindowPoints(nullptr, app.window, reinterpret_cast<POINT*>(&r), 2);
         const RECT place = {Px(spec.left), Px(spec.top), Px(spec.left) + Px(spec.width),
                             Px(spec.top) + Px(spec.height)};
-        // Labels, buttons, the drawn buttons, the text box and the file list, in the order of ControlKind.
-        const char* const kinds[] = {"STATIC", "BUTTON", "BUTTON drawn", "EDIT", "LISTBOX"};
         EXPECT_EQ(Upper(kind) + (drawn && Upper(kind) == "BUTTON" ? " drawn " : " ") + Describe(r),
                   kinds[static_cast<int>(spec.kind)] + (" " + Describe(place)))
             << "control " << kalvex::ToInt(spec.id);
-        if (r.top < client.bottom) {
-            inside += "[" + WindowText(control) + "]";
-        }
+        if (r.top < client.bottom) inside += "[" + WindowText(control) + "]";
     }
     EXPECT_EQ(inside, "[Close][UnRegister  mscomctl.ocx][Register  mscomctl.ocx][2][1]");
 }
