@@ -93,6 +93,14 @@ bool Process::Start(std::string commandLine, const std::string& folder) {
                             folder.empty() ? nullptr : folder.c_str(), &startup, &mInfo) != FALSE;
 }
 
+bool Process::StartAs(HANDLE token, std::string commandLine, const std::string& folder) {
+    STARTUPINFOA startup = {sizeof(startup)};
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_SHOWNORMAL;
+    return ::CreateProcessAsUserA(token, nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                                  folder.empty() ? nullptr : folder.c_str(), &startup, &mInfo) != FALSE;
+}
+
 DWORD Process::ExitCode(DWORD limitMs) const {
     DWORD code = STILL_ACTIVE;
     ::WaitForSingleObject(mInfo.hProcess, limitMs);
@@ -131,8 +139,26 @@ HWND Process::WaitForWindow(const char* className, DWORD limitMs, HWND other, DW
     return found;
 }
 
-bool Kalvex::Launch(const std::string& exe, const std::string& folder) {
-    return Start("\"" + exe + "\"", folder) && (window = WaitForWindow(kalvex::kWindowClass)) != nullptr;
+bool Kalvex::Launch(const std::string& exe, const std::string& folder, const std::string& arguments) {
+    const std::string line = "\"" + exe + "\"" + (arguments.empty() ? "" : " " + arguments);
+    return Start(line, folder) && (window = WaitForWindow(kalvex::kWindowClass)) != nullptr;
+}
+
+bool Kalvex::LaunchLimited(const std::string& exe, const std::string& folder) {
+    HANDLE own = nullptr;
+    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &own)) return false;
+    const kalvex::UniqueKernelObject ownToken(own);
+    TOKEN_LINKED_TOKEN linked = {};
+    DWORD size = 0;
+    if (!::GetTokenInformation(own, TokenLinkedToken, &linked, sizeof(linked), &size)) return false;
+    const kalvex::UniqueKernelObject linkedToken(linked.LinkedToken);
+    HANDLE primary = nullptr;
+    if (!::DuplicateTokenEx(linked.LinkedToken, MAXIMUM_ALLOWED, nullptr, SecurityImpersonation, TokenPrimary,
+                            &primary)) {
+        return false;
+    }
+    const kalvex::UniqueKernelObject primaryToken(primary);
+    return StartAs(primary, "\"" + exe + "\"", folder) && (window = WaitForWindow(kalvex::kWindowClass)) != nullptr;
 }
 
 void Kalvex::Write(const std::string& text) const {

@@ -60,6 +60,8 @@ public:
 
     // Runs `commandLine` in `folder` (the driver's own current folder when empty).
     bool Start(std::string commandLine, const std::string& folder = std::string());
+    // The same under the primary token `token`.
+    bool StartAs(HANDLE token, std::string commandLine, const std::string& folder = std::string());
     DWORD Id() const { return mInfo.dwProcessId; }
     HANDLE Handle() const { return mInfo.hProcess; }
     // Its exit code once it has ended within `limitMs`; STILL_ACTIVE while it runs on.
@@ -86,8 +88,13 @@ public:
     // How long the last Answer waited for its box; after Proceed, from the notice's OK to the outcome.
     DWORD answerMs = 0;
 
-    // Starts `exe` in `folder` and waits for its window.
-    bool Launch(const std::string& exe = g_situation.exe, const std::string& folder = std::string());
+    // Starts `exe` in `folder`, with the argument text `arguments` after its quoted name, and waits
+    // for its window.
+    bool Launch(const std::string& exe = g_situation.exe, const std::string& folder = std::string(),
+                const std::string& arguments = std::string());
+    // The same with the user's limited rights, as Windows starts a program for an administrator
+    // without "Run as administrator": under the linked token of the driver's elevated one.
+    bool LaunchLimited(const std::string& exe = g_situation.exe, const std::string& folder = std::string());
     HWND Control(ControlId id) const { return ::GetDlgItem(window, kalvex::ToInt(id)); }
     bool Shown(ControlId id) const { return ::IsWindowVisible(Control(id)) != FALSE; }
 

@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "diagnosis/diagnosis.h"
 #include "shared/format.h"
 
 namespace kalvex {
@@ -10,14 +11,47 @@ namespace {
 
 constexpr char kRegisterEntry[] = "DllRegisterServer";
 constexpr char kUnregisterEntry[] = "DllUnregisterServer";
+constexpr char kFaultAfterReturn[] =
+    "The component's entry point returned, then the component faulted while COM was shut down after it. What it "
+    "registered may be incomplete; the component stays loaded until Kalvex ends.";
 
-// A result with the high bit set reports a failure; an exception that ended
-// the worker is one whatever its code.
-bool IsFailure(const WorkerEnd& end) { return !end.returned || (end.code & 0x80000000u) != 0; }
+// A result with the high bit set reports a failure.
+bool IsFailure(std::uint32_t result) { return (result & 0x80000000u) != 0; }
+
+RegistrationOutcome OutcomeOf(const WorkerEnd& end) {
+    using Kind = RegistrationOutcome::Kind;
+    if (end.faulted) {
+        RegistrationOutcome outcome{Kind::Failed, end.exceptionCode, end.returned};
+        if (end.returned) outcome.explanation = kFaultAfterReturn;
+        return outcome;
+    }
+    // A worker that ended before its entry point returned (the component
+    // ended the thread itself) failed, whatever its exit code says.
+    if (!end.returned || IsFailure(end.result)) return {Kind::Failed, end.result};
+    return {Kind::Completed};
+}
+
+// The outcome with what `explain` finds through the diagnosis, where there
+// is one. Asked only after a failure: a success costs nothing. Should the
+// diagnosis itself fail, the outcome goes without.
+template <typename Explain>
+RegistrationOutcome Explained(RegistrationOutcome outcome, DiagnosisApi* diagnosis, Explain&& explain) {
+    if (diagnosis == nullptr) return outcome;
+    try {
+        outcome.explanation = explain(*diagnosis);
+    } catch (const std::exception&) {
+    }
+    return outcome;
+}
 
 }  // namespace
 
 std::string OutcomeMessage(const RegistrationOutcome& outcome) {
+    const std::string first = FirstLine(outcome);
+    return outcome.explanation.empty() ? first : first + "\r\n\r\n" + outcome.explanation;
+}
+
+std::string FirstLine(const RegistrationOutcome& outcome) {
     using Kind = RegistrationOutcome::Kind;
     switch (outcome.kind) {
         case Kind::Completed: return "Process completed";
@@ -47,12 +81,11 @@ void RegistrationEngine::ShowBusy(bool busy) {
 }
 
 WorkerEnd RegistrationEngine::Finish(WorkerThread& thread, LoadedModule& module) {
-    // The worker's exit code is the entry point's result, or the code of the
-    // exception that ended it. After an exception the component's state is
-    // unknown: it stays loaded for the program's life.
-    const WorkerEnd end = mModules.HowWorkerEnded(thread.Get());
+    // Unless the entry point returned and nothing faulted, the component's
+    // state is unknown: it stays loaded for the program's life.
+    WorkerEnd end = mModules.HowWorkerEnded(thread.Get());
     thread.Reset();
-    if (end.returned) {
+    if (end.returned && !end.faulted) {
         module.Reset();
     } else {
         module.Release();
@@ -66,25 +99,35 @@ RegistrationOutcome RegistrationEngine::RegisterServer(const std::string& path, 
     ReleaseFinishedWorkers();
 
     LoadedModule module(mModules.LoadComponent(path), {&mModules});
-    if (!module) return {Kind::LoadFailure};
+    if (!module) {
+        const std::uint32_t error = mModules.LastLoadError();
+        return Explained({Kind::LoadFailure}, mModules.Diagnosis(),
+                         [&](DiagnosisApi& diagnosis) { return ExplainLoadFailure(diagnosis, path, error); });
+    }
 
-    const EntryPoint entry = mModules.FindEntryPoint(
-        module.Get(), action == RegistrationAction::Register ? kRegisterEntry : kUnregisterEntry);
-    if (entry == 0) return {Kind::NoEntryPointOrThread};
+    const char* const entryName = action == RegistrationAction::Register ? kRegisterEntry : kUnregisterEntry;
+    const EntryPoint entry = mModules.FindEntryPoint(module.Get(), entryName);
+    if (entry == 0) {
+        return Explained({Kind::NoEntryPointOrThread}, mModules.Diagnosis(),
+                         [&](DiagnosisApi& diagnosis) { return ExplainMissingEntry(diagnosis, path, entryName); });
+    }
+    // Room for this call's worker, should it outlive its wait, is made before
+    // it starts: keeping it then cannot fail.
+    mLingering.reserve(mLingering.size() + 1);
     ShowBusy(true);
-    const std::uint32_t start = mModules.Milliseconds();
-    if (!WaitForEarlierWorkers(module.Get(), start)) {
+    if (!WaitForEarlierWorkers(module.Get())) {
         // The component is not entered while another thread may run in it.
         ShowBusy(false);
         return {Kind::TimedOut};
     }
 
+    // The worker's own wait starts with it, whatever the earlier ones took.
     WorkerThread thread(mModules.StartWorker(entry), {&mModules});
     if (!thread) {
         ShowBusy(false);
         return {Kind::NoEntryPointOrThread};
     }
-    if (!mModules.WaitForWorker(thread.Get(), TimeLeft(start))) {
+    if (!mModules.WaitForWorker(thread.Get(), kWorkerWaitLimitMs)) {
         // The worker may still run inside the component: both stay until it
         // is seen to have ended.
         mLingering.push_back({std::move(module), std::move(thread)});
@@ -93,22 +136,27 @@ RegistrationOutcome RegistrationEngine::RegisterServer(const std::string& path, 
     }
 
     const WorkerEnd end = Finish(thread, module);
+    RegistrationOutcome outcome = OutcomeOf(end);
+    if (outcome.kind == Kind::Failed && !outcome.faultedAfterReturn) {
+        outcome = Explained(std::move(outcome), mModules.Diagnosis(), [&](DiagnosisApi& diagnosis) {
+            if (!end.faulted) return ExplainFailedCall(diagnosis, path, end.result);
+            return ExplainException(diagnosis, path, end.exceptionCode, end.delayModule, end.delayFunction);
+        });
+    }
     ShowBusy(false);
-    return IsFailure(end) ? RegistrationOutcome{Kind::Failed, end.code} : RegistrationOutcome{Kind::Completed};
+    return outcome;
 }
 
-std::uint32_t RegistrationEngine::TimeLeft(std::uint32_t start) {
-    const std::uint32_t elapsed = mModules.Milliseconds() - start;
-    return elapsed < kWorkerWaitLimitMs ? kWorkerWaitLimitMs - elapsed : 0;
-}
-
-bool RegistrationEngine::WaitForEarlierWorkers(ModuleHandle module, std::uint32_t start) {
+bool RegistrationEngine::WaitForEarlierWorkers(ModuleHandle module) {
+    const std::uint32_t start = mModules.Milliseconds();
     for (auto it = mLingering.begin(); it != mLingering.end();) {
         if (it->module.Get() != module) {
             ++it;
             continue;
         }
-        if (!mModules.WaitForWorker(it->thread.Get(), TimeLeft(start))) return false;
+        const std::uint32_t elapsed = mModules.Milliseconds() - start;
+        const std::uint32_t left = elapsed < kWorkerWaitLimitMs ? kWorkerWaitLimitMs - elapsed : 0;
+        if (!mModules.WaitForWorker(it->thread.Get(), left)) return false;
         Finish(it->thread, it->module);
         it = mLingering.erase(it);
     }

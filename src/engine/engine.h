@@ -31,10 +31,18 @@ struct RegistrationOutcome {
     // Failed: the entry point's result, or the code of the exception that
     // ended it.
     std::uint32_t code = 0;
+    // Failed by an exception in COM's clean-up after the entry point had
+    // returned.
+    bool faultedAfterReturn = false;
+    // What follows the first line of the message: why, and what to do.
+    std::string explanation{};
 };
 
-// The message that tells the user the outcome.
+// The message that tells the user the outcome: its first line, then, after
+// an empty line, the explanation where there is one.
 std::string OutcomeMessage(const RegistrationOutcome& outcome);
+// The first line alone, as users have always known it.
+std::string FirstLine(const RegistrationOutcome& outcome);
 
 class RegistrationEngine {
 public:
@@ -48,8 +56,8 @@ public:
     // Registers or unregisters the component; never raises. It shows as
     // busy while it waits. One thread at a time runs inside a component: a
     // worker of an earlier call that still runs in the same loaded module
-    // is waited for first, and the whole call waits at most
-    // kWorkerWaitLimitMs.
+    // is waited for first, at most kWorkerWaitLimitMs, and the call's own
+    // worker then gets kWorkerWaitLimitMs of its own.
     RegistrationOutcome RegisterServer(const std::string& path, RegistrationAction action);
 
 private:
@@ -84,12 +92,10 @@ private:
     // Releases the thread handle and the component of every worker that
     // outlived its wait and has ended since.
     void ReleaseFinishedWorkers();
-    // What is left of the call's limit, counted from `start`.
-    std::uint32_t TimeLeft(std::uint32_t start);
-    // Waits, within what is left of the limit, for the workers of earlier
+    // Waits, at most kWorkerWaitLimitMs in all, for the workers of earlier
     // calls that still run in `module`, and releases them once ended. False
     // when one of them still runs.
-    bool WaitForEarlierWorkers(ModuleHandle module, std::uint32_t start);
+    bool WaitForEarlierWorkers(ModuleHandle module);
     // Shows busy or not; an error there changes nothing else.
     void ShowBusy(bool busy);
 

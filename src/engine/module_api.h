@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "diagnosis/diagnosis_api.h"
+
 namespace kalvex {
 
 // Opaque handles; 0 means "none" for each of them.
@@ -13,12 +15,19 @@ using ModuleHandle = std::uintptr_t;
 using EntryPoint = std::uintptr_t;
 using ThreadHandle = std::uintptr_t;
 
-// How a worker that has ended ended: its exit code, and whether the entry
-// point returned. A worker whose entry point did not return was ended by an
-// exception that left it; its code is that exception's code.
+// How a worker that has ended ended. The entry point may have returned and
+// an exception may have ended the worker all the same, in COM's clean-up
+// after it.
 struct WorkerEnd {
-    std::uint32_t code;
-    bool returned;
+    bool returned = false;     // the entry point returned
+    std::uint32_t result = 0;  // its result; the thread's exit code when it did not return
+    bool faulted = false;      // an exception ended the worker
+    std::uint32_t exceptionCode = 0;
+    // A delay-loaded import that was missing at the call, as the
+    // exception's record names it: the module, and the function when the
+    // module was there.
+    std::string delayModule;
+    std::string delayFunction;
 };
 
 class ModuleApi {
@@ -29,13 +38,17 @@ public:
     // looked for in its folder first. A component already loaded is handed
     // out again, as the same module. 0 when the file cannot be loaded.
     virtual ModuleHandle LoadComponent(const std::string& path) = 0;
+    // The system's error code of the last load that failed.
+    virtual std::uint32_t LastLoadError() { return 0; }
+    // What a failure is examined through; null where failures are told
+    // without their causes.
+    virtual DiagnosisApi* Diagnosis() { return nullptr; }
     // The component's export `name`; 0 when it has no such export.
     virtual EntryPoint FindEntryPoint(ModuleHandle module, const std::string& name) = 0;
     // Starts a worker thread that calls the entry point (a function without
-    // arguments that returns a 32-bit result) with COM initialised, and ends
-    // with that result as its exit code. An exception that leaves the entry
-    // point ends the worker, not the program. 0 when no thread could be
-    // created.
+    // arguments that returns a 32-bit result) with COM initialised. An
+    // exception that leaves the entry point or COM's clean-up after it ends
+    // the worker, not the program. 0 when no thread could be created.
     virtual ThreadHandle StartWorker(EntryPoint entry) = 0;
     // Waits at most `milliseconds` for the worker to end; true when it has.
     // Messages that other threads send to this thread's windows meanwhile

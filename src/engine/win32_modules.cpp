@@ -35,6 +35,17 @@ struct OleCalls {
     decltype(&::OleInitialize) initialize = SystemProcAddress<decltype(&::OleInitialize)>("ole32.dll", "OleInitialize");
     decltype(&::OleUninitialize) uninitialize =
         SystemProcAddress<decltype(&::OleUninitialize)>("ole32.dll", "OleUninitialize");
+
+    // The window's thread (the one that starts workers) keeps an apartment
+    // of its own from then on, for the program's life. The system's input
+    // method support sets COM up and tears it down on that thread as its
+    // windows come and go, and tearing an apartment down waits for COM's
+    // own lock, which a component that faulted under COM's clean-up may
+    // hold for good: the window could then never close.
+    OleCalls() {
+        const auto coInitializeEx = SystemProcAddress<decltype(&::CoInitializeEx)>("ole32.dll", "CoInitializeEx");
+        if (coInitializeEx != nullptr) coInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    }
 };
 
 const OleCalls& Ole() {
@@ -45,7 +56,9 @@ const OleCalls& Ole() {
 }  // namespace
 
 ModuleHandle Win32Modules::LoadComponent(const std::string& path) {
-    return reinterpret_cast<ModuleHandle>(::LoadLibraryExW(W(Wide(path)), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
+    HMODULE module = ::LoadLibraryExW(W(Wide(path)), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    mLastLoadError = module == nullptr ? ::GetLastError() : 0;
+    return reinterpret_cast<ModuleHandle>(module);
 }
 
 EntryPoint Win32Modules::FindEntryPoint(ModuleHandle module, const std::string& name) {
@@ -92,11 +105,18 @@ bool Win32Modules::WorkerHasEnded(ThreadHandle thread) {
 }
 
 WorkerEnd Win32Modules::HowWorkerEnded(ThreadHandle thread) {
-    Worker* worker = AsWorker(thread);
-    DWORD code = 0;
-    // Asked only after a wait saw the thread end, so the code is there.
-    ::GetExitCodeThread(worker->thread.Get(), &code);
-    return WorkerEnd{code, worker->start.returned != 0};
+    // Asked only after a wait saw the thread end, so all of it is there.
+    const KalvexWorker& start = AsWorker(thread)->start;
+    WorkerEnd end;
+    end.returned = start.returned != 0;
+    DWORD exitCode = 0;
+    if (!end.returned) ::GetExitCodeThread(AsWorker(thread)->thread.Get(), &exitCode);
+    end.result = end.returned ? static_cast<std::uint32_t>(start.result) : exitCode;
+    end.faulted = start.faulted != 0;
+    end.exceptionCode = start.exceptionCode;
+    end.delayModule = start.delayModule;
+    end.delayFunction = start.delayFunction;
+    return end;
 }
 
 std::uint32_t Win32Modules::Milliseconds() { return ::GetTickCount(); }

@@ -4,7 +4,9 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace kalvex {
 
@@ -43,12 +45,30 @@ struct BatchLaunch {
     std::string parameters;
 };
 
-// The command processor keeps the quotes after "/C" only when nothing
-// like "&", "(" or "@" stands between them, and strips them otherwise:
-// a batch file in "C:\R&D" or "kalvex (1)" would not run. One more pair of
-// quotes around the whole command is what it strips instead:
-//   /C ""<batch file>" <parameters>"
-BatchLaunch CommandProcessorLaunch(const std::string& systemFolder, const std::string& batchFile,
-                                   const std::string& parameters);
+// Splits argument text into arguments as the C run-time does: spaces and
+// tabs separate them outside quotes; 2n backslashes before a quote give n
+// and the quote opens or closes a quoted part, 2n+1 give n and a literal
+// quote; inside a quoted part "" gives a literal quote and the part goes
+// on; other backslashes are literal.
+std::vector<std::string> SplitArguments(const std::string& text);
+
+// The command processor reads its command line as commands: "&", "|", "<",
+// ">", "^" and "(" outside quotes, and %NAME% anywhere, even inside quotes
+// and in the batch file's own path, would act. The launch hands it
+//   /e:ON /v:OFF /d /c ""<batch file>" <argument> <argument>..."
+// with AutoRun commands and delayed expansion off and extensions on. It
+// strips the outer pair of quotes, so a batch file in "C:\R&D" or
+// "kalvex (1)" runs. Each argument of `parameters` (split as the C run-time
+// splits them) is passed as data: quoted when it is empty, ends in a
+// backslash or holds anything but letters, digits and #$*+-./:?@\_, with
+// quotes doubled (and the backslashes before them doubled too); every "%",
+// in the arguments and in the path, becomes "%%cd:~,%", which expands to
+// "%" alone and breaks any %NAME%. Nothing when no quoting can carry the
+// text: a line break or a null character anywhere, a quote in the path.
+std::optional<BatchLaunch> CommandProcessorLaunch(const std::string& systemFolder, const std::string& batchFile,
+                                                  const std::string& parameters);
+
+// What the user is told when CommandProcessorLaunch refuses.
+std::string RefusedLaunchMessage(const std::string& newLine);
 
 }  // namespace kalvex

@@ -5,6 +5,7 @@
 #include "numbered_buttons/batch.h"
 #include "shared/startup_marks.h"
 #include "system_questions/system_questions.h"
+#include "versioninfo/version_label.h"
 #include "versioninfo/version_scan.h"
 
 namespace kalvex {
@@ -86,9 +87,13 @@ void frmKalvex::Command1_Click(std::int16_t index) {
         mToolkit.ShowMessage(kNoCommandProcessor);
         return;
     }
-    const BatchLaunch launch =
+    const std::optional<BatchLaunch> launch =
         CommandProcessorLaunch(systemFolder, path, LaunchParameters(mToolkit.ProgramArguments()));
-    mShell.Launch(kRunAsVerb, launch.program, launch.parameters, kShowNormal);
+    if (!launch) {
+        mToolkit.ShowMessage(RefusedLaunchMessage(mNewLine));
+        return;
+    }
+    mShell.Launch(kRunAsVerb, launch->program, launch->parameters, kShowNormal);
 }
 
 // ---- closing ----
@@ -126,21 +131,25 @@ void frmKalvex::cmdRegister_Click() {
     std::optional<std::string> component = CheckedComponent();
     if (!component) return;
     ShowFileInfo(*component);
-    mPending = PendingConfirmation{std::move(*component), RegistrationAction::Register};
+    mPending = PendingConfirmation{std::move(*component), RegistrationAction::Register, ++mConfirmations};
     SetButtonMode(false);
 }
 
 void frmKalvex::cmdUnregister_Click() {
     std::optional<std::string> component = CheckedComponent();
     if (!component) return;
-    mPending = PendingConfirmation{std::move(*component), RegistrationAction::Unregister};
+    mPending = PendingConfirmation{std::move(*component), RegistrationAction::Unregister, ++mConfirmations};
     SetButtonMode(false);
 }
 
 void frmKalvex::cmdProceed_Click() {
     if (!mPending) return;  // nothing was confirmed
-    mToolkit.ShowMessage(kProceedNotice);
     const PendingConfirmation pending = *mPending;
+    mToolkit.ShowMessage(kProceedNotice);
+    // The window's events ran while the notice was up: a Cancel, another
+    // Proceed or a new Register there ended or replaced what was confirmed.
+    // Only the confirmation that is still the one pending runs.
+    if (!mPending || mPending->number != pending.number) return;
     RegisterServer(pending);
     if (pending.action == RegistrationAction::Register) WithdrawFileInfo();
     mPending.reset();
@@ -165,7 +174,10 @@ void frmKalvex::RegisterServer(const PendingConfirmation& pending) {
 std::string frmKalvex::GetVersionInfo(const std::string& fileSpec) {
     const std::optional<VersionScan> info = ReadVersionInfo(mVersion, fileSpec);
     if (!info || !info->hasProductVersion) return std::string();
-    return "Company Name:  " + info->companyName + "\r\n" + "Product Version:  " + info->productVersion;
+    // Each value on its own line, as the file stores it: nothing in a value
+    // makes a line of its own, turns the text round or hides behind it.
+    return "Company Name:  " + ShownVersionValue(info->companyName) + "\r\n" +
+           "Product Version:  " + ShownVersionValue(info->productVersion);
 }
 
 void frmKalvex::ShowFileInfo(const std::string& fileSpec) {

@@ -70,6 +70,7 @@ private:
     struct PendingConfirmation {
         std::string component;
         RegistrationAction action;
+        std::uint64_t number;  // which confirmation of the window's life it is
     };
 
     // Normal mode (Register, Unregister, Exit; text1 editable), or
@@ -97,6 +98,7 @@ private:
 
     std::string mNewLine;
     std::optional<PendingConfirmation> mPending;
+    std::uint64_t mConfirmations = 0;
 };
 
 }  // namespace kalvex

@@ -1,5 +1,7 @@
 #include "win32_toolkit.h"
 
+#include <utility>
+
 #include "layout.h"
 #include "shared/error.h"
 #include "shared/win32_handles.h"
@@ -23,8 +25,37 @@ void Win32Toolkit::ShowMessage(const std::string& text) {
     StillOpen();
 }
 
+namespace {
+
+// What the user (or another program acting for the user) gave the window
+// while a component ran: keys, mouse presses, clicks and requests to close.
+// Left in the queue, they would act on the outcome's box the moment it
+// appears, before anyone has read it.
+constexpr std::pair<UINT, UINT> kQueuedInput[] = {
+    {WM_KEYFIRST, WM_KEYLAST}, {WM_MOUSEFIRST, WM_MOUSELAST}, {WM_NCMOUSEMOVE, WM_NCXBUTTONDBLCLK},
+    {BM_CLICK, BM_CLICK},      {WM_COMMAND, WM_SYSCOMMAND},   {WM_CLOSE, WM_CLOSE},
+};
+
+void DropQueuedInput() {
+    MSG msg;
+    for (const auto& [first, last] : kQueuedInput) {
+        while (::PeekMessageW(&msg, nullptr, first, last, PM_REMOVE)) {
+        }
+    }
+}
+
+}  // namespace
+
 void Win32Toolkit::ShowBusy(bool busy) {
     mBusy = busy;
+    if (busy) {
+        // Windows asks before it ends the session; the window refuses while
+        // a component registers, and says why.
+        ::ShutdownBlockReasonCreate(mWindow, L"A component is being registered.");
+    } else {
+        DropQueuedInput();
+        ::ShutdownBlockReasonDestroy(mWindow);
+    }
     ::SetCursor(::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(busy ? IDC_WAIT : IDC_ARROW)));
 }
 

@@ -116,12 +116,15 @@ LRESULT CALLBACK Win32Window::WindowProc(HWND hwnd, UINT message, WPARAM wParam,
 LRESULT Win32Window::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     // While a component runs, the window answers what other threads send it
     // (a component's broadcast among them), but none of the form's handlers
-    // runs: the one that waits has not returned yet. Closing waits too.
+    // runs: the one that waits has not returned yet. Closing is refused, and
+    // so is the end of the session, which would end the program inside the
+    // component's registration.
     if (mToolkit.Busy()) {
         switch (message) {
             case WM_COMMAND:
             case kFileListPressed:
-            case WM_CLOSE: return 0;
+            case WM_CLOSE:
+            case WM_QUERYENDSESSION: return 0;  // for the session's end: FALSE, not now
             default: break;
         }
     }

@@ -178,6 +178,50 @@ DWORD HandleCount(const Kalvex& app) {
     return count;
 }
 
+// A Cancel pressed while the "WWW" notice is up (a posted click, as automation or a screen reader
+// presses) ends the confirmation: Proceed then runs nothing, and the window is back in normal mode.
+TEST_F(Window, ACancelDuringTheNoticeLeavesNothingToProceed) {
+    const std::string copy = Component("kvx_good a longer name than fifteen bytes.ocx");
+    ::CopyFileA(good.c_str(), copy.c_str(), FALSE);
+    EXPECT_EQ(app.Confirm(C::cmdRegister, copy), kVersion);
+    app.Click(C::cmdProceed);
+    ASSERT_NE(app.WaitForBox(), nullptr);
+    app.Click(C::cmdCancel);
+    EXPECT_SOON(app.Mode(), "normal");
+    EXPECT_EQ(app.Answer(), "WWW");
+    EXPECT_EQ(app.Answer(3000), "") << "an outcome for what was cancelled";
+    EXPECT_EQ(GoodServer(), "");
+    ::DeleteFileA(copy.c_str());
+}
+
+// While a component registers (kvx_busy takes 3 s and meanwhile asks its process's windows to
+// close) the session may not end, and what the window was given meanwhile, Enter typed and the
+// close request, is dropped: the outcome's box stays until it is answered, and the program goes on.
+// Afterwards the session may end again.
+TEST_F(Window, WhileAComponentRegistersNothingTakesItsOutcomeAway) {
+    const std::string busy = Component("kvx_busy."), key = kClasses + "{3A8C5E21-D94B-4F76-B0E2-7C1D6A9F4B53}";
+    const auto sessionMayEnd = [&] {
+        DWORD_PTR answer = 0;
+        ::SendMessageTimeoutA(app.window, WM_QUERYENDSESSION, 0, 0, SMTO_ABORTIFHUNG, 2000, &answer);
+        return answer != 0;
+    };
+    app.Confirm(C::cmdRegister, busy + "ocx");
+    app.Click(C::cmdProceed);
+    EXPECT_EQ(app.Answer(), "WWW");
+    ASSERT_TRUE(WaitFor([&] { return Exists(busy + "started"); }, 5000));
+    EXPECT_FALSE(sessionMayEnd()) << "while the component registers";
+    app.Keys({VK_RETURN});
+    HWND box = app.WaitForBox();
+    ASSERT_NE(box, nullptr);
+    EXPECT_FALSE(WaitFor([&] { return !::IsWindowVisible(box); }, 1000)) << "the outcome's box went by itself";
+    EXPECT_TRUE(sessionMayEnd()) << "once it has registered";
+    EXPECT_EQ(app.BackToNormal(app.Answer()), kCompleted);
+    EXPECT_NE(RegText(key + "\\InprocServer32"), "");
+    EXPECT_EQ(app.Outcome(C::cmdUnregister, busy + "ocx"), kCompleted);
+    EXPECT_EQ(app.Close(), kExited);
+    ::DeleteFileA((busy + "started").c_str());
+}
+
 // File checks, version reads and registrations leave the handle count exactly where it was: a handle
 // lost by any one of them shows. The checks run the handlers by WM_COMMAND: the buttons' mouse
 // handling costs more under Wine.

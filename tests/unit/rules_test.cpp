@@ -1,5 +1,6 @@
 // The file test, the component's name, and the plain text rules.
 #include "fake.h"
+#include "numbered_buttons/batch.h"
 #include "shared/text.h"
 #include "system_questions/system_questions.h"
 #include "window/toolkit_text.h"
@@ -56,6 +57,47 @@ TEST(ToolkitText, CommandLinesFoldersAndPatterns) {
     EXPECT_TRUE(MatchesFilePattern("MSCOMCTL.OCX", "*.ocx"));
     EXPECT_TRUE(MatchesFilePattern(".ocx", "*.ocx"));
     EXPECT_FALSE(MatchesFilePattern("a.ocx.bak", "*.ocx"));
+}
+
+// The numbered buttons' launch: the program's arguments (with "/admin") and
+// its folder reach the batch file as data, whatever they hold, or nothing is
+// launched at all.
+TEST(BatchLaunch, ArgumentsAndFolderReachTheBatchFileAsData) {
+    const std::string k = "/e:ON /v:OFF /d /c \"\"C:\\K\\register.bat\" ";
+    struct Case {
+        std::string folder, arguments;
+        bool launched;
+        std::string parameters;
+    };
+    const Case cases[] = {{"C:\\K", "", true, k + "/admin\""},
+                          {"C:\\K", "a  b", true, k + "a b/admin\""},
+                          {"C:\\K", "\"a b\" c", true, k + "\"a b\" c/admin\""},
+                          {"C:\\K", "\xD0\x9A\tC:\\a\\\\b", true, k + "\xD0\x9A C:\\a\\\\b/admin\""},  // tabs split
+                          {"C:\\K", "x & echo pwned> C:\\kvx-pwned.txt & rem", true,
+                           k + "x \"&\" echo \"pwned>\" C:\\kvx-pwned.txt \"&\" rem/admin\""},
+                          {"C:\\K", "a|b <c >d ^e", true, k + "\"a|b\" \"<c\" \">d\" \"^e/admin\"\""},
+                          {"C:\\K", "(x) !y! a=b;c", true, k + "\"(x)\" \"!y!\" \"a=b;c/admin\"\""},
+                          {"C:\\K", "\xC2\x85 a", true, k + "\"\xC2\x85\" a/admin\""},  // a C1 control character (NEL)
+                          {"C:\\K", "%PATH% ", true, k + "\"%%cd:~,%PATH%%cd:~,%\" /admin\""},
+                          {"C:\\K", "a\\\"b \"c\"\"d\" ", true, k + "\"a\"\"b\" \"c\"\"d\" /admin\""},
+                          {"C:\\K", "x\\\\\\\"y ", true, k + "\"x\\\\\"\"y\" /admin\""},  // x\"y: its backslash doubled
+                          {"C:\\K", "C:\\dir\\ b", true, k + "\"C:\\dir\\\\\" b/admin\""},  // a trailing backslash
+                          {"C:\\K", "\"\" \"a b", true, k + "\"\" \"a b/admin\"\""},        // empty, and never closed
+                          {"C:\\kvx %PATH% (1) R&D", "", true,
+                           "/e:ON /v:OFF /d /c \"\"C:\\kvx %%cd:~,%PATH%%cd:~,% (1) R&D\\register.bat\" /admin\""},
+                          {"C:\\K", "a\nb", false, ""},
+                          {"C:\\K", "a\rb", false, ""},
+                          {"C:\\K", std::string("a\0b", 3), false, ""},
+                          {"C:\\K\"", "", false, ""},
+                          {"C:\\K\n", "", false, ""}};
+    for (const Case& c : cases) {
+        const std::optional<BatchLaunch> launch =
+            CommandProcessorLaunch("C:\\Windows\\system32", c.folder + "\\register.bat", LaunchParameters(c.arguments));
+        EXPECT_EQ(launch.has_value(), c.launched) << c.arguments;
+        if (!launch || !c.launched) continue;
+        EXPECT_EQ(launch->program, "C:\\Windows\\system32\\cmd.exe");
+        EXPECT_EQ(launch->parameters, c.parameters) << c.arguments;
+    }
 }
 
 // Text goes to Windows as UTF-16 and comes back as UTF-8: whatever a name
