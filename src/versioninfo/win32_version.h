@@ -1,4 +1,5 @@
-// The version library's calls, made for real. Windows only.
+// The version read's calls made for real: the file mapped read-only, the
+// system's code page. Windows only.
 #pragma once
 
 #include "version_api.h"
@@ -7,8 +8,7 @@ namespace kalvex {
 
 class Win32Version final : public VersionApi {
 public:
-    std::uint32_t VersionBlockSize(const std::string& path) override;
-    bool ReadVersionBlock(const std::string& path, std::vector<std::uint8_t>& block) override;
+    std::unique_ptr<FileBytes> OpenFile(const std::string& path) override;
     std::string Utf8FromSystemCodePage(const std::string& text) override;
 };
 

@@ -42,7 +42,10 @@ std::u16string WindowText(HWND hwnd) {
 bool Win32Controls::Create(HINSTANCE instance, int dpi, FontCache& fonts) {
     // Children are stacked in tab-index order: the keyboard walks the stack.
     for (const ControlSpec& spec : ControlsInTabOrder()) {
-        const WindowKind kind = KindOf(spec.kind);
+        WindowKind kind = KindOf(spec.kind);
+        // The version label draws each of its two lines on one line, so that however long a value
+        // is, the next line stays where it belongs.
+        if (spec.id == ControlId::lblFileInfo) kind.style = (kind.style & ~SS_TYPEMASK) | SS_LEFTNOWORDWRAP;
         const auto twips = [dpi](int value) { return ::MulDiv(value, dpi, 1440); };
         const auto menu = reinterpret_cast<HMENU>(static_cast<INT_PTR>(ToInt(spec.id)));
         HWND child =

@@ -25,7 +25,8 @@ mkdir -p "$WORK"
 SANITIZERS=${FUZZ_SANITIZERS-address,undefined}
 "$CXX" -std=c++17 -g -O1 -fsanitize=fuzzer${SANITIZERS:+,$SANITIZERS} -fno-sanitize-recover=all \
     -I"$ROOT/src" -I"$ROOT/tools" "$ROOT/tests/fuzz/version_fuzz.cpp" \
-    "$ROOT/tools/pe_reader/pe_version.cpp" "$ROOT/src/versioninfo/version_scan.cpp" "$ROOT/src/shared/text.cpp" \
+    "$ROOT/tools/pe_reader/pe_version.cpp" "$ROOT/src/versioninfo/pe_resources.cpp" \
+    "$ROOT/src/versioninfo/version_scan.cpp" "$ROOT/src/versioninfo/version_label.cpp" "$ROOT/src/shared/text.cpp" \
     -o "$WORK/version_fuzz"
 
 rm -rf "$WORK/corpus"
