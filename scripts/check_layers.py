@@ -7,6 +7,7 @@ beside it. Prints every include that breaks this and exits 1 if there is any.
     src/window/                                    floor 3
     src/numbered_buttons/ src/engine/
     src/versioninfo/ src/system_questions/         floor 2
+    src/diagnosis/                                 floor 1.5
     src/shared/                                    floor 1
 
 Usage: scripts/check_layers.py [source folder, default: src next to this script]
@@ -22,6 +23,7 @@ FLOORS = {
     "engine": 2,
     "versioninfo": 2,
     "system_questions": 2,
+    "diagnosis": 1.5,
     "shared": 1,
 }
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"')

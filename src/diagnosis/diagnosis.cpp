@@ -1,0 +1,375 @@
+#include "diagnosis.h"
+
+#include <algorithm>
+#include <set>
+
+#include "shared/format.h"
+
+namespace kalvex {
+
+namespace {
+
+// The scan's bounds: a chain deeper than this, or more modules than this,
+// is not followed further (a scan of a whole runtime stays in milliseconds).
+constexpr int kMaxDepth = 8;
+constexpr std::size_t kMaxModules = 256;
+
+constexpr std::uint32_t kModuleNotFound = 126;
+constexpr std::uint32_t kProcedureNotFound = 127;
+constexpr std::uint32_t kBadImage = 193;
+constexpr std::uint32_t kInitFailed = 1114;
+constexpr std::uint32_t kDelayModuleMissing = 0xC06D007E;
+constexpr std::uint32_t kDelayFunctionMissing = 0xC06D007F;
+
+constexpr char kAdminRemedy[] =
+    "Registering a component for all users writes the machine's part of the registry, which needs "
+    "administrator rights, and Kalvex runs without them. Close Kalvex, start it with \"Run as administrator\" "
+    "(right-click kalvex.exe) and register the component again.";
+
+// The OLE registration results that the system has no text for, and the
+// access errors among them, whose remedy is administrator rights.
+struct ResultWords {
+    std::uint32_t code;
+    bool access;
+    const char* words;
+};
+constexpr ResultWords kResultWords[] = {
+    {0x80070005, true, nullptr},  // E_ACCESSDENIED: the system's own text
+    {0x8002801C, true, "It could not write its type library's entries into the registry (TYPE_E_REGISTRYACCESS)."},
+    {0x80040151, true, "It could not write its entries into the registry (REGDB_E_WRITEREGDB)."},
+    {0x80040150, false, "It could not read what it needs from the registry (REGDB_E_READREGDB)."},
+    {0x80040154, false,
+     "A class it uses while it registers is not registered itself (REGDB_E_CLASSNOTREG): a library or runtime "
+     "it relies on is missing or not registered."},
+    {0x80040200, false, "It could not register its type library (SELFREG_E_TYPELIB)."},
+    {0x80040201, false, "It could not register one of its classes (SELFREG_E_CLASS)."},
+    {0x8002801D, false,
+     "A type library it relies on is not registered (TYPE_E_LIBNOTREGISTERED): register the library it comes "
+     "with first."},
+    {0x80029C4A, false, "A type library it needs could not be loaded (TYPE_E_CANTLOADLIBRARY)."},
+};
+
+const ResultWords* WordsFor(std::uint32_t code) {
+    for (const ResultWords& words : kResultWords) {
+        if (words.code == code) return &words;
+    }
+    return nullptr;
+}
+
+char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+std::string LowerCase(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(), Lower);
+    return text;
+}
+
+std::size_t LastSeparator(const std::string& path) { return path.find_last_of("\\/"); }
+
+// The name a file is shown by: a name without extension is loaded with a
+// dot after it, which the user never typed.
+std::string FileNameOf(const std::string& path) {
+    const std::size_t at = LastSeparator(path);
+    std::string name = at == std::string::npos ? path : path.substr(at + 1);
+    if (!name.empty() && name.back() == '.') name.pop_back();
+    return name;
+}
+
+std::string FolderOf(const std::string& path) {
+    const std::size_t at = LastSeparator(path);
+    return at == std::string::npos ? std::string() : path.substr(0, at);
+}
+
+// Walks the modules a component imports, depth first, in the order the
+// loader takes them, and stops at the first that is missing or wrong.
+class ImportScan {
+public:
+    ImportScan(DiagnosisApi& api, const std::string& component)
+        : mApi(api), mFolder(FolderOf(component)), mProgram(api.ProgramMachine()) {}
+
+    Finding Walk(const std::string& path, const std::vector<std::string>& chain, bool delayedToo) {
+        const std::unique_ptr<FileView> view = mApi.OpenFile(path);
+        if (!view || chain.size() > kMaxDepth) return {};
+        for (const ImportedModule& module : ReadImports(view->Bytes())) {
+            if (module.delayed && !delayedToo) continue;
+            if (!mVisited.insert(LowerCase(module.name)).second) continue;
+            if (mVisited.size() > kMaxModules) return {};
+            std::vector<std::string> next = chain;
+            next.push_back(module.name);
+            Finding finding = Check(module, next);
+            if (finding.kind != Finding::Kind::Nothing) return finding;
+        }
+        return {};
+    }
+
+private:
+    // Where the load finds the module, as the loader searched: the
+    // component's folder first, then the loader's own answer.
+    Finding Check(const ImportedModule& module, const std::vector<std::string>& chain) {
+        std::string found = mFolder + "\\" + module.name;
+        if (!mApi.FileExists(found)) {
+            const LoaderAnswer answer = mApi.AskLoader(module.name);
+            if (answer.path.empty()) {
+                const auto kind =
+                    answer.error == kBadImage ? Finding::Kind::ModuleOtherMachine : Finding::Kind::ModuleMissing;
+                const std::string where = kind == Finding::Kind::ModuleMissing ? mFolder : std::string();
+                return {kind, Machine::Unknown, chain, std::string(), where};
+            }
+            found = answer.path;
+        }
+        const std::unique_ptr<FileView> view = mApi.OpenFile(found);
+        if (!view) return {};
+        const std::optional<ImageHeader> header = ReadImageHeader(view->Bytes());
+        if (header && header->machine != mProgram) {
+            return {Finding::Kind::ModuleOtherMachine, header->machine, chain, std::string(), FolderOf(found)};
+        }
+        if (const std::optional<std::vector<std::string>> exports = ReadExportNames(view->Bytes())) {
+            for (const std::string& function : module.functions) {
+                if (!std::binary_search(exports->begin(), exports->end(), function)) {
+                    return {Finding::Kind::FunctionMissing, Machine::Unknown, chain, function, FolderOf(found)};
+                }
+            }
+        }
+        return Walk(found, chain, false);
+    }
+
+    DiagnosisApi& mApi;
+    std::string mFolder;
+    Machine mProgram;
+    std::set<std::string> mVisited;
+};
+
+// "a.ocx needs b.dll, which needs c.dll".
+std::string ChainText(const std::vector<std::string>& chain) {
+    std::string text;
+    for (std::size_t i = 0; i < chain.size(); ++i) {
+        if (i == 0) {
+            text = chain[i];
+        } else {
+            text += (i == 1 ? " needs " : ", which needs ") + chain[i];
+        }
+    }
+    return text;
+}
+
+std::string BitnessOf(Machine machine) {
+    switch (machine) {
+        case Machine::X86: return "32-bit";
+        case Machine::X64: return "64-bit";
+        default: break;
+    }
+    return MachineName(machine);
+}
+
+std::string OtherMachineText(const FailureFacts& facts) {
+    const Machine component = facts.finding.machine;
+    std::string text = facts.file + " is a " + MachineName(component) + " component, and this Kalvex is a " +
+                       MachineName(facts.program) +
+                       " program: a component loads only into a program of its own bitness, so nothing was "
+                       "loaded or registered.\r\n";
+    if (component == Machine::X64 && facts.program == Machine::X86) {
+        if (!facts.windows64) return text + "This Windows is 32-bit and cannot run a 64-bit component at all.";
+        return text + "Register it with kalvex-x86_64.exe from the Kalvex release, or with the 64-bit regsvr32 in " +
+               facts.windowsFolder + "\\System32.";
+    }
+    if (component == Machine::X86 && facts.program == Machine::X64) {
+        return text +
+               "Register it with kalvex.exe (the 32-bit Kalvex) from the Kalvex release, or with the 32-bit "
+               "regsvr32 in " +
+               facts.windowsFolder + "\\SysWOW64.";
+    }
+    return text + "Neither Kalvex build can load it: use the component's version for x86 or x64 processors.";
+}
+
+std::string DotNetText(const FailureFacts& facts) {
+    const bool unregister = facts.entry == "DllUnregisterServer";
+    return facts.file +
+           " is a .NET assembly: it does not register itself. Register it with the .NET "
+           "Framework's RegAsm.exe (in " +
+           facts.windowsFolder +
+           "\\Microsoft.NET\\Framework, or Framework64 for 64-bit use), as administrator: " + "RegAsm.exe " +
+           (unregister ? "/unregister" : "/codebase") + " \"" + facts.file + "\".";
+}
+
+std::string LoadFindingText(const FailureFacts& facts) {
+    const Finding& finding = facts.finding;
+    const std::string last = finding.chain.empty() ? std::string() : finding.chain.back();
+    switch (finding.kind) {
+        case Finding::Kind::FileMissing:
+            return facts.file + " is no longer there: it was moved or deleted after it was checked.";
+        case Finding::Kind::EmptyFile:
+            return facts.file +
+                   " is empty, so it is no component: it may have been cut short while it was copied "
+                   "or downloaded. Get it again.";
+        case Finding::Kind::NotAnImage:
+            return facts.file +
+                   " is not a Windows library (DLL or OCX): it is a file of another kind, or it was "
+                   "damaged or cut short while it was copied or downloaded. Get the component again.";
+        case Finding::Kind::OtherMachine: return OtherMachineText(facts);
+        case Finding::Kind::DotNet: return DotNetText(facts);
+        case Finding::Kind::ModuleMissing:
+            return ChainText(finding.chain) + ".\r\n" + last + " was found neither beside " + facts.file + " (in " +
+                   finding.folder + ") nor among the libraries Windows provides. Install the program or runtime " +
+                   last + " comes with, or place " + last + " beside " + facts.file + ".";
+        case Finding::Kind::ModuleOtherMachine:
+            return ChainText(finding.chain) + ".\r\nThe " + last + " found" +
+                   (finding.folder.empty() ? std::string() : " (in " + finding.folder + ")") + " is " +
+                   (finding.machine == Machine::Unknown ? "built for another processor"
+                                                        : "a " + MachineName(finding.machine) + " library") +
+                   ", and " + facts.file + " is " + BitnessOf(facts.program) + ": place the " +
+                   BitnessOf(facts.program) + " " + last + " beside " + facts.file + " instead.";
+        case Finding::Kind::FunctionMissing:
+            return ChainText(finding.chain) + ".\r\n" + last + " (in " + finding.folder + ") has no function " +
+                   finding.function + ": it is another version than the one " + facts.file +
+                   " was built for. Install the version of " + last + " that came with the component.";
+        case Finding::Kind::Nothing: break;
+    }
+    return std::string();
+}
+
+// The system's text with the file's name for its "%1".
+std::string SystemTextText(const FailureFacts& facts) {
+    std::string text = facts.systemText;
+    for (std::size_t at = text.find("%1"); at != std::string::npos; at = text.find("%1", at + facts.file.size())) {
+        text.replace(at, 2, facts.file);
+    }
+    return text;
+}
+
+std::string LoadText(const FailureFacts& facts) {
+    std::string text = LoadFindingText(facts);
+    if (!text.empty()) return text;
+    text = facts.file + " could not be loaded";
+    if (!facts.systemText.empty()) text += ". The system says: " + SystemTextText(facts);
+    text += " (error " + Decimal(facts.code) + ").";
+    if (facts.code == kInitFailed) {
+        text += "\r\nThe component, or a library it needs, refused to start when it was loaded.";
+    }
+    return text;
+}
+
+std::string NoEntryText(const FailureFacts& facts) {
+    const bool unregister = facts.entry == "DllUnregisterServer";
+    if (facts.header.isDotNet) return DotNetText(facts);
+    if (facts.headerRead && !facts.header.isDll) {
+        return facts.file +
+               " is a program, not a library: a program that serves COM registers itself when it is "
+               "started with /RegServer, and unregisters with /UnregServer (\"" +
+               facts.file + "\" " + (unregister ? "/UnregServer" : "/RegServer") + ").";
+    }
+    return facts.file + " has no " + facts.entry +
+           " entry point: it does not register itself, so there is nothing for Kalvex to do. It may need no "
+           "registration, or come with an installer of its own.";
+}
+
+std::string CallText(const FailureFacts& facts) {
+    const ResultWords* words = WordsFor(facts.code);
+    std::string text;
+    if (words != nullptr && words->words != nullptr) {
+        text = words->words;
+    } else if (!facts.systemText.empty()) {
+        text = SystemTextText(facts);
+    }
+    if (text.empty()) return text;
+    text = facts.file + " answered: " + text;
+    if (words != nullptr && words->access && !facts.elevated) text += "\r\n" + std::string(kAdminRemedy);
+    return text;
+}
+
+}  // namespace
+
+std::string MachineName(Machine machine) {
+    switch (machine) {
+        case Machine::X86: return "32-bit (x86)";
+        case Machine::X64: return "64-bit (x64)";
+        case Machine::Arm64: return "ARM64";
+        case Machine::Other:
+        case Machine::Unknown: break;
+    }
+    return "other processor's";
+}
+
+Finding FindLoadProblem(DiagnosisApi& api, const std::string& path) {
+    const std::unique_ptr<FileView> view = api.OpenFile(path);
+    if (!view) return {api.FileExists(path) ? Finding::Kind::Nothing : Finding::Kind::FileMissing};
+    if (view->Bytes().empty()) return {Finding::Kind::EmptyFile};
+    const std::optional<ImageHeader> header = ReadImageHeader(view->Bytes());
+    if (!header) return {Finding::Kind::NotAnImage};
+    if (header->ilOnly) return {Finding::Kind::DotNet, header->machine};
+    if (header->machine != api.ProgramMachine()) {
+        return {Finding::Kind::OtherMachine, header->machine};
+    }
+    return ImportScan(api, path).Walk(path, {FileNameOf(path)}, false);
+}
+
+Finding FindCallProblem(DiagnosisApi& api, const std::string& path) {
+    return ImportScan(api, path).Walk(path, {FileNameOf(path)}, true);
+}
+
+std::string Explain(const FailureFacts& facts) {
+    switch (facts.stage) {
+        case FailureFacts::Stage::Load: return LoadText(facts);
+        case FailureFacts::Stage::NoEntry: return NoEntryText(facts);
+        case FailureFacts::Stage::Call: return CallText(facts);
+        case FailureFacts::Stage::Exception: return LoadFindingText(facts);
+    }
+    return std::string();
+}
+
+namespace {
+
+FailureFacts FactsOf(DiagnosisApi& api, FailureFacts::Stage stage, const std::string& path, std::uint32_t code) {
+    FailureFacts facts;
+    facts.stage = stage;
+    facts.file = FileNameOf(path);
+    facts.code = code;
+    facts.program = api.ProgramMachine();
+    facts.windows64 = api.Windows64();
+    facts.windowsFolder = api.WindowsFolder();
+    return facts;
+}
+
+}  // namespace
+
+std::string ExplainLoadFailure(DiagnosisApi& api, const std::string& path, std::uint32_t error) {
+    FailureFacts facts = FactsOf(api, FailureFacts::Stage::Load, path, error);
+    facts.finding = FindLoadProblem(api, path);
+    const bool scanned = error == kModuleNotFound || error == kProcedureNotFound || error == kBadImage;
+    // Past the file's own header, a module found missing is the cause only
+    // where the load said a module was missing or wrong.
+    if (!scanned && facts.finding.chain.size() > 1) facts.finding = {};
+    if (facts.finding.kind == Finding::Kind::Nothing) facts.systemText = api.SystemText(error);
+    return Explain(facts);
+}
+
+std::string ExplainMissingEntry(DiagnosisApi& api, const std::string& path, const std::string& entry) {
+    FailureFacts facts = FactsOf(api, FailureFacts::Stage::NoEntry, path, 0);
+    facts.entry = entry;
+    if (const std::unique_ptr<FileView> view = api.OpenFile(path)) {
+        if (const std::optional<ImageHeader> header = ReadImageHeader(view->Bytes())) {
+            facts.header = *header;
+            facts.headerRead = true;
+        }
+    }
+    return Explain(facts);
+}
+
+std::string ExplainFailedCall(DiagnosisApi& api, const std::string& path, std::uint32_t result) {
+    FailureFacts facts = FactsOf(api, FailureFacts::Stage::Call, path, result);
+    facts.elevated = api.Elevated();
+    if (WordsFor(result) == nullptr || WordsFor(result)->words == nullptr) facts.systemText = api.SystemText(result);
+    return Explain(facts);
+}
+
+std::string ExplainException(DiagnosisApi& api, const std::string& path, std::uint32_t code, const std::string& module,
+                             const std::string& function) {
+    FailureFacts facts = FactsOf(api, FailureFacts::Stage::Exception, path, code);
+    if ((code == kDelayModuleMissing || code == kDelayFunctionMissing) && !module.empty()) {
+        const auto kind = code == kDelayModuleMissing ? Finding::Kind::ModuleMissing : Finding::Kind::FunctionMissing;
+        facts.finding = {kind, Machine::Unknown, {facts.file, module}, function, FolderOf(path)};
+    } else {
+        facts.finding = FindCallProblem(api, path);
+    }
+    return Explain(facts);
+}
+
+}  // namespace kalvex

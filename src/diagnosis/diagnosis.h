@@ -1,0 +1,85 @@
+// Why a registration failed and what the user can do about it: the file's
+// header and the modules it needs are examined after the failure (never on
+// the way to a success), and the findings are put into plain words.
+// Portable: the system is asked through DiagnosisApi.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "diagnosis_api.h"
+#include "pe_image.h"
+
+namespace kalvex {
+
+// What examining the component found.
+struct Finding {
+    enum class Kind {
+        Nothing,             // nothing specific: the system's text says the rest
+        FileMissing,         // the component itself is not there
+        EmptyFile,           // it holds no bytes
+        NotAnImage,          // it is no Windows library (text, cut short, another kind)
+        DotNet,              // it is a .NET assembly of IL code alone
+        OtherMachine,        // it is built for another processor than the program
+        ModuleMissing,       // a module it needs (or one of theirs) is not found
+        ModuleOtherMachine,  // a module it needs is built for another processor
+        FunctionMissing,     // a module it needs lacks a function it imports
+    };
+    Kind kind = Kind::Nothing;
+    // The component's machine, or that of the module at fault.
+    Machine machine = Machine::Unknown;
+    // File names from the component to the module at fault, both included.
+    std::vector<std::string> chain{};
+    std::string function{};
+    // The folder of the module at fault, where one was found.
+    std::string folder{};
+};
+
+// Looks for a cause of a failed load in the file's header and the modules
+// it imports, searched as the load searched them: first in the component's
+// own folder, then as the loader finds them. Bounded in depth and count.
+Finding FindLoadProblem(DiagnosisApi& api, const std::string& path);
+// The same over the modules a component that loaded needs only when it
+// calls them (delay-loaded) or whose functions it found lacking.
+Finding FindCallProblem(DiagnosisApi& api, const std::string& path);
+
+// Everything the wording needs, gathered from the failure and the system.
+struct FailureFacts {
+    enum class Stage {
+        Load,       // the file could not be loaded; `code` is the system's error
+        NoEntry,    // the component lacks the entry point `entry`
+        Call,       // the entry point failed with `code` (its result)
+        Exception,  // an exception with `code` ended the entry point
+    };
+    Stage stage = Stage::Load;
+    std::string file;  // the component's file name
+    std::string entry;
+    std::uint32_t code = 0;
+    ImageHeader header;
+    bool headerRead = false;
+    Finding finding;
+    Machine program = Machine::X86;
+    bool windows64 = true;
+    std::string windowsFolder = "C:\\Windows";
+    bool elevated = true;
+    std::string systemText;  // for `code`, "" when none
+};
+
+// The lines that follow the outcome's first line: the cause and the
+// remedy, "" when there is nothing to add.
+std::string Explain(const FailureFacts& facts);
+
+// The explanations of the engine's failures, asked from the system.
+std::string ExplainLoadFailure(DiagnosisApi& api, const std::string& path, std::uint32_t error);
+std::string ExplainMissingEntry(DiagnosisApi& api, const std::string& path, const std::string& entry);
+std::string ExplainFailedCall(DiagnosisApi& api, const std::string& path, std::uint32_t result);
+// An exception ended the entry point; `module` and `function` name what a
+// delay-loaded import missed, when the exception's record told.
+std::string ExplainException(DiagnosisApi& api, const std::string& path, std::uint32_t code, const std::string& module,
+                             const std::string& function);
+
+// "x64 (64-bit)" and the like.
+std::string MachineName(Machine machine);
+
+}  // namespace kalvex

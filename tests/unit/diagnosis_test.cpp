@@ -1,0 +1,501 @@
+// Why a registration failed: the header and import reader on built images,
+// the scan of what a component needs over a made-up file system and loader,
+// the words each finding and code gets, and the engine asking only after a
+// failure.
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "diagnosis/diagnosis.h"
+#include "fake.h"
+
+namespace kalvex::testing {
+namespace {
+
+struct ImportSpec {
+    std::string module;
+    std::vector<std::string> functions{};
+    bool delayed = false;
+};
+
+struct ImageSpec {
+    Machine machine = Machine::X86;
+    bool dll = true;
+    std::vector<ImportSpec> imports{};
+    std::vector<std::string> exports{};
+    bool dotNet = false;
+};
+
+// The bytes of a PE image as a linker lays them out: the headers in the
+// first 0x200 bytes, one section at 0x1000 holding the directories.
+class ImageWriter {
+public:
+    explicit ImageWriter(const ImageSpec& spec) : mSpec(spec), m64(spec.machine != Machine::X86) {}
+
+    std::string Bytes() {
+        const std::uint32_t imports = WriteImports(false);
+        const std::uint32_t delayed = WriteImports(true);
+        const std::uint32_t exports = WriteExports();
+        const std::uint32_t clr = mSpec.dotNet ? Put32(72) : 0;
+        if (mSpec.dotNet) {
+            Pad(12);
+            Put32(1);  // IL only
+            Pad(52);
+        }
+        std::string file(0x200, '\0');
+        Set16(file, 0, 0x5A4D);
+        Set32(file, 0x3C, 0x40);
+        Set32(file, 0x40, 0x4550);
+        const std::uint32_t header = 0x44, optional = header + 20, optionalSize = m64 ? 240 : 224;
+        Set16(file, header, MachineCode());
+        Set16(file, header + 2, 1);
+        Set16(file, header + 16, static_cast<std::uint16_t>(optionalSize));
+        Set16(file, header + 18, mSpec.dll ? 0x2102 : 0x0102);
+        Set16(file, optional, m64 ? 0x20B : 0x10B);
+        Set32(file, optional + 60, 0x200);
+        const std::uint32_t directories = optional + (m64 ? 112 : 96);
+        Set32(file, directories - 4, 16);
+        SetDirectory(file, directories, 0, exports);
+        SetDirectory(file, directories, 1, imports);
+        SetDirectory(file, directories, 13, delayed);
+        SetDirectory(file, directories, 14, clr);
+        const std::uint32_t section = optional + optionalSize;
+        Set32(file, section + 8, static_cast<std::uint32_t>(mData.size()));
+        Set32(file, section + 12, kBase);
+        Set32(file, section + 16, static_cast<std::uint32_t>(mData.size()));
+        Set32(file, section + 20, 0x200);
+        return file + mData;
+    }
+
+private:
+    static constexpr std::uint32_t kBase = 0x1000;
+
+    std::uint16_t MachineCode() const {
+        switch (mSpec.machine) {
+            case Machine::X86: return 0x14C;
+            case Machine::X64: return 0x8664;
+            case Machine::Arm64: return 0xAA64;
+            default: return 0x1C4;
+        }
+    }
+    static void Set16(std::string& s, std::size_t at, std::uint16_t v) {
+        s[at] = static_cast<char>(v & 0xFF);
+        s[at + 1] = static_cast<char>(v >> 8);
+    }
+    static void Set32(std::string& s, std::size_t at, std::uint32_t v) {
+        Set16(s, at, static_cast<std::uint16_t>(v & 0xFFFF));
+        Set16(s, at + 2, static_cast<std::uint16_t>(v >> 16));
+    }
+    static void SetDirectory(std::string& s, std::uint32_t directories, std::uint32_t index, std::uint32_t rva) {
+        if (rva == 0) return;
+        Set32(s, directories + 8 * index, rva);
+        Set32(s, directories + 8 * index + 4, 0x100);
+    }
+    std::uint32_t Here() const { return kBase + static_cast<std::uint32_t>(mData.size()); }
+    void Pad(std::size_t count) { mData.append(count, '\0'); }
+    // Appends a value; where it went.
+    std::uint32_t Put32(std::uint32_t v) {
+        const std::uint32_t at = Here();
+        mData.append(4, '\0');
+        Set32(mData, at - kBase, v);
+        return at;
+    }
+    std::uint32_t PutThunk(std::uint32_t v) {
+        const std::uint32_t at = Put32(v);
+        if (m64) Put32(0);
+        return at;
+    }
+    std::uint32_t PutName(const std::string& name) {
+        const std::uint32_t at = Here();
+        mData += name;
+        mData += '\0';
+        return at;
+    }
+    void Patch(std::uint32_t at, std::uint32_t v) { Set32(mData, at - kBase, v); }
+
+    std::uint32_t WriteImports(bool delayed) {
+        std::vector<const ImportSpec*> chosen;
+        for (const ImportSpec& spec : mSpec.imports) {
+            if (spec.delayed == delayed) chosen.push_back(&spec);
+        }
+        if (chosen.empty()) return 0;
+        const std::uint32_t size = delayed ? 32 : 20;
+        const std::uint32_t table = Here();
+        Pad(size * (chosen.size() + 1));
+        for (std::size_t i = 0; i < chosen.size(); ++i) {
+            const std::uint32_t entry = table + static_cast<std::uint32_t>(size * i);
+            std::vector<std::uint32_t> hints;
+            for (const std::string& function : chosen[i]->functions) hints.push_back(PutName("\x01" + function) - 1);
+            const std::uint32_t thunks = Here();
+            for (const std::uint32_t hint : hints) PutThunk(hint);
+            PutThunk(0);
+            const std::uint32_t name = PutName(chosen[i]->module);
+            if (delayed) {
+                Patch(entry, 1);
+                Patch(entry + 4, name);
+                Patch(entry + 16, thunks);
+            } else {
+                Patch(entry, thunks);
+                Patch(entry + 12, name);
+                Patch(entry + 16, thunks);
+            }
+        }
+        return table;
+    }
+
+    std::uint32_t WriteExports() {
+        if (mSpec.exports.empty()) return 0;
+        const std::uint32_t directory = Here();
+        Pad(40);
+        std::vector<std::uint32_t> names;
+        for (const std::string& name : mSpec.exports) names.push_back(PutName(name));
+        const std::uint32_t table = Here();
+        for (const std::uint32_t name : names) Put32(name);
+        Patch(directory + 24, static_cast<std::uint32_t>(names.size()));
+        Patch(directory + 32, table);
+        return directory;
+    }
+
+    const ImageSpec& mSpec;
+    bool m64;
+    std::string mData;
+};
+
+std::string Image(const ImageSpec& spec) { return ImageWriter(spec).Bytes(); }
+
+class HeldBytes final : public FileView {
+public:
+    explicit HeldBytes(std::string bytes) : mBytes(std::move(bytes)) {}
+    std::string_view Bytes() const override { return mBytes; }
+
+private:
+    std::string mBytes;
+};
+
+// Files by full path, and the loader's answers by name.
+class FakeDiagnosis final : public DiagnosisApi {
+public:
+    std::map<std::string, std::string> files;
+    std::map<std::string, std::string> loader;
+    Machine program = Machine::X86;
+    bool windows64 = true;
+    bool elevated = true;
+    std::map<std::uint32_t, std::string> texts;
+    int questions = 0;
+
+    std::unique_ptr<FileView> OpenFile(const std::string& path) override {
+        ++questions;
+        const auto it = files.find(path);
+        return it == files.end() ? nullptr : std::make_unique<HeldBytes>(it->second);
+    }
+    bool FileExists(const std::string& path) override {
+        ++questions;
+        return files.count(path) != 0;
+    }
+    LoaderAnswer AskLoader(const std::string& name) override {
+        ++questions;
+        const auto it = loader.find(name);
+        return it == loader.end() ? LoaderAnswer{"", 126} : LoaderAnswer{it->second, 0};
+    }
+    Machine ProgramMachine() override { return program; }
+    bool Windows64() override { return windows64; }
+    std::string WindowsFolder() override { return "C:\\Windows"; }
+    bool Elevated() override { return elevated; }
+    std::string SystemText(std::uint32_t code) override {
+        ++questions;
+        const auto it = texts.find(code);
+        return it == texts.end() ? "" : it->second;
+    }
+};
+
+const std::string kSys = "C:\\Windows\\system32\\";
+const std::string kSpaces = "C:\\Program Files\\Old App\\";
+
+// A system with a few libraries, and components beside their helpers in a
+// folder whose name holds spaces.
+FakeDiagnosis World() {
+    FakeDiagnosis world;
+    const ImageSpec kernel32{Machine::X86, true, {}, {"ExitProcess", "GetLastError"}};
+    world.files[kSys + "kernel32.dll"] = Image(kernel32);
+    world.files[kSys + "ucrtbase.dll"] =
+        Image({Machine::X86, true, {{"kernel32.dll", {"ExitProcess"}}}, {"_initterm"}});
+    world.files[kSys + "helper.dll"] = Image({Machine::X64, true, {}, {}});
+    world.loader["KERNEL32.dll"] = kSys + "kernel32.dll";
+    world.loader["kernel32.dll"] = kSys + "kernel32.dll";
+    world.loader["api-ms-win-crt-runtime-l1-1-0.dll"] = kSys + "ucrtbase.dll";
+    world.loader["helper.dll"] = kSys + "helper.dll";
+    const ImportSpec usesKernel{"KERNEL32.dll", {"GetLastError"}};
+    world.files[kSpaces + "chain.ocx"] = Image({Machine::X86, true, {usesKernel, {"link.dll", {"Link"}}}});
+    world.files[kSpaces + "link.dll"] = Image({Machine::X86, true, {{"absent.dll", {"Gone"}}}, {"Link"}});
+    world.files[kSpaces + "direct.ocx"] = Image({Machine::X86, true, {{"MSVBVM60.DLL", {"EVENT_SINK_AddRef"}}}});
+    world.files[kSpaces + "helped.ocx"] = Image({Machine::X86, true, {{"helper.dll", {"Help"}}}});
+    world.files[kSpaces + "helper.dll"] = Image({Machine::X86, true, {usesKernel}, {"Help", "HelpMore"}});
+    world.files[kSpaces + "lacking.ocx"] = Image({Machine::X86, true, {{"helper.dll", {"Help", "HelperTwo"}}}});
+    world.files[kSpaces + "crt.ocx"] =
+        Image({Machine::X86, true, {{"api-ms-win-crt-runtime-l1-1-0.dll", {"_initterm"}}}});
+    world.files[kSpaces + "loop.ocx"] = Image({Machine::X86, true, {{"loop.dll", {"Back"}}}, {"Forth"}});
+    world.files[kSpaces + "loop.dll"] = Image({Machine::X86, true, {{"loop.ocx", {"Forth"}}}, {"Back"}});
+    world.files[kSpaces + "wide.ocx"] = Image({Machine::X64, true, {usesKernel}});
+    world.files[kSpaces + "arm.ocx"] = Image({Machine::Arm64, true, {}});
+    world.files[kSpaces + "net.dll"] = Image({Machine::X86, true, {}, {}, true});
+    world.files[kSpaces + "late.ocx"] = Image({Machine::X86, true, {{"absent.dll", {"Gone"}, true}}});
+    world.files["C:\\Other\\wrongpair.ocx"] = Image({Machine::X86, true, {{"pair.dll", {"Pair"}}}});
+    world.files["C:\\Other\\pair.dll"] = Image({Machine::X64, true, {}, {"Pair"}});
+    world.files[kSpaces + "text.ocx"] = "MZ is not enough: this is text";
+    world.files[kSpaces + "empty.ocx"] = "";
+    world.files[kSpaces + "cut.ocx"] = world.files[kSpaces + "chain.ocx"].substr(0, 0x150);
+    return world;
+}
+
+TEST(Diagnosis, TheScanFindsWhatTheLoadMissed) {
+    using Kind = Finding::Kind;
+    struct Case {
+        std::string component;
+        bool atCall;  // after the component loaded: its delay-loaded modules too
+        Kind kind;
+        std::vector<std::string> chain;
+        std::string function;
+        std::string folder;
+        Machine machine;
+    };
+    const std::string spaces = "C:\\Program Files\\Old App";
+    const Case cases[] = {
+        {"chain.ocx",
+         false,
+         Kind::ModuleMissing,
+         {"chain.ocx", "link.dll", "absent.dll"},
+         "",
+         spaces,
+         Machine::Unknown},
+        {"direct.ocx", false, Kind::ModuleMissing, {"direct.ocx", "MSVBVM60.DLL"}, "", spaces, Machine::Unknown},
+        // The helper beside the component is the one loaded, not the system's 64-bit one.
+        {"helped.ocx", false, Kind::Nothing, {}, "", "", Machine::Unknown},
+        {"lacking.ocx",
+         false,
+         Kind::FunctionMissing,
+         {"lacking.ocx", "helper.dll"},
+         "HelperTwo",
+         spaces,
+         Machine::Unknown},
+        {"crt.ocx", false, Kind::Nothing, {}, "", "", Machine::Unknown},
+        {"loop.ocx", false, Kind::Nothing, {}, "", "", Machine::Unknown},
+        {"wide.ocx", false, Kind::OtherMachine, {}, "", "", Machine::X64},
+        {"arm.ocx", false, Kind::OtherMachine, {}, "", "", Machine::Arm64},
+        {"net.dll", false, Kind::DotNet, {}, "", "", Machine::X86},
+        {"late.ocx", false, Kind::Nothing, {}, "", "", Machine::Unknown},
+        {"late.ocx", true, Kind::ModuleMissing, {"late.ocx", "absent.dll"}, "", spaces, Machine::Unknown},
+        {"text.ocx", false, Kind::NotAnImage, {}, "", "", Machine::Unknown},
+        {"cut.ocx", false, Kind::NotAnImage, {}, "", "", Machine::Unknown},
+        {"empty.ocx", false, Kind::EmptyFile, {}, "", "", Machine::Unknown},
+        {"gone.ocx", false, Kind::FileMissing, {}, "", "", Machine::Unknown},
+        {"..\\..\\Other\\wrongpair.ocx",
+         false,
+         Kind::ModuleOtherMachine,
+         {"wrongpair.ocx", "pair.dll"},
+         "",
+         "C:\\Program Files\\Old App\\..\\..\\Other",
+         Machine::X64},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.component + (c.atCall ? " at the call" : ""));
+        FakeDiagnosis world = World();
+        world.files[kSpaces + "..\\..\\Other\\wrongpair.ocx"] = world.files["C:\\Other\\wrongpair.ocx"];
+        world.files[kSpaces + "..\\..\\Other\\pair.dll"] = world.files["C:\\Other\\pair.dll"];
+        const std::string path = kSpaces + c.component;
+        const Finding found = c.atCall ? FindCallProblem(world, path) : FindLoadProblem(world, path);
+        EXPECT_EQ(found.kind, c.kind);
+        EXPECT_EQ(found.chain, c.chain);
+        EXPECT_EQ(found.function, c.function);
+        EXPECT_EQ(found.folder, c.folder);
+        EXPECT_EQ(found.machine, c.machine);
+    }
+}
+
+// Every shorter copy of an image reads as no image, or as one whose tables
+// stop where its bytes do.
+TEST(Diagnosis, ACopyCutShortIsReadWithinItsBytes) {
+    const std::string whole = Image({Machine::X64, true, {{"a.dll", {"F"}}}, {"X", "Y"}});
+    for (std::size_t size = 0; size < whole.size(); ++size) {
+        const std::string cut = whole.substr(0, size);
+        EXPECT_LE(ReadImports(cut).size(), 1u);
+        EXPECT_LE(ReadExportNames(cut).value_or(std::vector<std::string>()).size(), 2u);
+    }
+}
+
+// The words for each finding and code: what must be said, and what must
+// not (the other bitness's tools, a remedy that does not apply).
+TEST(Diagnosis, WordsForEveryCause) {
+    using Stage = FailureFacts::Stage;
+    using Kind = Finding::Kind;
+    struct Case {
+        const char* name;
+        FailureFacts facts;
+        std::vector<std::string> said;
+        std::vector<std::string> unsaid;
+    };
+    const auto facts = [](Stage stage, std::uint32_t code, Finding finding) {
+        FailureFacts f;
+        f.stage = stage;
+        f.file = "comp.ocx";
+        f.entry = "DllRegisterServer";
+        f.code = code;
+        f.finding = std::move(finding);
+        return f;
+    };
+    const auto on = [](FailureFacts f, Machine program, bool windows64, bool elevated) {
+        f.program = program;
+        f.windows64 = windows64;
+        f.elevated = elevated;
+        return f;
+    };
+    const auto text = [](FailureFacts f, const char* systemText) {
+        f.systemText = systemText;
+        return f;
+    };
+    const auto header = [](FailureFacts f, bool dll, bool dotNet) {
+        f.header.isDll = dll;
+        f.header.isDotNet = dotNet;
+        f.headerRead = true;
+        return f;
+    };
+    const Finding wide{Kind::OtherMachine, Machine::X64};
+    const Finding narrow{Kind::OtherMachine, Machine::X86};
+    const Finding chain{Kind::ModuleMissing, Machine::Unknown, {"comp.ocx", "link.dll", "absent.dll"}, "", "C:\\A B"};
+    const Finding lacking{Kind::FunctionMissing, Machine::Unknown, {"comp.ocx", "helper.dll"}, "HelperTwo", "C:\\A"};
+    const Finding pair{Kind::ModuleOtherMachine, Machine::X64, {"comp.ocx", "pair.dll"}, "", "C:\\A"};
+    const Case cases[] = {
+        {"64-bit component, 32-bit program",
+         on(facts(Stage::Load, 193, wide), Machine::X86, true, true),
+         {"comp.ocx is a 64-bit (x64) component", "a 32-bit (x86) program", "kalvex-x86_64.exe",
+          "64-bit regsvr32 in C:\\Windows\\System32"},
+         {"SysWOW64", "kalvex.exe "}},
+        {"32-bit component, 64-bit program",
+         on(facts(Stage::Load, 193, narrow), Machine::X64, true, true),
+         {"comp.ocx is a 32-bit (x86) component", "a 64-bit (x64) program", "kalvex.exe",
+          "32-bit regsvr32 in C:\\Windows\\SysWOW64"},
+         {"kalvex-x86_64.exe", "System32"}},
+        {"64-bit component on 32-bit Windows",
+         on(facts(Stage::Load, 193, wide), Machine::X86, false, true),
+         {"cannot run a 64-bit component at all"},
+         {"kalvex-x86_64.exe", "regsvr32"}},
+        {"ARM64 component",
+         on(facts(Stage::Load, 193, {Kind::OtherMachine, Machine::Arm64}), Machine::X64, true, true),
+         {"ARM64", "Neither Kalvex build"},
+         {"regsvr32"}},
+        {"a chain to a missing module",
+         facts(Stage::Load, 126, chain),
+         {"comp.ocx needs link.dll, which needs absent.dll.",
+          "absent.dll was found neither beside comp.ocx (in C:\\A B)", "place absent.dll beside comp.ocx"},
+         {"Module not found"}},
+        {"a missing function",
+         facts(Stage::Load, 127, lacking),
+         {"comp.ocx needs helper.dll.", "helper.dll (in C:\\A) has no function HelperTwo"},
+         {}},
+        {"a helper of the other bitness",
+         on(facts(Stage::Load, 193, pair), Machine::X86, true, true),
+         {"is a 64-bit (x64) library", "comp.ocx is 32-bit", "place the 32-bit pair.dll beside comp.ocx"},
+         {}},
+        {"a text file", facts(Stage::Load, 193, {Kind::NotAnImage}), {"comp.ocx is not a Windows library"}, {}},
+        {"an empty file", facts(Stage::Load, 193, {Kind::EmptyFile}), {"comp.ocx is empty"}, {}},
+        {"DllMain refused",
+         text(facts(Stage::Load, 1114, {}), "DLL initialization failed."),
+         {"comp.ocx could not be loaded. The system says: DLL initialization failed. (error 1114).",
+          "refused to start"},
+         {}},
+        {"the system's %1 filled",
+         text(facts(Stage::Load, 193, {}), "Bad EXE format for %1."),
+         {"The system says: Bad EXE format for comp.ocx."},
+         {"%1"}},
+        {"no text at all", facts(Stage::Load, 5000, {}), {"comp.ocx could not be loaded (error 5000)."}, {"says"}},
+        {"access denied, limited",
+         on(text(facts(Stage::Call, 0x80070005, {}), "Access denied."), Machine::X86, true, false),
+         {"comp.ocx answered: Access denied.", "\"Run as administrator\""},
+         {}},
+        {"access denied, elevated",
+         text(facts(Stage::Call, 0x80070005, {}), "Access denied."),
+         {"comp.ocx answered: Access denied."},
+         {"administrator"}},
+        {"type library registry, limited",
+         on(facts(Stage::Call, 0x8002801C, {}), Machine::X86, true, false),
+         {"TYPE_E_REGISTRYACCESS", "\"Run as administrator\""},
+         {}},
+        {"class not registered, limited",
+         on(facts(Stage::Call, 0x80040154, {}), Machine::X86, true, false),
+         {"REGDB_E_CLASSNOTREG"},
+         {"administrator"}},
+        {"a result without words", facts(Stage::Call, 0x80041234, {}), {}, {"answered"}},
+        {"no entry point",
+         facts(Stage::NoEntry, 0, {}),
+         {"comp.ocx has no DllRegisterServer entry point"},
+         {"RegAsm", "/RegServer"}},
+        {".NET assembly",
+         header(facts(Stage::NoEntry, 0, {}), true, true),
+         {"comp.ocx is a .NET assembly", "RegAsm.exe /codebase \"comp.ocx\""},
+         {"/RegServer"}},
+        {"a program",
+         header(facts(Stage::NoEntry, 0, {}), false, false),
+         {"comp.ocx is a program, not a library", "\"comp.ocx\" /RegServer"},
+         {"RegAsm"}},
+        {"a delay-loaded module missing at the call",
+         facts(Stage::Exception, 0xC06D007E,
+               {Kind::ModuleMissing, Machine::Unknown, {"comp.ocx", "late.dll"}, "", "C:\\A"}),
+         {"comp.ocx needs late.dll.", "late.dll was found neither"},
+         {}},
+        {"a fault with nothing found", facts(Stage::Exception, 0xC0000005, {}), {}, {"comp.ocx"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string words = Explain(c.facts);
+        if (c.said.empty()) {
+            EXPECT_EQ(words, "");
+        }
+        for (const std::string& part : c.said)
+            EXPECT_NE(words.find(part), std::string::npos) << part << " in " << words;
+        for (const std::string& part : c.unsaid)
+            EXPECT_EQ(words.find(part), std::string::npos) << part << " in " << words;
+    }
+}
+
+// Modules whose diagnosis the engine asks through.
+struct DiagnosedModules final : FakeModules {
+    explicit DiagnosedModules(Journal& journal) : FakeModules(journal) {}
+    FakeDiagnosis diagnosis = World();
+    DiagnosisApi* Diagnosis() override { return &diagnosis; }
+    std::uint32_t LastLoadError() override { return 126; }
+};
+
+// The engine adds the explanation after an empty line, and asks nothing on
+// the way to a success.
+TEST(Diagnosis, TheEngineExplainsFailuresOnly) {
+    struct Case {
+        const char* component;
+        void (*spoil)(FakeModules&);
+        std::string message;
+        bool asked;
+    };
+    const std::string chain = kSpaces + "chain.ocx";
+    const Case cases[] = {
+        {"chain.ocx", [](FakeModules&) {}, "Process completed", false},
+        {"chain.ocx", [](FakeModules& m) { m.loadFails = true; },
+         "Failure loading control DLL\r\n\r\nchain.ocx needs link.dll, which needs absent.dll.\r\nabsent.dll was found "
+         "neither beside chain.ocx (in C:\\Program Files\\Old App) nor among the libraries Windows provides. Install "
+         "the program or runtime absent.dll comes with, or place absent.dll beside chain.ocx.",
+         true},
+        {"helped.ocx", [](FakeModules& m) { m.exitCode = 0x80041234; }, "Process failed with error code 0x80041234.",
+         true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.message);
+        Journal journal;
+        DiagnosedModules modules(journal);
+        c.spoil(modules);
+        FakeToolkit ui(journal);
+        RegistrationEngine engine(modules, ui);
+        EXPECT_EQ(OutcomeMessage(engine.RegisterServer(kSpaces + c.component, RegistrationAction::Register)),
+                  c.message);
+        EXPECT_EQ(modules.diagnosis.questions > 0, c.asked);
+    }
+}
+
+}  // namespace
+}  // namespace kalvex::testing
