@@ -6,7 +6,9 @@
 # library with the engine (kalvex_compat.exe engine), prefix B with
 # regsvr32 (kalvex_compat.exe regsvr32), in the same order, one process per
 # library. Then the outcomes and registry changes are compared and written
-# out as Markdown (docs/compatibility.md by default).
+# out as Markdown (docs/compatibility.md by default). With --through window,
+# prefix A registers through the program itself: kalvex_compat.exe window
+# starts C:\kalvex\kalvex.exe for each library and drives its window.
 #
 # Situations, as in tests/e2e/run_e2e.sh:
 #   x64         the x86_64 tool under 64-bit Wine, C:\windows\system32
@@ -21,6 +23,10 @@
 #
 # Usage: bench/compat.sh [options]
 #   --sample N        N evenly spaced libraries of the sorted list (default: all)
+#   --guest-sample N  the sample instead, when the run moves into the emulated
+#                     machine (where a library costs about a minute)
+#   --through T       engine (default: the engine in the tool's own process)
+#                     or window (kalvex.exe's window; natively only)
 #   --situation S     x64 (default), i686-wow64 or i686-win32
 #   --output FILE     the report (default: docs/compatibility.md)
 #   --build DIR       the native build folder (default: build)
@@ -36,6 +42,8 @@ ROOT=$(cd "$(dirname "$0")/.." && pwd)
 PYTHON=${KALVEX_PYTHON3:-/usr/bin/python3}
 
 SAMPLE=0
+GUEST_SAMPLE=""
+THROUGH=engine
 SITUATION=x64
 OUTPUT=$ROOT/docs/compatibility.md
 BUILD=$ROOT/build
@@ -45,6 +53,8 @@ KEEP=0
 while [ $# -gt 0 ]; do
     case "$1" in
         --sample) SAMPLE=$2; shift 2 ;;
+        --guest-sample) GUEST_SAMPLE=$2; shift 2 ;;
+        --through) THROUGH=$2; shift 2 ;;
         --situation) SITUATION=$2; shift 2 ;;
         --output) OUTPUT=$2; shift 2 ;;
         --build) BUILD=$2; shift 2 ;;
@@ -55,6 +65,10 @@ while [ $# -gt 0 ]; do
     esac
 done
 
+case "$THROUGH" in
+    engine | window) ;;
+    *) echo "unknown --through $THROUGH" >&2; exit 2 ;;
+esac
 kalvex_find_wine || exit 2
 WINDIR='C:\windows\system32'
 SYSDIR=system32
@@ -62,11 +76,17 @@ case "$SITUATION" in
     x64) TOOLBUILD=$BUILD/windows-x86_64 ;;
     i686-wow64 | i686-win32)
         if ! kalvex_can_run_32bit; then
+            # The window's run drives a whole program per library: in the
+            # emulated machine the end-to-end runs cover the window instead.
+            if [ "$THROUGH" = window ]; then
+                echo "# SKIP compat $SITUATION through the window: $KALVEX_NO32_REASON (runs natively only)"
+                exit 77
+            fi
             if kalvex_guest_ready "$ROOT"; then
                 mkdir -p "$(dirname "$OUTPUT")"
                 OUTPUT=$(cd "$(dirname "$OUTPUT")" && pwd)/$(basename "$OUTPUT")
                 BUILD=$(cd "$BUILD" && pwd) || exit 2
-                set -- --sample "$SAMPLE" --situation "$SITUATION" --output "$OUTPUT" --build "$BUILD"
+                set -- --sample "${GUEST_SAMPLE:-$SAMPLE}" --situation "$SITUATION" --output "$OUTPUT" --build "$BUILD"
                 [ -n "$ONLY" ] && set -- "$@" --only "$ONLY"
                 [ -n "$RUN_DEBUG" ] && set -- "$@" --winedebug "$RUN_DEBUG"
                 [ $KEEP -eq 1 ] && set -- "$@" --keep
@@ -88,7 +108,7 @@ case "$SITUATION" in
 esac
 TOOL=$TOOLBUILD/bench/kalvex_compat.exe
 COMPONENTS=$TOOLBUILD/tests/components
-for f in "$TOOL" "$COMPONENTS/kvx_good.ocx" "$COMPONENTS/elsewhere/kvx_fault.ocx"; do
+for f in "$TOOL" "$TOOLBUILD/kalvex.exe" "$COMPONENTS/kvx_good.ocx" "$COMPONENTS/elsewhere/kvx_fault.ocx"; do
     [ -f "$f" ] || { echo "missing $f (build first)" >&2; exit 2; }
 done
 
@@ -122,7 +142,7 @@ trap cleanup EXIT
 trap 'exit 130' INT TERM
 
 kalvex_start_xvfb || exit 2
-echo "# running compat $SITUATION: $(kalvex_where), $WINE, display $DISPLAY, work folder $WORK"
+echo "# running compat $SITUATION through the $THROUGH: $(kalvex_where), $WINE, display $DISPLAY, work folder $WORK"
 
 # The twins, made side by side.
 for prefix in "$PREFIX_A" "$PREFIX_B"; do
@@ -140,7 +160,7 @@ echo "# prefixes made after $(($(date +%s) - STARTED)) s"
 
 for prefix in "$PREFIX_A" "$PREFIX_B"; do
     mkdir -p "$prefix/drive_c/kalvex"
-    cp "$TOOL" "$COMPONENTS"/kvx_good.ocx "$COMPONENTS"/kvx_denied.ocx "$COMPONENTS"/kvx_noexports.dll \
+    cp "$TOOL" "$TOOLBUILD/kalvex.exe" "$COMPONENTS"/kvx_good.ocx "$COMPONENTS"/kvx_denied.ocx "$COMPONENTS"/kvx_noexports.dll \
         "$COMPONENTS"/kvx_text.ocx "$COMPONENTS"/elsewhere/kvx_fault.ocx "$prefix/drive_c/kalvex/"
 done
 
@@ -191,7 +211,7 @@ run_all() {
     done <"$WORK/libraries.txt"
 }
 RUN_STARTED=$(date +%s)
-run_all "$PREFIX_A" engine "$WORK/engine" &
+run_all "$PREFIX_A" "$THROUGH" "$WORK/engine" &
 RUNNERS="$RUNNERS $!"
 run_all "$PREFIX_B" regsvr32 "$WORK/regsvr32" &
 RUNNERS="$RUNNERS $!"
@@ -202,7 +222,7 @@ echo "# libraries run in $RUN_SECONDS s"
 
 mkdir -p "$(dirname "$OUTPUT")"
 "$PYTHON" "$ROOT/bench/compat_report.py" report \
-    --work "$WORK" --situation "$SITUATION" --folder "$WINDIR" --sample "$SAMPLE" --only "$ONLY" \
+    --work "$WORK" --situation "$SITUATION" --through "$THROUGH" --where "$(kalvex_where)" --folder "$WINDIR" --sample "$SAMPLE" --only "$ONLY" \
     --wine "$("$WINE" --version 2>/dev/null)" --tool "$TOOL" --source "$ROOT" \
     --reasons "$ROOT/bench/compat_reasons.txt" --seconds "$(($(date +%s) - STARTED))" --run-seconds "$RUN_SECONDS" \
     --output "$OUTPUT"

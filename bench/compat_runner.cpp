@@ -1,9 +1,11 @@
 // Registers and unregisters one library, either with the program's own
-// registration engine (in this process, as kalvex.exe does) or with the
-// system folder's regsvr32 (a child process of the same bitness), and notes
-// what each step did to the registry. bench/compat.sh compares the two.
+// registration engine (in this process, as kalvex.exe does), through the
+// program itself (C:\kalvex\kalvex.exe beside this tool, its window driven
+// as a person drives it) or with the system folder's regsvr32 (a child
+// process of the same bitness), and notes what each step did to the
+// registry. bench/compat.sh compares them.
 //
-//   kalvex_compat.exe engine|regsvr32 <library> [--limit <ms>] [--root <key>]...
+//   kalvex_compat.exe engine|window|regsvr32 <library> [--limit <ms>] [--root <key>]...
 //
 // The steps: snapshot, register, snapshot, unregister, snapshot. Prints
 // tab-separated lines:
@@ -18,7 +20,7 @@
 //   end
 // Outcomes: completed, failed (code: the result, the exception's code or
 // "-" when regsvr32 does not tell it), no-entry-point, load-failure,
-// timed-out.
+// timed-out; through the window also unknown (a box the engine never shows).
 #include <windows.h>
 
 #include <algorithm>
@@ -33,11 +35,13 @@
 #include <vector>
 
 #include "busy_ui.h"
+#include "driver.h"
 #include "engine/engine.h"
 #include "engine/win32_modules.h"
 #include "shared/format.h"
 #include "shared/win32_handles.h"
 #include "timing.h"
+#include "window/frmKalvex.h"
 
 namespace {
 
@@ -365,6 +369,46 @@ private:
     bool timedOut_ = false;
 };
 
+// The window's outcome box, in the common words. The program shows the
+// engine's message, or "File not found" when the file was not there to check:
+// a load failure, as regsvr32 counts a missing file.
+Outcome FromOutcomeBox(const std::string& box) {
+    using Kind = kalvex::RegistrationOutcome::Kind;
+    const std::string failed = "Process failed with error code ";
+    if (box.rfind(failed, 0) == 0) return {"failed", box.substr(failed.size(), 10), box};
+    // The box's first line is the outcome; what follows an empty line says why.
+    const std::string first = box.substr(0, box.find("\r\n\r\n"));
+    for (const Kind kind : {Kind::Completed, Kind::NoEntryPointOrThread, Kind::LoadFailure, Kind::TimedOut}) {
+        const kalvex::RegistrationOutcome outcome{kind};
+        if (first == kalvex::FirstLine(outcome)) return FromEngineOutcome(outcome);
+    }
+    if (box == kalvex::kFileNotFound) return {"load-failure", "-", box};
+    return {"unknown", "-", box};
+}
+
+// kalvex.exe, started from its own folder, registering through its window.
+class WindowRunner {
+public:
+    explicit WindowRunner(const std::string& exe) {
+        driver::FindSituation(exe.c_str());
+        started_ = app_.Launch(exe, driver::g_situation.exeDir);
+    }
+
+    bool Started() const { return started_; }
+
+    Outcome Run(const std::string& library, bool unregister) {
+        const driver::ControlId button = unregister ? driver::ControlId::cmdUnregister : driver::ControlId::cmdRegister;
+        std::string box = app_.Outcome(button, library);
+        // A file that is not there is answered at once, without confirmation.
+        if (box.rfind("no confirmation", 0) == 0) box = app_.BackToNormal(app_.Answer());
+        return FromOutcomeBox(box);
+    }
+
+private:
+    driver::Kalvex app_;
+    bool started_ = false;
+};
+
 class Regsvr32Runner {
 public:
     explicit Regsvr32Runner(DWORD limitMs) : limitMs_(limitMs) {
@@ -445,7 +489,7 @@ bool ParseRoot(const std::string& text, Root& root) {
 }
 
 int Usage() {
-    std::fprintf(stderr, "usage: kalvex_compat engine|regsvr32 <library> [--limit <ms>] [--root <key>]...\n");
+    std::fprintf(stderr, "usage: kalvex_compat engine|window|regsvr32 <library> [--limit <ms>] [--root <key>]...\n");
     return 2;
 }
 
@@ -463,7 +507,7 @@ int wmain(int argc, wchar_t** wideArgv) {
     if (argc < 3) return Usage();
     const std::string mode = argv[1];
     const std::string library = argv[2];
-    if (mode != "engine" && mode != "regsvr32") return Usage();
+    if (mode != "engine" && mode != "window" && mode != "regsvr32") return Usage();
     // regsvr32's own time: the engine's wait, and some for the process to
     // start and end.
     DWORD limitMs = kalvex::kWorkerWaitLimitMs + 5000;
@@ -491,10 +535,21 @@ int wmain(int argc, wchar_t** wideArgv) {
     }
 
     std::optional<EngineRunner> engine;
+    std::optional<WindowRunner> window;
     std::optional<Regsvr32Runner> regsvr32;
     if (mode == "engine") {
         engine.emplace();
         std::printf("tool\tRegistrationEngine\n");
+    } else if (mode == "window") {
+        // Started before the first snapshot: the program's own start is
+        // not a registration's change.
+        const std::string exe = "C:\\kalvex\\kalvex.exe";
+        window.emplace(exe);
+        if (!window->Started()) {
+            std::fprintf(stderr, "%s did not start\n", exe.c_str());
+            return 3;
+        }
+        std::printf("tool\t%s\n", exe.c_str());
     } else {
         regsvr32.emplace(limitMs);
         std::printf("tool\t%s\n", regsvr32->Exe().c_str());
@@ -508,7 +563,14 @@ int wmain(int argc, wchar_t** wideArgv) {
     const char* const snapshotNames[] = {"registered", "unregistered"};
     for (int step = 0; step < 2; ++step) {
         const double start = NowMs();
-        const Outcome outcome = engine ? engine->Run(library, step == 1) : regsvr32->Run(library, step == 1);
+        Outcome outcome;
+        if (engine) {
+            outcome = engine->Run(library, step == 1);
+        } else if (window) {
+            outcome = window->Run(library, step == 1);
+        } else {
+            outcome = regsvr32->Run(library, step == 1);
+        }
         const double ms = NowMs() - start;
         std::printf("step\t%s\t%s\t%s\t%s\t%.1f\n", stepNames[step], outcome.outcome.c_str(), outcome.code.c_str(),
                     Printable(outcome.detail).c_str(), ms);

@@ -66,7 +66,7 @@ class Work:
         self.write("engine", name, engine, engine_status)
         self.write("regsvr32", name, regsvr32, regsvr32_status)
 
-    def report(self):
+    def report(self, situation="x64"):
         for listing in ("libraries.txt", "corpus.txt"):
             with open(os.path.join(self.folder, listing), "w") as f:
                 f.write("\n".join(self.names) + "\n")
@@ -75,9 +75,9 @@ class Work:
             f.write(b"MZ")
         doc = os.path.join(self.folder, "report.md")
         args = compat_report.argparse.Namespace(
-            command="report", work=self.folder, situation="x64", folder="C:\\windows\\system32", wine="wine-test",
+            command="report", work=self.folder, situation=situation, folder="C:\\windows\\system32", wine="wine-test",
             tool=tool, source=self.folder, reasons=os.path.join(self.folder, "reasons.txt"), output=doc, only="",
-            sample=0, seconds=1, run_seconds=1)
+            sample=0, seconds=1, run_seconds=1, through="engine", where="")
         with contextlib.redirect_stdout(io.StringIO()) as printed:
             status = compat_report.report(args)
         with open(doc, encoding="utf-8") as f:
@@ -135,6 +135,48 @@ class CompareTest(unittest.TestCase):
                           output([completed("register"), ("unregister", "load-failure", "-", "x")]))
         _, doc, _ = self.work.report()
         self.assertIn("Reason: Found with a trace.", doc)
+
+    def test_a_folding_reason_explains_only_the_difference_it_folds_away(self):
+        provider = "HKLM\\Software\\Wow6432Node\\Provider"
+        both = [completed("register"), completed("unregister")]
+
+        def image(folder):
+            return 'REG_SZ "C:\\windows\\%s\\rsaenh.dll"' % folder
+
+        def renamed(after, before):
+            return ("register", "~value", provider, "Image Path", image(after), image(before))
+
+        def removed(folder):
+            return ("unregister", "-value", provider, "Image Path", image(folder))
+
+        rows = [
+            # B renames the value at register, A leaves it; both remove it at unregister.
+            {"name": "renamed", "situation": "i686-wow64", "a_steps": both, "a": [removed("system32")],
+             "b": [renamed("syswow64", "system32"), removed("syswow64")], "explained": True},
+            {"name": "case", "situation": "i686-wow64", "a_steps": both, "a": [removed("System32")],
+             "b": [removed("syswow64")], "explained": True},
+            {"name": "other data", "situation": "i686-wow64", "a_steps": both, "a": [removed("system32")],
+             "b": [renamed("syswow64", "system"), removed("syswow64")], "explained": False},
+            {"name": "one more change", "situation": "i686-wow64", "a_steps": both, "a": [],
+             "b": [removed("syswow64")], "explained": False},
+            {"name": "outcome", "situation": "i686-wow64",
+             "a_steps": [("register", "failed", "0x80004005", "x"), completed("unregister")],
+             "a": [removed("system32")], "b": [removed("syswow64")], "explained": False},
+            {"name": "other situation", "situation": "i686-win32", "a_steps": both, "a": [removed("system32")],
+             "b": [removed("syswow64")], "explained": False},
+        ]
+        for row in rows:
+            with self.subTest(row["name"]), tempfile.TemporaryDirectory() as folder:
+                work = Work(folder)
+                with open(os.path.join(folder, "reasons.txt"), "w") as f:
+                    f.write("i686-wow64 r.dll ~\\system32\\=\\syswow64\\ The loader names it so.\n")
+                work.library("r.dll", output(row["a_steps"], row["a"]), output(both, row["b"]))
+                status, doc, printed = work.report(row["situation"])
+                self.assertEqual(status, 0 if row["explained"] else 1, printed)
+                self.assertEqual("# explained: r.dll" in printed, row["explained"])
+                self.assertEqual("Explained: the changes are the same" in doc, row["explained"])
+                if row["situation"] == "i686-wow64":
+                    self.assertIn("Reason: The loader names it so.", doc)
 
     def test_a_failed_calibration_fails_the_run(self):
         # regsvr32's exit codes 3 and 4 read the wrong way round.
