@@ -44,9 +44,11 @@ TEST(Components, RegisterWhereTheyLie) {
     EXPECT_EQ(app.Outcome(C::cmdRegister, fault), kFailed + "0xC0000005.");
     EXPECT_EQ(app.Outcome(C::cmdUnregister, fault), kFailed + "0xE0564B58.");
     EXPECT_EQ(app.Outcome(C::cmdRegister, g_situation.exeDir + "/kvx_denied.ocx"),
-              kFailed + "0x80070005.");  // a failure result
+              kFailed + "0x80070005.\r\n\r\nkvx_denied.ocx answered: Access denied.");  // a failure result
     EXPECT_EQ(app.Outcome(C::cmdRegister, Component("kvx_noexports.dll")),
-              "Process failed in obtaining entry point or creating thread.");
+              "Process failed in obtaining entry point or creating thread.\r\n\r\nkvx_noexports.dll has no "
+              "DllRegisterServer entry point: it does not register itself, so there is nothing for Kalvex to do. It "
+              "may need no registration, or come with an installer of its own.");
     // The current folder's kvx_twin.ocx is the one checked, shown and registered.
     EXPECT_EQ(app.Confirm(C::cmdRegister, "kvx_twin.ocx"), kVersion);
     EXPECT_EQ(app.Proceed(), kCompleted);
@@ -54,10 +56,42 @@ TEST(Components, RegisterWhereTheyLie) {
     EXPECT_EQ(app.Outcome(C::cmdUnregister, "kvx_twin.ocx"), kCompleted);
     // "twin" is a text file: nothing is shown and nothing is loaded, twin.dll included.
     EXPECT_EQ(app.Confirm(C::cmdRegister, there + "\\twin"), kNoVersion);
-    EXPECT_EQ(app.Proceed(), "Failure loading control DLL");
+    EXPECT_EQ(app.Proceed(),
+              "Failure loading control DLL\r\n\r\ntwin is not a Windows library (DLL or OCX): it is a "
+              "file of another kind, or it was damaged or cut short while it was copied or downloaded. "
+              "Get the component again.");
     EXPECT_SOON(GoodServer(), "");
     EXPECT_EQ(app.Close(), kExited);
     ::DeleteFileA(Component("kvx_twin.ocx").c_str());
+}
+
+// Components that fault the way buggy real ones do: one leaves a class object whose Release faults
+// when COM is shut down after its entry point returned success, one overflows its stack. Each
+// outcome tells what happened, and the next component registers all the same.
+TEST(Components, AFaultIsToldAndTheNextOneRegisters) {
+    const std::string good = Component("kvx_good.ocx"), failed = "Process failed with error code ";
+    struct Case {
+        const char* file;
+        std::string outcome;
+    };
+    const Case cases[] = {
+        {"kvx_leftover.ocx", failed + "0xC0000005.\r\n\r\nThe component's entry point returned, then the component "
+                                      "faulted while COM was shut down after it. What it registered may be "
+                                      "incomplete; the component stays loaded until Kalvex ends."},
+        {"kvx_overflow.ocx", failed + "0xC00000FD."},
+    };
+    Kalvex app;
+    ASSERT_TRUE(app.Launch());
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        EXPECT_EQ(app.Outcome(C::cmdRegister, Component(c.file)), c.outcome);
+        EXPECT_EQ(app.Outcome(C::cmdRegister, good), kCompleted);
+        EXPECT_SOON(GoodServer(), Upper(good));
+        EXPECT_EQ(app.Outcome(C::cmdUnregister, good), kCompleted);
+    }
+    EXPECT_EQ(Server("{6D2E9B48-15C7-4A3F-8E60-B94F1C2D7A35}"), Upper(Component("kvx_leftover.ocx")));
+    EXPECT_EQ(app.Outcome(C::cmdUnregister, Component("kvx_leftover.ocx")), kCompleted);
+    EXPECT_EQ(app.Close(), kExited);
 }
 
 // Any path, any company, from a copy of the program beside a planted version.dll: a component in a

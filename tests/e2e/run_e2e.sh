@@ -10,7 +10,7 @@
 # that executes it (scripts/guest.sh); where none can start either, it
 # exits 77, which CTest reports as skipped. The "# situation" line says
 # where the tests ran. KALVEX_E2E_ONLY=<group> runs one scenario group
-# alone (window, batch, components or world).
+# alone (window, batch, components, failures, world or version).
 # Usage: run_e2e.sh <situation> <Windows build folder>
 set -u
 
@@ -47,6 +47,13 @@ echo "# situation $SITUATION: $(kalvex_where), $WINE, display $DISPLAY, prefix $
 
 # The program, its driver and the test components in one folder of their own.
 kalvex_install_app "$BUILD"
+# A component of the other bitness, from the other Windows build beside this one.
+for other in "$BUILD/../windows-i686" "$BUILD/../windows-x86_64"; do
+    if [ -f "$other/kalvex.exe" ] && [ "$(cd "$other" && pwd)" != "$(cd "$BUILD" && pwd)" ]; then
+        mkdir -p "$WINEPREFIX/drive_c/kalvex/other"
+        cp "$other/tests/components/kvx_good.ocx" "$WINEPREFIX/drive_c/kalvex/other/"
+    fi
+done
 
 # The driver's output goes to files: Wine's background processes inherit
 # the standard handles and would keep a pipe open.

@@ -65,8 +65,8 @@ TEST(Confirmation, RegisterAndUnregisterCheckTheNameFirst) {
         {reg, "\t", found, "msg File not found", "normal", "", "", keep},
         {reg, " a ", found, "", "confirmation", shown, "C:\\D\\ a .", keep},
         {reg, " a ", {}, "", "confirmation", kNoInfo, "C:\\D\\ a .", keep},
-        {reg, " a ", found, "", "confirmation", kNoInfo, "C:\\D\\ a .", [](FakeVersion& v) { v.readFails = true; }},
-        {reg, " a ", found, "", "confirmation", kNoInfo, "", [](FakeVersion& v) { v.sizeFails = true; }},
+        {reg, " a ", found, "", "confirmation", kNoInfo, "C:\\D\\ a .", [](FakeVersion& v) { v.unreadable = true; }},
+        {reg, " a ", found, "", "confirmation", kNoInfo, "", [](FakeVersion& v) { v.openFails = true; }},
         {reg, " a ", Block().N("CompanyName", "New").b, "", "confirmation", kNoInfo, "C:\\D\\ a .", keep},
         {unreg, "b", found, "msg File not found", "normal", "", "", keep},
         {unreg, "   ", found, "msg No path and filename yet", "normal", "", "", keep},
@@ -74,7 +74,7 @@ TEST(Confirmation, RegisterAndUnregisterCheckTheNameFirst) {
         {reg, "", found, "msg No path and filename yet", "normal", "", "", keep}};
     for (const Case& c : cases) {
         Window w;
-        w.version.block = c.block;
+        w.version.image.block = c.block;
         c.spoil(w.version);
         w.StartWith(c.text1, "C:\\D\\ a .");
         (w.form.*c.press)();
@@ -125,20 +125,64 @@ TEST_F(FormTest, ProceedRunsWhatWasConfirmedAndCancelGoesBack) {
     EXPECT_EQ(controls.Mode(), "normal");
 }
 
+// While the "WWW" notice is up the window's events run: whatever a Cancel,
+// another Proceed or a new Register does there, Proceed afterwards runs only
+// the confirmation that is still the one the user confirmed, once.
+TEST_F(FormTest, ProceedRunsOnlyWhatIsStillPendingAfterTheNotice) {
+    struct Case {
+        const char* during;       // what happens while the notice is up
+        void (*act)(frmKalvex&);  // done then
+        std::string seen;         // what the user sees from the press of Proceed on
+        std::string mode;         // the window's mode afterwards
+    };
+    const Case cases[] = {
+        {"Cancel", [](frmKalvex& f) { f.cmdCancel_Click(); }, "msg WWW", "normal"},
+        {"Cancel, then Register",
+         [](frmKalvex& f) {
+             f.cmdCancel_Click();
+             f.cmdRegister_Click();
+         },
+         "msg WWW", "confirmation"},
+        {"Register again", [](frmKalvex& f) { f.cmdRegister_Click(); }, "msg WWW", "confirmation"},
+        {"Proceed", [](frmKalvex& f) { f.cmdProceed_Click(); },
+         "msg WWW | msg WWW | load C:\\D\\a. | free 101 | msg Process completed", "normal"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.during);
+        StartWith("a", "C:\\D\\a.");
+        form.cmdUnregister_Click();
+        bool first = true;
+        toolkit.onMessage = [&](const std::string& text) {
+            if (text == "WWW" && std::exchange(first, false)) c.act(form);
+        };
+        form.cmdProceed_Click();
+        toolkit.onMessage = nullptr;
+        EXPECT_EQ(seen.Take(), c.seen);
+        EXPECT_EQ(controls.Mode(), c.mode);
+        form.cmdCancel_Click();
+    }
+}
+
 const std::string kSysWow64Register =
     "cd C:\\Windows\\SysWOW64\r\nregsvr32 mscomctl.ocx\r\nregtlib msdatsrc.tlb\r\npause";
 const std::string kSystem32Register =
     "cd C:\\Windows\\System32\r\nregsvr32 mscomctl.ocx\r\nregtlib msdatsrc.tlb\r\npause";
 
+const std::string kRefused =
+    "The batch file was not started.\r\n\r\nKalvex's command line or its folder's name holds a line break, a null "
+    "character or (in the folder's name) a quotation mark, which the command processor cannot take as plain text. "
+    "Start Kalvex without them, or run the batch file by hand as administrator.";
+
 // The command processor strips the outer quotes and runs the quoted batch
-// file, whatever its folder's name holds.
+// file, whatever its folder's name holds (rules_test.cpp has the quoting).
 std::string Launch(const std::string& path, const std::string& parameters) {
-    return "launch runas C:\\Windows\\system32\\cmd.exe /C \"\"" + path + "\" " + parameters + "\" 1";
+    return "launch runas C:\\Windows\\system32\\cmd.exe /e:ON /v:OFF /d /c \"\"" + path + "\" " + parameters + "\" 1";
 }
 
 // A numbered button writes its batch file beside the program and launches it;
 // one that could not be written is not launched, and nothing is launched
-// without the system folder's command processor.
+// without the system folder's command processor or with arguments that
+// cannot be passed on as data.
 TEST(NumberedButtons, WriteAndLaunchTheirBatchFileQuirkADriveRootGetsTwoSeparators) {
     const std::string k = "C:\\K\\register.bat", rd = "C:\\kalvex (1) R&D\\register.bat";
     struct Case {
@@ -167,7 +211,8 @@ TEST(NumberedButtons, WriteAndLaunchTheirBatchFileQuirkADriveRootGetsTwoSeparato
          [](Window& w) { w.files.fails = true; }},
         {1, 9, 0, "C:\\K", "",
          "write " + k + " | msg The command processor was not found; the batch file was not started.", k,
-         kSysWow64Register, [](Window& w) { w.system.directory.clear(); }}};
+         kSysWow64Register, [](Window& w) { w.system.directory.clear(); }},
+        {1, 9, 0, "C:\\K", "a\nb", "write " + k + " | msg " + kRefused, k, kSysWow64Register, keep}};
     for (const Case& c : cases) {
         Window w;
         w.form.Form_Load();
