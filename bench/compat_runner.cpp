@@ -420,7 +420,20 @@ public:
 
     std::string Exe() const { return Utf8(exe_); }
 
+    // Once more when the exit code is none regsvr32 gives: in one whole run
+    // Wine ended a crashing 64-bit regsvr32 with another code, which the
+    // same crash never gave again. Both codes go into the detail.
     Outcome Run(const std::string& library, bool unregister) {
+        Outcome outcome = RunOnce(library, unregister);
+        if (outcome.outcome != "unknown") return outcome;
+        const std::string first = outcome.detail;
+        outcome = RunOnce(library, unregister);
+        outcome.detail += " (tried again after " + first + ")";
+        return outcome;
+    }
+
+private:
+    Outcome RunOnce(const std::string& library, bool unregister) {
         std::wstring commandLine =
             L"\"" + exe_ + L"\" /s " + (unregister ? L"/u " : L"") + L"\"" + Wide(library) + L"\"";
         STARTUPINFOW startup = {};
@@ -466,7 +479,6 @@ public:
         return outcome;
     }
 
-private:
     std::wstring exe_;
     DWORD limitMs_;
 };
