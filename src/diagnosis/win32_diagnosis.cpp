@@ -8,27 +8,14 @@ namespace kalvex {
 
 namespace {
 
-struct ViewTraits {
-    using Type = const void*;
-    static Type None() { return nullptr; }
-    void Close(Type view) const { ::UnmapViewOfFile(view); }
-};
-
-// A file mapped whole for reading; only the pages the reader touches are
-// read.
+// The file's bytes, mapped.
 class MappedFile final : public FileView {
 public:
-    MappedFile() = default;
-    MappedFile(UniqueKernelObject mapping, UniqueHandle<ViewTraits> view, std::size_t size)
-        : mMapping(std::move(mapping)), mView(std::move(view)), mSize(size) {}
-    std::string_view Bytes() const override {
-        return mSize == 0 ? std::string_view() : std::string_view(static_cast<const char*>(mView.Get()), mSize);
-    }
+    explicit MappedFile(ReadOnlyMapping mapping) : mMapping(std::move(mapping)) {}
+    std::string_view Bytes() const override { return std::string_view(mMapping.Data(), mMapping.Size()); }
 
 private:
-    UniqueKernelObject mMapping;
-    UniqueHandle<ViewTraits> mView;
-    std::size_t mSize = 0;
+    ReadOnlyMapping mMapping;
 };
 
 std::string ModulePath(HMODULE module) {
@@ -49,19 +36,9 @@ bool SameText(const std::string& a, const std::string& b) {
 }  // namespace
 
 std::unique_ptr<FileView> Win32Diagnosis::OpenFile(const std::string& path) {
-    const QuietFileErrors quiet;
-    const UniqueFile file(::CreateFileW(W(Wide(path)), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
-                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    LARGE_INTEGER size{};
-    if (!file || !::GetFileSizeEx(file.Get(), &size)) return nullptr;
-    if (size.QuadPart == 0) return std::make_unique<MappedFile>();
-    const auto bytes = static_cast<std::size_t>(size.QuadPart);
-    if (static_cast<LONGLONG>(bytes) != size.QuadPart) return nullptr;
-    UniqueKernelObject mapping(::CreateFileMappingW(file.Get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
+    std::optional<ReadOnlyMapping> mapping = ReadOnlyMapping::Open(path);
     if (!mapping) return nullptr;
-    UniqueHandle<ViewTraits> view(::MapViewOfFile(mapping.Get(), FILE_MAP_READ, 0, 0, 0));
-    if (!view) return nullptr;
-    return std::make_unique<MappedFile>(std::move(mapping), std::move(view), bytes);
+    return std::make_unique<MappedFile>(std::move(*mapping));
 }
 
 bool Win32Diagnosis::FileExists(const std::string& path) {

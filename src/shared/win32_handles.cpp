@@ -34,3 +34,24 @@ std::string SystemErrorText(DWORD code) {
 }
 
 }  // namespace kalvex
+
+namespace kalvex {
+
+std::optional<ReadOnlyMapping> ReadOnlyMapping::Open(const std::string& path) {
+    const QuietFileErrors quiet;
+    const UniqueFile file(::CreateFileW(W(Wide(path)), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    LARGE_INTEGER size{};
+    if (!file || !::GetFileSizeEx(file.Get(), &size) || size.QuadPart < 0) return std::nullopt;
+    ReadOnlyMapping mapped;
+    if (size.QuadPart == 0) return mapped;
+    mapped.mSize = static_cast<std::size_t>(size.QuadPart);
+    if (static_cast<LONGLONG>(mapped.mSize) != size.QuadPart) return std::nullopt;  // more than the address space
+    mapped.mMapping.Reset(::CreateFileMappingW(file.Get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
+    if (!mapped.mMapping) return std::nullopt;
+    mapped.mView.Reset(::MapViewOfFile(mapped.mMapping.Get(), FILE_MAP_READ, 0, 0, 0));
+    if (!mapped.mView) return std::nullopt;
+    return mapped;
+}
+
+}  // namespace kalvex

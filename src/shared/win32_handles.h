@@ -38,10 +38,34 @@ struct GdiObjectTraits {
     void Close(Type h) const { ::DeleteObject(h); }
 };
 
+struct MappedViewTraits {
+    using Type = const void*;
+    static Type None() { return nullptr; }
+    void Close(Type view) const { ::UnmapViewOfFile(view); }
+};
+
 using UniqueFile = UniqueHandle<FileHandleTraits>;
 using UniqueFind = UniqueHandle<FindHandleTraits>;
 using UniqueKernelObject = UniqueHandle<KernelObjectTraits>;
 using UniqueGdiObject = UniqueHandle<GdiObjectTraits>;
+
+// A file mapped whole for reading: pages are read as they are touched, so a
+// large file costs no more than what is read of it. Others may read the file
+// meanwhile, and rename or delete it, but not write to it. An empty file
+// maps to no bytes.
+class ReadOnlyMapping {
+public:
+    // Nothing when the file cannot be opened or mapped. File errors never
+    // ask the user.
+    static std::optional<ReadOnlyMapping> Open(const std::string& path);
+    const char* Data() const { return static_cast<const char*>(mView.Get()); }
+    std::size_t Size() const { return mSize; }
+
+private:
+    UniqueKernelObject mMapping;
+    UniqueHandle<MappedViewTraits> mView;
+    std::size_t mSize = 0;
+};
 
 // While it lives, the calling thread's file calls fail instead of asking the
 // user (the system's box for a drive without a medium, for one). The mode
