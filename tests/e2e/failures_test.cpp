@@ -62,6 +62,14 @@ TEST(Failures, EachOutcomeNamesTheFileAndTheCause) {
         std::vector<std::string> unsaid;
     };
     const Case cases[] = {
+        // Under Wine the load succeeds and the call lands in Wine's stub for the missing function
+        // (its exception, 0x80000100); Windows refuses such a load with 127. The rows after it
+        // show that the program goes on.
+        {"C:\\Components\\kvx_lacking.ocx",
+         C::cmdRegister,
+         kFailed + "0x80000100.",
+         {"kvx_helper.dll (in C:\\Components) has no function kvx_helper_newer_word"},
+         {}},
         {kOld + "\\kvx_chain.ocx",
          C::cmdRegister,
          kLoadFailure,
