@@ -106,11 +106,12 @@ bool Win32Modules::WorkerHasEnded(ThreadHandle thread) {
 
 WorkerEnd Win32Modules::HowWorkerEnded(ThreadHandle thread) {
     // Asked only after a wait saw the thread end, so all of it is there.
-    const KalvexWorker& start = AsWorker(thread)->start;
+    const Worker& worker = *AsWorker(thread);
+    const KalvexWorker& start = worker.start;
     WorkerEnd end;
     end.returned = start.returned != 0;
     DWORD exitCode = 0;
-    if (!end.returned) ::GetExitCodeThread(AsWorker(thread)->thread.Get(), &exitCode);
+    if (!end.returned) ::GetExitCodeThread(worker.thread.Get(), &exitCode);
     end.result = end.returned ? static_cast<std::uint32_t>(start.result) : exitCode;
     end.faulted = start.faulted != 0;
     end.exceptionCode = start.exceptionCode;
