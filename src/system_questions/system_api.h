@@ -1,6 +1,7 @@
 // The system calls behind the system questions. The Win32 adapter makes the
-// real calls; the unit tests fake them. Any of them may raise kalvex::Error
-// (an entry point that cannot be found, for instance).
+// real calls and answers a failure in its result, raising nothing; the unit
+// tests fake them, and their fake can raise, which the questions hand on to
+// their callers (IsFileThere alone takes it as false).
 #pragma once
 
 #include <cstdint>
@@ -16,12 +17,13 @@ public:
     // a system-information record zeroed before the call.
     virtual std::uint16_t NativeProcessorArchitecture() = 0;
 
-    // The system directory as the call writes it; "" when the call fails.
+    // The system directory, as long as the call reports it (no NUL after
+    // it); "" when the call fails.
     virtual std::string SystemDirectory() = 0;
 
     // Opens the file for reading only and closes it again. True when the
-    // open succeeded; false (or an error) when it did not. Never leaves the
-    // file open.
+    // open succeeded and the file is one on disk, not a folder or a device;
+    // false otherwise. Never leaves the file open.
     virtual bool CanOpenForReading(const std::string& path) = 0;
 
     // The path made absolute against the current folder, as opening it

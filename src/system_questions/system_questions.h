@@ -18,7 +18,8 @@ bool Is64BitArchitecture(std::uint16_t architecture);
 // as a 32-bit process on it. Errors go to the caller.
 bool is64(SystemApi& system);
 
-// The Windows system folder, up to its first NUL; "" when the call fails.
+// The Windows system folder as SystemDirectory gives it; "" when the call
+// fails. A NUL inside would end it there, but the Win32 adapter gives none.
 // Errors go to the caller.
 std::string GetSystemPath(SystemApi& system);
 

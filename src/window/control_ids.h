@@ -28,4 +28,7 @@ enum class ControlId : int {
 
 constexpr int ToInt(ControlId id) { return static_cast<int>(id); }
 
+// The control's place in the order the keyboard walks, 0 for the first.
+constexpr int TabIndex(ControlId id) { return ToInt(id) - 1000; }
+
 }  // namespace kalvex

@@ -34,7 +34,6 @@ struct ControlSpec {
     int top;
     int width;
     int height;
-    int tabIndex;
     FontSpec font;
 };
 
@@ -43,11 +42,13 @@ constexpr int kClientHeightTwips = 3816;
 constexpr const char* kTitle = "Kalvex";
 constexpr const char* kFileListPattern = "*.ocx";
 
-// Every control, in the order the window creates them.
+// Every control, section by section. The window creates them in tab order
+// (ControlsInTabOrder), not in this one.
 extern const std::array<ControlSpec, 15> kControls;
 
-// The controls sorted by tab index: the order in which the window stacks
-// them, which is also the order the keyboard walks.
+// The controls sorted by tab index, which each one's id holds (TabIndex):
+// the order in which the window creates and so stacks them, which is also
+// the order the keyboard walks.
 std::vector<ControlSpec> ControlsInTabOrder();
 
 // The control with the given id, or null when no control has it.
