@@ -6,6 +6,7 @@
 
 #include "shared/win32_handles.h"
 #include "system_questions/system_questions.h"
+#include "window_words.h"
 
 namespace driver {
 
@@ -245,12 +246,10 @@ std::string Kalvex::Close(ControlId button) { return CloseBy(Control(button), BM
 std::string Kalvex::Close(UINT message, WPARAM wParam) { return CloseBy(window, message, wParam); }
 
 std::string Kalvex::Mode() {
-    std::string mode = (::GetWindowLongA(Control(ControlId::text1), GWL_STYLE) & ES_READONLY) != 0 ? "locked " : "";
-    for (ControlId id : {ControlId::cmdRegister, ControlId::cmdUnregister, ControlId::cmdExit, ControlId::cmdProceed,
-                         ControlId::cmdCancel})
-        mode += Shown(id) ? "1" : "0";
     mLost = mLost || !::SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 15000, nullptr);
-    return mLost ? "not answering" : mode == "11100" ? "normal" : mode == "locked 00011" ? "confirmation" : mode;
+    if (mLost) return "not answering";
+    const bool locked = (::GetWindowLongA(Control(ControlId::text1), GWL_STYLE) & ES_READONLY) != 0;
+    return ModeWords(locked, [this](ControlId id) { return Shown(id); });
 }
 
 std::string Kalvex::Screen() {

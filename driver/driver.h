@@ -133,8 +133,8 @@ public:
     std::string Close(UINT message = WM_CLOSE, WPARAM wParam = 0);
 
     // Readings.
-    // "normal": Register, Unregister, Exit shown, Proceed, Cancel hidden, text1 editable;
-    // "confirmation": the other way round; otherwise text1's lock and the five buttons' visibility.
+    // In the words the unit tests use too (window_words.h): "normal", "confirmation", or else what
+    // shows.
     // "not answering" once the program has not answered for 15 s (Wine counts it hung after a long
     // handler until its loop runs): it is then lost, and not asked again.
     std::string Mode();

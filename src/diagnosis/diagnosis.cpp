@@ -65,15 +65,6 @@ std::string LowerCase(std::string text) {
 
 std::size_t LastSeparator(const std::string& path) { return path.find_last_of("\\/"); }
 
-// The name a file is shown by: a name without extension is loaded with a
-// dot after it, which the user never typed.
-std::string FileNameOf(const std::string& path) {
-    const std::size_t at = LastSeparator(path);
-    std::string name = at == std::string::npos ? path : path.substr(at + 1);
-    if (!name.empty() && name.back() == '.') name.pop_back();
-    return name;
-}
-
 std::string FolderOf(const std::string& path) {
     const std::size_t at = LastSeparator(path);
     return at == std::string::npos ? std::string() : path.substr(0, at);
@@ -182,9 +173,8 @@ std::string OtherMachineText(const FailureFacts& facts) {
 
 std::string DotNetText(const FailureFacts& facts) {
     const bool unregister = facts.entry == "DllUnregisterServer";
-    return facts.file +
-           " is a .NET assembly: it does not register itself. Register it with the .NET "
-           "Framework's RegAsm.exe (in " +
+    return facts.file + " is a .NET assembly: it does not register itself. " +
+           (unregister ? "Unregister" : "Register") + " it with the .NET Framework's RegAsm.exe (in " +
            facts.windowsFolder +
            "\\Microsoft.NET\\Framework, or Framework64 for 64-bit use), as administrator: " + "RegAsm.exe " +
            (unregister ? "/unregister" : "/codebase") + " \"" + facts.file + "\".";
@@ -277,6 +267,20 @@ std::string CallText(const FailureFacts& facts) {
 
 }  // namespace
 
+// A name without extension is loaded with a dot after it, which the user
+// never typed.
+std::string FileNameOf(const std::string& path) {
+    const std::size_t at = LastSeparator(path);
+    std::string name = at == std::string::npos ? path : path.substr(at + 1);
+    if (!name.empty() && name.back() == '.') name.pop_back();
+    return name;
+}
+
+bool IsAccessRefusal(std::uint32_t result) {
+    const ResultWords* words = WordsFor(result);
+    return words != nullptr && words->access;
+}
+
 std::string MachineName(Machine machine) {
     switch (machine) {
         case Machine::X86: return "32-bit (x86)";
@@ -330,8 +334,10 @@ FailureFacts FactsOf(DiagnosisApi& api, FailureFacts::Stage stage, const std::st
 
 }  // namespace
 
-std::string ExplainLoadFailure(DiagnosisApi& api, const std::string& path, std::uint32_t error) {
+std::string ExplainLoadFailure(DiagnosisApi& api, const std::string& path, std::uint32_t error,
+                               const std::string& entry) {
     FailureFacts facts = FactsOf(api, FailureFacts::Stage::Load, path, error);
+    facts.entry = entry;
     facts.finding = FindLoadProblem(api, path);
     const bool scanned = error == kModuleNotFound || error == kProcedureNotFound || error == kBadImage;
     // Past the file's own header, a module found missing is the cause only

@@ -53,8 +53,8 @@ struct FailureFacts {
         Exception,  // an exception with `code` ended the entry point
     };
     Stage stage = Stage::Load;
-    std::string file;  // the component's file name
-    std::string entry;
+    std::string file;   // the component's file name
+    std::string entry;  // the entry point the registration was for
     std::uint32_t code = 0;
     ImageHeader header;
     bool headerRead = false;
@@ -71,13 +71,21 @@ struct FailureFacts {
 std::string Explain(const FailureFacts& facts);
 
 // The explanations of the engine's failures, asked from the system.
-std::string ExplainLoadFailure(DiagnosisApi& api, const std::string& path, std::uint32_t error);
+// `entry` names the entry point the load was for.
+std::string ExplainLoadFailure(DiagnosisApi& api, const std::string& path, std::uint32_t error,
+                               const std::string& entry);
 std::string ExplainMissingEntry(DiagnosisApi& api, const std::string& path, const std::string& entry);
 std::string ExplainFailedCall(DiagnosisApi& api, const std::string& path, std::uint32_t result);
 // An exception ended the entry point; `module` and `function` name what a
 // delay-loaded import missed, when the exception's record told.
 std::string ExplainException(DiagnosisApi& api, const std::string& path, std::uint32_t code, const std::string& module,
                              const std::string& function);
+
+// The name a file is shown by: its path's last part.
+std::string FileNameOf(const std::string& path);
+// Whether an entry point's result says the registry refused it what only
+// administrator rights allow.
+bool IsAccessRefusal(std::uint32_t result);
 
 // "x64 (64-bit)" and the like.
 std::string MachineName(Machine machine);

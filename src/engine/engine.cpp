@@ -4,6 +4,7 @@
 
 #include "diagnosis/diagnosis.h"
 #include "shared/format.h"
+#include "shared/text.h"
 
 namespace kalvex {
 
@@ -14,6 +15,27 @@ constexpr char kUnregisterEntry[] = "DllUnregisterServer";
 constexpr char kFaultAfterReturn[] =
     "The component's entry point returned, then the component faulted while COM was shut down after it. What it "
     "registered may be incomplete; the component stays loaded until Kalvex ends.";
+
+constexpr char kNoUserClasses[] =
+    "Your own part of the registry (HKEY_CURRENT_USER\\Software\\Classes) could not be opened in place of the "
+    "machine's, so the component was not run.";
+
+// The result that stands for a system error code, as COM writes it.
+std::uint32_t HresultFromSystemError(std::uint32_t error) { return 0x80070000u | (error & 0xFFFFu); }
+
+// The explanation of an outcome for this user only: what was done for whom,
+// then why it failed, where it did.
+std::string ThisUserWords(const RegistrationOutcome& outcome, RegistrationAction action) {
+    const bool registers = action == RegistrationAction::Register;
+    std::string words;
+    if (outcome.kind == RegistrationOutcome::Kind::Completed) {
+        words = registers ? "Registered for this user only." : "Unregistered for this user only.";
+    } else {
+        words = registers ? "Registering for this user only did not complete."
+                          : "Unregistering for this user only did not complete.";
+    }
+    return outcome.explanation.empty() ? words : words + kNewLine + outcome.explanation;
+}
 
 // A result with the high bit set reports a failure.
 bool IsFailure(std::uint32_t result) { return (result & 0x80000000u) != 0; }
@@ -48,7 +70,17 @@ RegistrationOutcome Explained(RegistrationOutcome outcome, DiagnosisApi* diagnos
 
 std::string OutcomeMessage(const RegistrationOutcome& outcome) {
     const std::string first = FirstLine(outcome);
-    return outcome.explanation.empty() ? first : first + "\r\n\r\n" + outcome.explanation;
+    return outcome.explanation.empty() ? first : first + kNewLine + kNewLine + outcome.explanation;
+}
+
+std::string ThisUserOffer(const std::string& path, RegistrationAction action) {
+    const std::string file = FileNameOf(path);
+    if (action == RegistrationAction::Register) {
+        return "Register " + file +
+               " for this user only? The programs you run will find it; programs run as administrator and other "
+               "users will not.";
+    }
+    return "Unregister " + file + " for this user only? This removes what registering it for this user wrote.";
 }
 
 std::string FirstLine(const RegistrationOutcome& outcome) {
@@ -66,25 +98,19 @@ std::string FirstLine(const RegistrationOutcome& outcome) {
 RegistrationEngine::RegistrationEngine(ModuleApi& modules, EngineUi& ui) : mModules(modules), mUi(ui) {}
 
 RegistrationEngine::~RegistrationEngine() {
+    // The classes stay mapped only for a worker for this user that still runs.
     ReleaseFinishedWorkers();
-    for (Lingering& worker : mLingering) {
-        worker.module.Release();
-        worker.thread.Release();
+    for (Lingering& lingering : mLingering) {
+        lingering.module.Release();
+        static_cast<void>(lingering.worker.release());
     }
 }
 
-void RegistrationEngine::ShowBusy(bool busy) {
-    try {
-        mUi.ShowBusy(busy);
-    } catch (const std::exception&) {
-    }
-}
-
-WorkerEnd RegistrationEngine::Finish(WorkerThread& thread, LoadedModule& module) {
+WorkerEnd RegistrationEngine::Finish(std::unique_ptr<Worker>& worker, LoadedModule& module) {
     // Unless the entry point returned and nothing faulted, the component's
     // state is unknown: it stays loaded for the program's life.
-    WorkerEnd end = mModules.HowWorkerEnded(thread.Get());
-    thread.Reset();
+    WorkerEnd end = worker->End();
+    worker.reset();
     if (end.returned && !end.faulted) {
         module.Reset();
     } else {
@@ -93,85 +119,118 @@ WorkerEnd RegistrationEngine::Finish(WorkerThread& thread, LoadedModule& module)
     return end;
 }
 
-RegistrationOutcome RegistrationEngine::RegisterServer(const std::string& path, RegistrationAction action) {
+RegistrationOutcome RegistrationEngine::RegisterServer(const std::string& path, RegistrationAction action,
+                                                       RegistrationScope scope) {
     using Kind = RegistrationOutcome::Kind;
     // Workers left behind by earlier calls may have ended by now.
     ReleaseFinishedWorkers();
 
     LoadedModule module(mModules.LoadComponent(path), {&mModules});
+    RegistrationOutcome outcome{Kind::LoadFailure};
+    const char* const entryName = action == RegistrationAction::Register ? kRegisterEntry : kUnregisterEntry;
     if (!module) {
         const std::uint32_t error = mModules.LastLoadError();
-        return Explained({Kind::LoadFailure}, mModules.Diagnosis(),
-                         [&](DiagnosisApi& diagnosis) { return ExplainLoadFailure(diagnosis, path, error); });
+        outcome = Explained(outcome, mModules.Diagnosis(), [&](DiagnosisApi& diagnosis) {
+            return ExplainLoadFailure(diagnosis, path, error, entryName);
+        });
+    } else if (const EntryPoint entry = mModules.FindEntryPoint(module.Get(), entryName); entry == 0) {
+        outcome = Explained({Kind::NoEntryPointOrThread}, mModules.Diagnosis(),
+                            [&](DiagnosisApi& diagnosis) { return ExplainMissingEntry(diagnosis, path, entryName); });
+    } else {
+        outcome = RunWorker(path, module, entry, scope);
     }
+    if (scope == RegistrationScope::ThisUser) outcome.explanation = ThisUserWords(outcome, action);
+    return outcome;
+}
 
-    const char* const entryName = action == RegistrationAction::Register ? kRegisterEntry : kUnregisterEntry;
-    const EntryPoint entry = mModules.FindEntryPoint(module.Get(), entryName);
-    if (entry == 0) {
-        return Explained({Kind::NoEntryPointOrThread}, mModules.Diagnosis(),
-                         [&](DiagnosisApi& diagnosis) { return ExplainMissingEntry(diagnosis, path, entryName); });
-    }
+RegistrationOutcome RegistrationEngine::RunWorker(const std::string& path, LoadedModule& module, EntryPoint entry,
+                                                  RegistrationScope scope) {
+    using Kind = RegistrationOutcome::Kind;
     // Room for this call's worker, should it outlive its wait, is made before
     // it starts: keeping it then cannot fail.
     mLingering.reserve(mLingering.size() + 1);
-    ShowBusy(true);
-    if (!WaitForEarlierWorkers(module.Get())) {
-        // The component is not entered while another thread may run in it.
-        ShowBusy(false);
+    mUi.ShowBusy(true);
+    if (!WaitForEarlierWorkers(module.Get(), scope)) {
+        // The component is not entered while another thread may run in it,
+        // nor while one runs that writes the other scope's classes.
+        mUi.ShowBusy(false);
         return {Kind::TimedOut};
+    }
+    if (scope == RegistrationScope::ThisUser && !mClassesMapped) {
+        const std::uint32_t error = mModules.MapClassesToUser();
+        if (error != 0) {
+            mUi.ShowBusy(false);
+            return {Kind::Failed, HresultFromSystemError(error), false, kNoUserClasses};
+        }
+        mClassesMapped = true;
     }
 
     // The worker's own wait starts with it, whatever the earlier ones took.
-    WorkerThread thread(mModules.StartWorker(entry), {&mModules});
-    if (!thread) {
-        ShowBusy(false);
+    std::unique_ptr<Worker> worker = mModules.StartWorker(entry);
+    if (!worker) {
+        UnmapClassesWhenNoUserWorkerRuns();
+        mUi.ShowBusy(false);
         return {Kind::NoEntryPointOrThread};
     }
-    if (!mModules.WaitForWorker(thread.Get(), kWorkerWaitLimitMs)) {
-        // The worker may still run inside the component: both stay until it
-        // is seen to have ended.
-        mLingering.push_back({std::move(module), std::move(thread)});
-        ShowBusy(false);
+    if (!worker->WaitUntil(mModules.Milliseconds() + kWorkerWaitLimitMs)) {
+        // The worker may still run inside the component: both stay, and the
+        // classes stay mapped for it, until it is seen to have ended.
+        mLingering.push_back({std::move(module), std::move(worker), scope});
+        mUi.ShowBusy(false);
         return {Kind::TimedOut};
     }
 
-    const WorkerEnd end = Finish(thread, module);
+    const WorkerEnd end = Finish(worker, module);
+    UnmapClassesWhenNoUserWorkerRuns();
     RegistrationOutcome outcome = OutcomeOf(end);
     if (outcome.kind == Kind::Failed && !outcome.faultedAfterReturn) {
         outcome = Explained(std::move(outcome), mModules.Diagnosis(), [&](DiagnosisApi& diagnosis) {
             if (!end.faulted) return ExplainFailedCall(diagnosis, path, end.result);
             return ExplainException(diagnosis, path, end.exceptionCode, end.delayModule, end.delayFunction);
         });
+        DiagnosisApi* const diagnosis = mModules.Diagnosis();
+        outcome.refusedForRights = scope == RegistrationScope::AllUsers && !end.faulted &&
+                                   IsAccessRefusal(end.result) && diagnosis != nullptr && !diagnosis->Elevated();
     }
-    ShowBusy(false);
+    mUi.ShowBusy(false);
     return outcome;
 }
 
-bool RegistrationEngine::WaitForEarlierWorkers(ModuleHandle module) {
-    const std::uint32_t start = mModules.Milliseconds();
+void RegistrationEngine::UnmapClassesWhenNoUserWorkerRuns() {
+    if (!mClassesMapped) return;
+    for (const Lingering& worker : mLingering) {
+        if (worker.scope == RegistrationScope::ThisUser) return;
+    }
+    mModules.UnmapClasses();
+    mClassesMapped = false;
+}
+
+bool RegistrationEngine::WaitForEarlierWorkers(ModuleHandle module, RegistrationScope scope) {
+    const std::uint32_t deadline = mModules.Milliseconds() + kWorkerWaitLimitMs;
     for (auto it = mLingering.begin(); it != mLingering.end();) {
-        if (it->module.Get() != module) {
+        if (it->module.Get() != module && it->scope == scope) {
             ++it;
             continue;
         }
-        const std::uint32_t elapsed = mModules.Milliseconds() - start;
-        const std::uint32_t left = elapsed < kWorkerWaitLimitMs ? kWorkerWaitLimitMs - elapsed : 0;
-        if (!mModules.WaitForWorker(it->thread.Get(), left)) return false;
-        Finish(it->thread, it->module);
+        if (!it->worker->WaitUntil(deadline)) return false;
+        Finish(it->worker, it->module);
         it = mLingering.erase(it);
+        UnmapClassesWhenNoUserWorkerRuns();
     }
     return true;
 }
 
 void RegistrationEngine::ReleaseFinishedWorkers() {
+    const std::uint32_t now = mModules.Milliseconds();
     for (auto it = mLingering.begin(); it != mLingering.end();) {
-        if (mModules.WorkerHasEnded(it->thread.Get())) {
-            Finish(it->thread, it->module);
+        if (it->worker->WaitUntil(now)) {
+            Finish(it->worker, it->module);
             it = mLingering.erase(it);
         } else {
             ++it;
         }
     }
+    UnmapClassesWhenNoUserWorkerRuns();
 }
 
 }  // namespace kalvex

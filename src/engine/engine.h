@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,12 @@ namespace kalvex {
 constexpr std::uint32_t kWorkerWaitLimitMs = 10000;
 
 enum class RegistrationAction { Register, Unregister };
+
+// Whose classes a registration writes.
+enum class RegistrationScope {
+    AllUsers,  // the machine's, as the component itself writes them
+    ThisUser,  // the user's own: HKEY_CLASSES_ROOT stands for them while the component runs
+};
 
 // What one registration came to.
 struct RegistrationOutcome {
@@ -36,6 +43,10 @@ struct RegistrationOutcome {
     bool faultedAfterReturn = false;
     // What follows the first line of the message: why, and what to do.
     std::string explanation{};
+    // A registration for all users failed for want of administrator rights,
+    // which the process runs without: registering the component for this
+    // user only needs none.
+    bool refusedForRights = false;
 };
 
 // The message that tells the user the outcome: its first line, then, after
@@ -43,6 +54,9 @@ struct RegistrationOutcome {
 std::string OutcomeMessage(const RegistrationOutcome& outcome);
 // The first line alone, as users have always known it.
 std::string FirstLine(const RegistrationOutcome& outcome);
+// The question that offers to do what was refused for want of rights for
+// this user only: Yes does it.
+std::string ThisUserOffer(const std::string& path, RegistrationAction action);
 
 class RegistrationEngine {
 public:
@@ -50,58 +64,63 @@ public:
     RegistrationEngine(const RegistrationEngine&) = delete;
     RegistrationEngine& operator=(const RegistrationEngine&) = delete;
     // Releases what workers that have ended leave; workers still running
-    // keep their component and thread for good.
+    // keep their component, and what they write into, for good.
     ~RegistrationEngine();
 
     // Registers or unregisters the component; never raises. It shows as
     // busy while it waits. One thread at a time runs inside a component: a
     // worker of an earlier call that still runs in the same loaded module
     // is waited for first, at most kWorkerWaitLimitMs, and the call's own
-    // worker then gets kWorkerWaitLimitMs of its own.
-    RegistrationOutcome RegisterServer(const std::string& path, RegistrationAction action);
+    // worker then gets kWorkerWaitLimitMs of its own. Workers of the two
+    // scopes never run at the same time (the classes' mapping is the
+    // process's): earlier workers of the other scope, in any component, are
+    // waited for the same way. For this user, HKEY_CLASSES_ROOT is mapped
+    // to the user's classes before the worker starts and back once it is
+    // seen to have ended, at the latest at the next call.
+    RegistrationOutcome RegisterServer(const std::string& path, RegistrationAction action,
+                                       RegistrationScope scope = RegistrationScope::AllUsers);
 
 private:
-    // What a loaded component and a worker's thread are given back through.
+    // A loaded component, given back through the interface that loaded it.
     struct ModuleTraits {
         using Type = ModuleHandle;
         ModuleApi* api = nullptr;
         static Type None() { return 0; }
         void Close(Type module) const { api->FreeComponent(module); }
     };
-    struct ThreadTraits {
-        using Type = ThreadHandle;
-        ModuleApi* api = nullptr;
-        static Type None() { return 0; }
-        void Close(Type thread) const { api->CloseWorker(thread); }
-    };
     // A loaded component: freed when it goes; released, it stays for good.
     using LoadedModule = UniqueHandle<ModuleTraits>;
-    // A worker thread's handle: closed when it goes.
-    using WorkerThread = UniqueHandle<ThreadTraits>;
 
     // A worker that outlived its wait, with the component it may still run
-    // in. The thread's handle is closed before the component is freed.
+    // in and whose classes it writes.
     struct Lingering {
         LoadedModule module;
-        WorkerThread thread;
+        std::unique_ptr<Worker> worker;
+        RegistrationScope scope;
     };
 
-    // Called once the worker has ended: closes its handle, frees its
-    // component unless an exception ended it, and says how it ended.
-    WorkerEnd Finish(WorkerThread& thread, LoadedModule& module);
-    // Releases the thread handle and the component of every worker that
-    // outlived its wait and has ended since.
+    // Called once the worker has ended: lets go of it, frees its component
+    // unless an exception ended it, and says how it ended.
+    WorkerEnd Finish(std::unique_ptr<Worker>& worker, LoadedModule& module);
+    // Lets go of every worker that outlived its wait and has ended since,
+    // and frees its component unless an exception ended it.
     void ReleaseFinishedWorkers();
     // Waits, at most kWorkerWaitLimitMs in all, for the workers of earlier
-    // calls that still run in `module`, and releases them once ended. False
-    // when one of them still runs.
-    bool WaitForEarlierWorkers(ModuleHandle module);
-    // Shows busy or not; an error there changes nothing else.
-    void ShowBusy(bool busy);
+    // calls that still run in `module` or for the other scope, and releases
+    // them once ended. False when one of them still runs.
+    bool WaitForEarlierWorkers(ModuleHandle module, RegistrationScope scope);
+    // The worker's part of a call, once the component is loaded and its
+    // entry point found.
+    RegistrationOutcome RunWorker(const std::string& path, LoadedModule& module, EntryPoint entry,
+                                  RegistrationScope scope);
+    // Maps HKEY_CLASSES_ROOT back to the machine's classes once no worker
+    // for this user runs.
+    void UnmapClassesWhenNoUserWorkerRuns();
 
     ModuleApi& mModules;
     EngineUi& mUi;
     std::vector<Lingering> mLingering;
+    bool mClassesMapped = false;  // HKEY_CLASSES_ROOT stands for the user's classes
 };
 
 }  // namespace kalvex

@@ -4,16 +4,17 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "diagnosis/diagnosis_api.h"
 
 namespace kalvex {
 
-// Opaque handles; 0 means "none" for each of them.
+// A loaded component and the address of one of its exports, as numbers; 0
+// means none.
 using ModuleHandle = std::uintptr_t;
 using EntryPoint = std::uintptr_t;
-using ThreadHandle = std::uintptr_t;
 
 // How a worker that has ended ended. The entry point may have returned and
 // an exception may have ended the worker all the same, in COM's clean-up
@@ -30,6 +31,22 @@ struct WorkerEnd {
     std::string delayFunction;
 };
 
+// A worker thread that calls a component's entry point. Going away gives
+// back what the program holds of it; a thread that still runs then runs on,
+// and what it writes into must stay: a worker that may still run is let go,
+// never destroyed.
+class Worker {
+public:
+    virtual ~Worker() = default;
+    // Waits until the worker has ended or ModuleApi::Milliseconds has
+    // reached `deadline`; true when it has ended. Messages that other
+    // threads send to this thread's windows meanwhile are answered; nothing
+    // else is taken from its queue.
+    virtual bool WaitUntil(std::uint32_t deadline) = 0;
+    // How it ended; asked only once a wait has seen it end.
+    virtual WorkerEnd End() = 0;
+};
+
 class ModuleApi {
 public:
     virtual ~ModuleApi() = default;
@@ -39,29 +56,26 @@ public:
     // out again, as the same module. 0 when the file cannot be loaded.
     virtual ModuleHandle LoadComponent(const std::string& path) = 0;
     // The system's error code of the last load that failed.
-    virtual std::uint32_t LastLoadError() { return 0; }
+    virtual std::uint32_t LastLoadError() = 0;
     // What a failure is examined through; null where failures are told
     // without their causes.
-    virtual DiagnosisApi* Diagnosis() { return nullptr; }
+    virtual DiagnosisApi* Diagnosis() = 0;
     // The component's export `name`; 0 when it has no such export.
     virtual EntryPoint FindEntryPoint(ModuleHandle module, const std::string& name) = 0;
     // Starts a worker thread that calls the entry point (a function without
     // arguments that returns a 32-bit result) with COM initialised. An
     // exception that leaves the entry point or COM's clean-up after it ends
-    // the worker, not the program. 0 when no thread could be created.
-    virtual ThreadHandle StartWorker(EntryPoint entry) = 0;
-    // Waits at most `milliseconds` for the worker to end; true when it has.
-    // Messages that other threads send to this thread's windows meanwhile
-    // are answered; nothing else is taken from its queue.
-    virtual bool WaitForWorker(ThreadHandle thread, std::uint32_t milliseconds) = 0;
-    // Whether the worker has ended, asked without waiting.
-    virtual bool WorkerHasEnded(ThreadHandle thread) = 0;
-    // How a worker that has ended ended.
-    virtual WorkerEnd HowWorkerEnded(ThreadHandle thread) = 0;
-    // A clock in milliseconds, for a limit that spans several waits.
+    // the worker, not the program. Null when no thread could be created.
+    virtual std::unique_ptr<Worker> StartWorker(EntryPoint entry) = 0;
+    // The clock that waits are measured by, in milliseconds; it wraps.
     virtual std::uint32_t Milliseconds() = 0;
-    virtual void CloseWorker(ThreadHandle thread) = 0;
     virtual void FreeComponent(ModuleHandle module) = 0;
+    // Maps the process's HKEY_CLASSES_ROOT to the user's own classes
+    // (HKEY_CURRENT_USER\Software\Classes), type libraries included where the
+    // system lets them follow; 0, or the system's error code when it could
+    // not. UnmapClasses maps it back to the machine's.
+    virtual std::uint32_t MapClassesToUser() = 0;
+    virtual void UnmapClasses() = 0;
 };
 
 }  // namespace kalvex

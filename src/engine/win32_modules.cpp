@@ -4,6 +4,9 @@
 
 #include <ole2.h>
 
+#include <cstdint>
+#include <memory>
+
 #include "shared/win32_handles.h"
 #include "win32_worker.h"
 
@@ -14,17 +17,6 @@ namespace {
 // A component's DllRegisterServer and DllUnregisterServer.
 using SelfRegistration = HRESULT(STDAPICALLTYPE*)();
 
-// One worker: its thread and what its start routine reads. The engine's
-// thread handle points here. The start routine is a `DWORD WINAPI (void*)`
-// that makes the argumentless call itself, so both sides of both calls agree
-// also on 32-bit x86, where an entry point used directly as a start routine
-// would leave the four-byte thread parameter on the stack.
-struct Worker {
-    UniqueKernelObject thread;
-    KalvexWorker start{};
-};
-
-Worker* AsWorker(ThreadHandle thread) { return reinterpret_cast<Worker*>(thread); }
 HMODULE AsModule(ModuleHandle module) { return reinterpret_cast<HMODULE>(module); }
 
 // OLE's set-up calls, from the system folder's ole32.dll, loaded when the
@@ -65,65 +57,98 @@ EntryPoint Win32Modules::FindEntryPoint(ModuleHandle module, const std::string& 
     return reinterpret_cast<EntryPoint>(ProcAddress<SelfRegistration>(AsModule(module), name.c_str()));
 }
 
-ThreadHandle Win32Modules::StartWorker(EntryPoint entry) {
-    auto* worker = new Worker;
-    worker->start.entry = reinterpret_cast<SelfRegistration>(entry);
-    if (Ole().initialize != nullptr && Ole().uninitialize != nullptr) {
-        worker->start.oleInitialize = Ole().initialize;
-        worker->start.oleUninitialize = Ole().uninitialize;
-    }
-    DWORD threadId = 0;
-    worker->thread.Reset(::CreateThread(nullptr, 0, KalvexRunWorker, &worker->start, 0, &threadId));
-    if (!worker->thread) {
-        delete worker;
-        return 0;
-    }
-    return reinterpret_cast<ThreadHandle>(worker);
-}
+namespace {
 
-// A component may send messages to every top-level window while it
-// registers (a WM_SETTINGCHANGE broadcast, as installers do), and the sender
-// waits until each window has answered. The window's thread answers them
-// while it waits, as the platform's registration tool, which has no window,
-// never keeps a sender waiting. Input, paint and posted messages stay in the
-// queue, so the window still takes no input while a component runs.
-bool Win32Modules::WaitForWorker(ThreadHandle thread, std::uint32_t milliseconds) {
-    HANDLE handle = AsWorker(thread)->thread.Get();
-    const DWORD start = ::GetTickCount();
-    for (;;) {
-        const DWORD elapsed = ::GetTickCount() - start;
-        const DWORD result = ::MsgWaitForMultipleObjects(
-            1, &handle, FALSE, elapsed < milliseconds ? milliseconds - elapsed : 0, QS_SENDMESSAGE);
-        if (result != WAIT_OBJECT_0 + 1) return result == WAIT_OBJECT_0;
-        MSG msg;
-        ::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+// One worker: its thread and what its start routine reads and writes. The
+// start routine is a `DWORD WINAPI (void*)` that makes the argumentless call
+// itself, so both sides of both calls agree also on 32-bit x86, where an
+// entry point used directly as a start routine would leave the four-byte
+// thread parameter on the stack.
+class Win32Worker final : public Worker {
+public:
+    explicit Win32Worker(SelfRegistration entry) {
+        mStart.entry = entry;
+        if (Ole().initialize != nullptr && Ole().uninitialize != nullptr) {
+            mStart.oleInitialize = Ole().initialize;
+            mStart.oleUninitialize = Ole().uninitialize;
+        }
     }
-}
+    // False when no thread could be created.
+    bool Start() {
+        DWORD threadId = 0;
+        mThread.Reset(::CreateThread(nullptr, 0, KalvexRunWorker, &mStart, 0, &threadId));
+        return static_cast<bool>(mThread);
+    }
 
-bool Win32Modules::WorkerHasEnded(ThreadHandle thread) {
-    return ::WaitForSingleObject(AsWorker(thread)->thread.Get(), 0) == WAIT_OBJECT_0;
-}
+    // A component may send messages to every top-level window while it
+    // registers (a WM_SETTINGCHANGE broadcast, as installers do), and the
+    // sender waits until each window has answered. The window's thread
+    // answers them while it waits, as the platform's registration tool,
+    // which has no window, never keeps a sender waiting. Input, paint and
+    // posted messages stay in the queue, so the window still takes no input
+    // while a component runs.
+    bool WaitUntil(std::uint32_t deadline) override {
+        HANDLE handle = mThread.Get();
+        for (;;) {
+            // The deadline may lie behind the clock already: a wait of 0.
+            const auto left = static_cast<std::int32_t>(deadline - ::GetTickCount());
+            const DWORD result =
+                ::MsgWaitForMultipleObjects(1, &handle, FALSE, left > 0 ? static_cast<DWORD>(left) : 0, QS_SENDMESSAGE);
+            if (result != WAIT_OBJECT_0 + 1) return result == WAIT_OBJECT_0;
+            MSG msg;
+            ::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+        }
+    }
 
-WorkerEnd Win32Modules::HowWorkerEnded(ThreadHandle thread) {
-    // Asked only after a wait saw the thread end, so all of it is there.
-    const Worker& worker = *AsWorker(thread);
-    const KalvexWorker& start = worker.start;
-    WorkerEnd end;
-    end.returned = start.returned != 0;
-    DWORD exitCode = 0;
-    if (!end.returned) ::GetExitCodeThread(worker.thread.Get(), &exitCode);
-    end.result = end.returned ? static_cast<std::uint32_t>(start.result) : exitCode;
-    end.faulted = start.faulted != 0;
-    end.exceptionCode = start.exceptionCode;
-    end.delayModule = start.delayModule;
-    end.delayFunction = start.delayFunction;
-    return end;
+    WorkerEnd End() override {
+        WorkerEnd end;
+        end.returned = mStart.returned != 0;
+        DWORD exitCode = 0;
+        if (!end.returned) ::GetExitCodeThread(mThread.Get(), &exitCode);
+        end.result = end.returned ? static_cast<std::uint32_t>(mStart.result) : exitCode;
+        end.faulted = mStart.faulted != 0;
+        end.exceptionCode = mStart.exceptionCode;
+        end.delayModule = mStart.delayModule;
+        end.delayFunction = mStart.delayFunction;
+        return end;
+    }
+
+private:
+    UniqueKernelObject mThread;
+    KalvexWorker mStart{};
+};
+
+}  // namespace
+
+std::unique_ptr<Worker> Win32Modules::StartWorker(EntryPoint entry) {
+    auto worker = std::make_unique<Win32Worker>(reinterpret_cast<SelfRegistration>(entry));
+    if (!worker->Start()) return nullptr;
+    return worker;
 }
 
 std::uint32_t Win32Modules::Milliseconds() { return ::GetTickCount(); }
 
-void Win32Modules::CloseWorker(ThreadHandle thread) { delete AsWorker(thread); }
-
 void Win32Modules::FreeComponent(ModuleHandle module) { ::FreeLibrary(AsModule(module)); }
+
+std::uint32_t Win32Modules::MapClassesToUser() {
+    HKEY classes = nullptr;
+    LSTATUS status = ::RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Classes", 0, nullptr, 0, MAXIMUM_ALLOWED, nullptr,
+                                       &classes, nullptr);
+    if (status != ERROR_SUCCESS) return static_cast<std::uint32_t>(status);
+    status = ::RegOverridePredefKey(HKEY_CLASSES_ROOT, classes);
+    // The mapping keeps a reference of its own.
+    ::RegCloseKey(classes);
+    if (status != ERROR_SUCCESS) return static_cast<std::uint32_t>(status);
+    // Without this, RegisterTypeLib writes the machine's classes whatever
+    // HKEY_CLASSES_ROOT stands for; the switch stays on for the process, and
+    // type libraries then go where HKEY_CLASSES_ROOT leads. Not every
+    // oleaut32 has it.
+    static const auto enablePerUserTypeLibraries =
+        SystemProcAddress<void(WINAPI*)()>("oleaut32.dll", "OaEnablePerUserTLibRegistration");
+    if (enablePerUserTypeLibraries != nullptr) enablePerUserTypeLibraries();
+    return ERROR_SUCCESS;
+}
+
+void Win32Modules::UnmapClasses() { ::RegOverridePredefKey(HKEY_CLASSES_ROOT, nullptr); }
 
 }  // namespace kalvex

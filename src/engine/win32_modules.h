@@ -12,13 +12,11 @@ public:
     std::uint32_t LastLoadError() override { return mLastLoadError; }
     DiagnosisApi* Diagnosis() override { return &mDiagnosis; }
     EntryPoint FindEntryPoint(ModuleHandle module, const std::string& name) override;
-    ThreadHandle StartWorker(EntryPoint entry) override;
-    bool WaitForWorker(ThreadHandle thread, std::uint32_t milliseconds) override;
-    bool WorkerHasEnded(ThreadHandle thread) override;
-    WorkerEnd HowWorkerEnded(ThreadHandle thread) override;
+    std::unique_ptr<Worker> StartWorker(EntryPoint entry) override;
     std::uint32_t Milliseconds() override;
-    void CloseWorker(ThreadHandle thread) override;
     void FreeComponent(ModuleHandle module) override;
+    std::uint32_t MapClassesToUser() override;
+    void UnmapClasses() override;
 
 private:
     std::uint32_t mLastLoadError = 0;

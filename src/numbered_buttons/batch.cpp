@@ -3,26 +3,28 @@
 #include <algorithm>
 #include <cctype>
 
+#include "shared/text.h"
+
 namespace kalvex {
 
 std::string BatchFileName(std::int16_t index) { return index == 0 ? "unregister.bat" : "register.bat"; }
 
 bool AdminAnswerIsYes(std::uint32_t answer) { return (answer & 0xFFFFu) != 0; }
 
-std::string AdminHint(const std::string& programFolder, const std::string& name, const std::string& newLine) {
-    return "If not successful then " + newLine + newLine + "rightclick on '" + programFolder + "\\" + name + newLine +
-           newLine + " and select 'Run as Adminstrator'";
+std::string AdminHint(const std::string& programFolder, const std::string& name) {
+    return std::string("If not successful then ") + kNewLine + kNewLine + "rightclick on '" + programFolder + "\\" +
+           name + kNewLine + kNewLine + " and select 'Run as Adminstrator'";
 }
 
-std::string BatchText(std::int16_t index, bool windows64, const std::string& newLine) {
+std::string BatchText(std::int16_t index, bool windows64) {
     std::string text = windows64 ? "cd C:\\Windows\\SysWOW64" : "cd C:\\Windows\\System32";
     if (index != 0) {
-        text += newLine + "regsvr32 mscomctl.ocx";
-        text += newLine + "regtlib msdatsrc.tlb";
+        text += std::string(kNewLine) + "regsvr32 mscomctl.ocx";
+        text += std::string(kNewLine) + "regtlib msdatsrc.tlb";
     } else {
-        text += newLine + "regsvr32 /u mscomctl.ocx";
+        text += std::string(kNewLine) + "regsvr32 /u mscomctl.ocx";
     }
-    text += newLine + "pause";
+    text += std::string(kNewLine) + "pause";
     return text;
 }
 
@@ -140,8 +142,8 @@ std::optional<BatchLaunch> CommandProcessorLaunch(const std::string& systemFolde
     return BatchLaunch{systemFolder + (separated ? "" : "\\") + "cmd.exe", line};
 }
 
-std::string RefusedLaunchMessage(const std::string& newLine) {
-    return "The batch file was not started." + newLine + newLine +
+std::string RefusedLaunchMessage() {
+    return std::string("The batch file was not started.") + kNewLine + kNewLine +
            "Kalvex's command line or its folder's name holds a line break, a null character or (in the folder's "
            "name) a quotation mark, which the command processor cannot take as plain text. Start Kalvex without "
            "them, or run the batch file by hand as administrator.";

@@ -23,13 +23,13 @@ bool AdminAnswerIsYes(std::uint32_t answer);
 
 // The hint that tells an administrator which file to run by hand, in three
 // blocks. The apostrophe opened before the folder is not closed.
-std::string AdminHint(const std::string& programFolder, const std::string& name, const std::string& newLine);
+std::string AdminHint(const std::string& programFolder, const std::string& name);
 
 // The batch text: the 32-bit system folder (fixed text, SysWOW64 on 64-bit
 // Windows), regsvr32 on mscomctl.ocx (with /u for index 0; register.bat
 // also registers msdatsrc.tlb), then "pause". Lines are joined by
-// `newLine`; the last one has none after it.
-std::string BatchText(std::int16_t index, bool windows64, const std::string& newLine);
+// kNewLine; the last one has none after it.
+std::string BatchText(std::int16_t index, bool windows64);
 
 // The program's folder, "\" and the name. The separator is always added, so
 // a drive root gives "C:\\register.bat".
@@ -69,6 +69,6 @@ std::optional<BatchLaunch> CommandProcessorLaunch(const std::string& systemFolde
                                                   const std::string& parameters);
 
 // What the user is told when CommandProcessorLaunch refuses.
-std::string RefusedLaunchMessage(const std::string& newLine);
+std::string RefusedLaunchMessage();
 
 }  // namespace kalvex

@@ -8,6 +8,9 @@
 
 namespace kalvex {
 
+// The line separator of every text the program shows or writes.
+constexpr const char* kNewLine = "\r\n";
+
 std::string Utf8FromUtf16(const std::u16string& text);
 
 // Bytes that are not UTF-8 become U+FFFD, one for each byte.

@@ -1,7 +1,6 @@
 // The system calls behind the system questions. The Win32 adapter makes the
 // real calls and answers a failure in its result, raising nothing; the unit
-// tests fake them, and their fake can raise, which the questions hand on to
-// their callers (IsFileThere alone takes it as false).
+// tests fake them.
 #pragma once
 
 #include <cstdint>

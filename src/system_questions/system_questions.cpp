@@ -1,7 +1,5 @@
 #include "system_questions.h"
 
-#include <exception>
-
 namespace kalvex {
 
 namespace {
@@ -27,20 +25,13 @@ bool Is64BitArchitecture(std::uint16_t architecture) {
 
 bool is64(SystemApi& system) { return Is64BitArchitecture(system.NativeProcessorArchitecture()); }
 
-std::string GetSystemPath(SystemApi& system) {
-    const std::string folder = system.SystemDirectory();
-    return folder.substr(0, folder.find('\0'));
-}
+std::string GetSystemPath(SystemApi& system) { return system.SystemDirectory(); }
 
 bool IsFileThere(SystemApi& system, const std::string& path) {
     // A name with a NUL inside would reach the system cut short and name a
     // different file; such a name cannot be opened as given.
     if (path.empty() || path.find('\0') != std::string::npos) return false;
-    try {
-        return system.CanOpenForReading(path);
-    } catch (const std::exception&) {
-        return false;
-    }
+    return system.CanOpenForReading(path);
 }
 
 std::string ComponentPath(SystemApi& system, const std::string& fileSpec) {

@@ -15,16 +15,16 @@ namespace kalvex {
 bool Is64BitArchitecture(std::uint16_t architecture);
 
 // True when the machine runs a 64-bit Windows, also when this program runs
-// as a 32-bit process on it. Errors go to the caller.
+// as a 32-bit process on it.
 bool is64(SystemApi& system);
 
 // The Windows system folder as SystemDirectory gives it; "" when the call
-// fails. A NUL inside would end it there, but the Win32 adapter gives none.
-// Errors go to the caller.
+// fails.
 std::string GetSystemPath(SystemApi& system);
 
-// True when the file can be opened for reading. Never raises; every failure
-// counts as false.
+// True when the file can be opened for reading: a file on disk, not a folder
+// or a device; every failure counts as false. Start-up asks it of the
+// default component, Register and Unregister of the name they check.
 bool IsFileThere(SystemApi& system, const std::string& path);
 
 // The name a component is checked, read and loaded by: the name as given,

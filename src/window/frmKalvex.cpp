@@ -4,6 +4,7 @@
 
 #include "numbered_buttons/batch.h"
 #include "shared/startup_marks.h"
+#include "shared/text.h"
 #include "system_questions/system_questions.h"
 #include "versioninfo/version_label.h"
 #include "versioninfo/version_scan.h"
@@ -11,7 +12,7 @@
 namespace kalvex {
 
 namespace {
-// Runs one step of a procedure that carries on after failures: an error
+// Runs one step of start-up, which carries on after failures: an error
 // abandons the step and nothing is reported.
 template <typename Step>
 void Attempt(Step&& step) {
@@ -32,10 +33,9 @@ frmKalvex::frmKalvex(Services services)
       mEngine(services.modules, services.toolkit) {}
 
 void frmKalvex::Form_Load() {
-    Attempt([&] { mNewLine = "\r\n"; });
     Attempt([&] {
         mControls.SetText(ControlId::lblOCXFileSpec,
-                          std::string(kFileSpecCaptionLine1) + "\r\n" + kFileSpecCaptionLine2);
+                          std::string(kFileSpecCaptionLine1) + kNewLine + kFileSpecCaptionLine2);
     });
     Attempt([&] { mControls.SetVisible(ControlId::lblPleaseVerify, false); });
     Attempt([&] { SetButtonMode(true); });
@@ -43,15 +43,9 @@ void frmKalvex::Form_Load() {
     Attempt([&] { mControls.SetListFolder(ControlId::File1, GetSystemPath(mSystem)); });
     StartupMark("start-up: file list");
 
-    // When a test fails, start-up goes on inside the choice's first branch:
-    // hence the defaults of `on64` and `found`.
-    bool on64 = true;
-    Attempt([&] { on64 = is64(mSystem); });
-    const std::string defaultPath = std::string(on64 ? kDefaultFolder64 : kDefaultFolder32) + kDefaultComponentFile;
-
-    bool found = true;
-    Attempt([&] { found = mToolkit.FileExists(defaultPath); });
-    if (found) Attempt([&] { mControls.SetText(ControlId::text1, defaultPath); });
+    const std::string defaultPath =
+        std::string(is64(mSystem) ? kDefaultFolder64 : kDefaultFolder32) + kDefaultComponentFile;
+    if (IsFileThere(mSystem, defaultPath)) Attempt([&] { mControls.SetText(ControlId::text1, defaultPath); });
     StartupMark("start-up: default component");
 }
 
@@ -67,8 +61,8 @@ void frmKalvex::Form_Load() {
 void frmKalvex::Command1_Click(std::int16_t index) {
     const std::string name = BatchFileName(index);
     const std::string folder = mToolkit.ProgramFolder();
-    if (AdminAnswerIsYes(mShell.IsUserAnAdmin())) mToolkit.ShowMessage(AdminHint(folder, name, mNewLine));
-    const std::string text = BatchText(index, is64(mSystem), mNewLine);
+    if (AdminAnswerIsYes(mShell.IsUserAnAdmin())) mToolkit.ShowMessage(AdminHint(folder, name));
+    const std::string text = BatchText(index, is64(mSystem));
     const std::string path = BatchFilePath(folder, name);
 
     mToolkit.ProcessPendingEvents();
@@ -90,7 +84,7 @@ void frmKalvex::Command1_Click(std::int16_t index) {
     const std::optional<BatchLaunch> launch =
         CommandProcessorLaunch(systemFolder, path, LaunchParameters(mToolkit.ProgramArguments()));
     if (!launch) {
-        mToolkit.ShowMessage(RefusedLaunchMessage(mNewLine));
+        mToolkit.ShowMessage(RefusedLaunchMessage());
         return;
     }
     mShell.Launch(kRunAsVerb, launch->program, launch->parameters, kShowNormal);
@@ -162,11 +156,21 @@ void frmKalvex::cmdCancel_Click() {
     SetButtonMode(true);
 }
 
-// The outcome is told in a box whatever it was; a box that cannot be shown
-// changes nothing else.
+// The outcome is told in a box whatever it was. Where the machine's classes
+// were refused for want of rights, the box asks whether to do the same for
+// this user only, and Yes does it and tells that outcome.
 void frmKalvex::RegisterServer(const PendingConfirmation& pending) {
     const RegistrationOutcome outcome = mEngine.RegisterServer(pending.component, pending.action);
-    Attempt([&] { mToolkit.ShowMessage(OutcomeMessage(outcome)); });
+    if (!outcome.refusedForRights) {
+        mToolkit.ShowMessage(OutcomeMessage(outcome));
+        return;
+    }
+    const std::string question =
+        OutcomeMessage(outcome) + kNewLine + kNewLine + ThisUserOffer(pending.component, pending.action);
+    if (!mToolkit.Ask(question)) return;
+    const RegistrationOutcome forThisUser =
+        mEngine.RegisterServer(pending.component, pending.action, RegistrationScope::ThisUser);
+    mToolkit.ShowMessage(OutcomeMessage(forThisUser));
 }
 
 // ---- version information ----
@@ -176,7 +180,7 @@ std::string frmKalvex::GetVersionInfo(const std::string& fileSpec) {
     if (!info || !info->hasProductVersion) return std::string();
     // Each value on its own line, as the file stores it: nothing in a value
     // makes a line of its own, turns the text round or hides behind it.
-    return "Company Name:  " + ShownVersionValue(info->companyName) + "\r\n" +
+    return "Company Name:  " + ShownVersionValue(info->companyName) + kNewLine +
            "Product Version:  " + ShownVersionValue(info->productVersion);
 }
 
@@ -203,17 +207,17 @@ void frmKalvex::File1_MouseDown() {
     mControls.SetText(ControlId::text1, folder + "\\" + name);
 }
 
-bool frmKalvex::Click(ControlId id) {
+void frmKalvex::Click(ControlId id) {
     switch (id) {
-        case ControlId::Command1_0: Command1_Click(0); return true;
-        case ControlId::Command1_1: Command1_Click(1); return true;
-        case ControlId::Command2: Command2_Click(); return true;
-        case ControlId::cmdExit: cmdExit_Click(); return true;
-        case ControlId::cmdRegister: cmdRegister_Click(); return true;
-        case ControlId::cmdUnregister: cmdUnregister_Click(); return true;
-        case ControlId::cmdProceed: cmdProceed_Click(); return true;
-        case ControlId::cmdCancel: cmdCancel_Click(); return true;
-        default: return false;
+        case ControlId::Command1_0: Command1_Click(0); break;
+        case ControlId::Command1_1: Command1_Click(1); break;
+        case ControlId::Command2: Command2_Click(); break;
+        case ControlId::cmdExit: cmdExit_Click(); break;
+        case ControlId::cmdRegister: cmdRegister_Click(); break;
+        case ControlId::cmdUnregister: cmdUnregister_Click(); break;
+        case ControlId::cmdProceed: cmdProceed_Click(); break;
+        case ControlId::cmdCancel: cmdCancel_Click(); break;
+        default: break;
     }
 }
 

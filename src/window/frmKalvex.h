@@ -60,8 +60,9 @@ public:
     void text1_Change();
     void File1_MouseDown();
 
-    // Routes a click on a button to its handler; false for any other id.
-    bool Click(ControlId id);
+    // The one table of the buttons' click handlers: runs the handler of the
+    // button `id`; a control without one is ignored.
+    void Click(ControlId id);
 
 private:
     // What Register or Unregister checked and showed, waiting for Proceed or
@@ -96,7 +97,6 @@ private:
     VersionApi& mVersion;
     RegistrationEngine mEngine;
 
-    std::string mNewLine;
     std::optional<PendingConfirmation> mPending;
     std::uint64_t mConfirmations = 0;
 };

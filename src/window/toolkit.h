@@ -1,7 +1,7 @@
 // The narrow interfaces through which the window's handlers reach their
 // controls and the services of the program around them. The Win32 adapter
-// implements them; the unit tests fake them. Any of them may raise
-// kalvex::Error.
+// implements them; the unit tests fake them. A control service may raise
+// kalvex::Error, and so may ProgramFolder.
 #pragma once
 
 #include <string>
@@ -44,15 +44,14 @@ class Toolkit : public EngineUi {
 public:
     // A modal box with the text, an OK button, no icon, "Kalvex" as caption.
     virtual void ShowMessage(const std::string& text) = 0;
+    // The same box with Yes and No instead of OK: true for Yes.
+    virtual bool Ask(const std::string& question) = 0;
     // Lets the window handle the events already waiting, then returns.
     virtual void ProcessPendingEvents() = 0;
     // Folder of the program's executable; ends in "\" only at a drive root.
     virtual std::string ProgramFolder() = 0;
     // The command-line text after the program's name, "" when there is none.
     virtual std::string ProgramArguments() = 0;
-    // Whether an ordinary file (not hidden, not a system file, not a folder)
-    // matches `path`.
-    virtual bool FileExists(const std::string& path) = 0;
     // Closes the window, which ends the program.
     virtual void CloseWindow() = 0;
 };

@@ -25,6 +25,12 @@ void Win32Toolkit::ShowMessage(const std::string& text) {
     StillOpen();
 }
 
+bool Win32Toolkit::Ask(const std::string& question) {
+    const int answer = ::MessageBoxW(mWindow, W(Wide(question)), W(Wide(kTitle)), MB_YESNO);
+    StillOpen();
+    return answer == IDYES;
+}
+
 namespace {
 
 // What the user (or another program acting for the user) gave the window
@@ -82,23 +88,6 @@ std::string Win32Toolkit::ProgramFolder() {
 std::string Win32Toolkit::ProgramArguments() {
     const wchar_t* line = ::GetCommandLineW();
     return ArgumentsOfCommandLine(line != nullptr ? Utf8(line, ::lstrlenW(line)) : std::string());
-}
-
-bool Win32Toolkit::FileExists(const std::string& path) {
-    if (path.empty()) return false;
-    if (path.find('\0') != std::string::npos) throw Error("Bad file name or number");
-    const QuietFileErrors quiet;
-    const DWORD excluded = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY;
-    bool found = false;
-    const DWORD ended = ForEachFile(path, [&](const std::string& candidate, DWORD attributes) {
-        found = candidate != "." && candidate != ".." && (attributes & excluded) == 0;
-        return !found;
-    });
-    if (ended == ERROR_SUCCESS || ended == ERROR_NO_MORE_FILES || ended == ERROR_FILE_NOT_FOUND ||
-        ended == ERROR_PATH_NOT_FOUND) {
-        return found;
-    }
-    throw Error(SystemErrorText(ended));
 }
 
 void Win32Toolkit::CloseWindow() { ::PostMessageW(mWindow, WM_CLOSE, 0, 0); }

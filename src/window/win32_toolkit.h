@@ -1,7 +1,7 @@
 // The program's services for the window's handlers on Win32: message boxes,
-// pending events, the program's folder and arguments, the file test,
-// closing, and whether a component runs (the busy state, which the window
-// reads to show the hourglass and to take no input meanwhile). Windows only.
+// pending events, the program's folder and arguments, closing, and whether
+// a component runs (the busy state, which the window reads to show the
+// hourglass and to take no input meanwhile). Windows only.
 #pragma once
 
 #include <windows.h>
@@ -22,11 +22,11 @@ public:
     bool Busy() const { return mBusy; }
 
     void ShowMessage(const std::string& text) override;
+    bool Ask(const std::string& question) override;
     void ShowBusy(bool busy) override;
     void ProcessPendingEvents() override;
     std::string ProgramFolder() override;
     std::string ProgramArguments() override;
-    bool FileExists(const std::string& path) override;
     void CloseWindow() override;
 
 private:

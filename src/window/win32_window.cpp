@@ -186,17 +186,20 @@ LRESULT Win32Window::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     return ::DefWindowProcW(mHwnd, message, wParam, lParam);
 }
 
+// Only tells a click from a change here; which handler a control's click
+// runs is the form's to say (frmKalvex::Click).
 void Win32Window::OnCommand(int id, int code) {
     if (mForm == nullptr) return;
     const ControlSpec* spec = FindControl(id);
     if (spec == nullptr) return;
+    if (spec->id == ControlId::text1) {
+        if (code == EN_CHANGE) Guarded([&] { mForm->text1_Change(); });
+        return;
+    }
     // A drawn button reports the second press of a double click on its own;
     // it is a click like the first.
-    if (IsButton(*spec) &&
-        (code == BN_CLICKED || (code == BN_DOUBLECLICKED && spec->kind == ControlKind::ColouredButton))) {
+    if (code == BN_CLICKED || (code == BN_DOUBLECLICKED && spec->kind == ControlKind::ColouredButton)) {
         Guarded([&] { mForm->Click(spec->id); });
-    } else if (spec->id == ControlId::text1 && code == EN_CHANGE) {
-        Guarded([&] { mForm->text1_Change(); });
     }
 }
 

@@ -133,7 +133,7 @@ TEST(Failures, EachOutcomeNamesTheFileAndTheCause) {
 }
 
 // Started as Windows starts a program for an administrator, without "Run as administrator": the
-// access errors say how to get the rights.
+// access errors say how to get the rights (and offer this user only, declined here).
 TEST(Failures, TheHintForRightsShowsOnlyWithoutThem) {
     struct Case {
         const char* file;
@@ -147,7 +147,7 @@ TEST(Failures, TheHintForRightsShowsOnlyWithoutThem) {
     ASSERT_TRUE(app.LaunchLimited());
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file);
-        const Told told = Split(app.Outcome(C::cmdRegister, Component(c.file)));
+        const Told told = Split(Answered(app, C::cmdRegister, Component(c.file), IDNO));
         EXPECT_EQ(told.first, c.first);
         EXPECT_TRUE(Has(told.rest, kRunAs)) << told.rest;
     }

@@ -1,7 +1,7 @@
 // The end-to-end tests: they start kalvex.exe in the same Windows (prefix) and drive its window
 // through the driver; exit code 0 when every test passed.
 //   kalvex_e2e.exe <kalvex.exe> [<group> | layout-only] [GoogleTest flags]
-// Groups: window, batch, components, failures, world, version.
+// Groups: window, batch, components, failures, world, version, thisuser.
 // Without a group it runs every group but the layout; layout-only is the layout alone,
 // for a second pass at another dpi.
 #include <cctype>

@@ -10,7 +10,7 @@
 # that executes it (scripts/guest.sh); where none can start either, it
 # exits 77, which CTest reports as skipped. The "# situation" line says
 # where the tests ran. KALVEX_E2E_ONLY=<group> runs one scenario group
-# alone (window, batch, components, failures, world or version).
+# alone (window, batch, components, failures, world, version or thisuser).
 # Usage: run_e2e.sh <situation> <Windows build folder>
 set -u
 

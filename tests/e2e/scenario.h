@@ -66,6 +66,16 @@ inline std::string Server(const std::string& clsid, const char* value = nullptr)
 // kvx_good's (its copies register the same class).
 inline std::string GoodServer() { return Server("{4B9E2C61-7D3A-4F15-9A8E-2C6D0B5F7E13}"); }
 
+// `button` confirmed for `path` and proceeded: the box that follows the notice, answered with
+// `answer` (it must offer that button).
+inline std::string Answered(Kalvex& app, ControlId button, const std::string& path, int answer) {
+    const std::string screen = app.Confirm(button, path);
+    if (screen.rfind("confirmation", 0) != 0) return "no confirmation: " + screen;
+    app.Click(ControlId::cmdProceed);
+    const std::string notice = app.Answer();
+    return notice == "WWW" ? app.Choose(answer) : "\"" + notice + "\" instead of WWW";
+}
+
 // Registers (or unregisters) `path` with regsvr32 /s of the driver's bitness, in the same Windows:
 // kCompleted for its exit code 0, as the program tells it; `ms` gets how long it took.
 inline std::string Regsvr32(bool registers, const std::string& path, DWORD& ms) {

@@ -8,6 +8,7 @@
 
 #include "diagnosis/diagnosis.h"
 #include "fake.h"
+#include "fake_diagnosis.h"
 
 namespace kalvex::testing {
 namespace {
@@ -163,51 +164,6 @@ private:
 
 std::string Image(const ImageSpec& spec) { return ImageWriter(spec).Bytes(); }
 
-class HeldBytes final : public FileView {
-public:
-    explicit HeldBytes(std::string bytes) : mBytes(std::move(bytes)) {}
-    std::string_view Bytes() const override { return mBytes; }
-
-private:
-    std::string mBytes;
-};
-
-// Files by full path, and the loader's answers by name.
-class FakeDiagnosis final : public DiagnosisApi {
-public:
-    std::map<std::string, std::string> files;
-    std::map<std::string, std::string> loader;
-    Machine program = Machine::X86;
-    bool windows64 = true;
-    bool elevated = true;
-    std::map<std::uint32_t, std::string> texts;
-    int questions = 0;
-
-    std::unique_ptr<FileView> OpenFile(const std::string& path) override {
-        ++questions;
-        const auto it = files.find(path);
-        return it == files.end() ? nullptr : std::make_unique<HeldBytes>(it->second);
-    }
-    bool FileExists(const std::string& path) override {
-        ++questions;
-        return files.count(path) != 0;
-    }
-    LoaderAnswer AskLoader(const std::string& name) override {
-        ++questions;
-        const auto it = loader.find(name);
-        return it == loader.end() ? LoaderAnswer{"", 126} : LoaderAnswer{it->second, 0};
-    }
-    Machine ProgramMachine() override { return program; }
-    bool Windows64() override { return windows64; }
-    std::string WindowsFolder() override { return "C:\\Windows"; }
-    bool Elevated() override { return elevated; }
-    std::string SystemText(std::uint32_t code) override {
-        ++questions;
-        const auto it = texts.find(code);
-        return it == texts.end() ? "" : it->second;
-    }
-};
-
 const std::string kSys = "C:\\Windows\\system32\\";
 const std::string kSpaces = "C:\\Program Files\\Old App\\";
 
@@ -358,6 +314,10 @@ TEST(Diagnosis, WordsForEveryCause) {
         f.headerRead = true;
         return f;
     };
+    const auto unregistering = [](FailureFacts f) {
+        f.entry = "DllUnregisterServer";
+        return f;
+    };
     const Finding wide{Kind::OtherMachine, Machine::X64};
     const Finding narrow{Kind::OtherMachine, Machine::X86};
     const Finding chain{Kind::ModuleMissing, Machine::Unknown, {"comp.ocx", "link.dll", "absent.dll"}, "", "C:\\A B"};
@@ -432,6 +392,10 @@ TEST(Diagnosis, WordsForEveryCause) {
          header(facts(Stage::NoEntry, 0, {}), true, true),
          {"comp.ocx is a .NET assembly", "RegAsm.exe /codebase \"comp.ocx\""},
          {"/RegServer"}},
+        {".NET assembly that failed to load, to be unregistered",
+         unregistering(facts(Stage::Load, 193, {Kind::DotNet})),
+         {"comp.ocx is a .NET assembly", "Unregister it", "RegAsm.exe /unregister \"comp.ocx\""},
+         {"/codebase"}},
         {"a program",
          header(facts(Stage::NoEntry, 0, {}), false, false),
          {"comp.ocx is a program, not a library", "\"comp.ocx\" /RegServer"},
@@ -458,9 +422,8 @@ TEST(Diagnosis, WordsForEveryCause) {
 
 // Modules whose diagnosis the engine asks through.
 struct DiagnosedModules final : FakeModules {
-    explicit DiagnosedModules(Journal& journal) : FakeModules(journal) {}
-    FakeDiagnosis diagnosis = World();
-    DiagnosisApi* Diagnosis() override { return &diagnosis; }
+    explicit DiagnosedModules(Journal& journal) : FakeModules(journal) { diagnosis = &world; }
+    FakeDiagnosis world = World();
     std::uint32_t LastLoadError() override { return 126; }
 };
 
@@ -493,7 +456,7 @@ TEST(Diagnosis, TheEngineExplainsFailuresOnly) {
         RegistrationEngine engine(modules, ui);
         EXPECT_EQ(OutcomeMessage(engine.RegisterServer(kSpaces + c.component, RegistrationAction::Register)),
                   c.message);
-        EXPECT_EQ(modules.diagnosis.questions > 0, c.asked);
+        EXPECT_EQ(modules.world.questions > 0, c.asked);
     }
 }
 

@@ -1,6 +1,8 @@
 // The registration engine: its outcome, whether it showed busy, and which
 // components stay loaded, on every path.
 #include "fake.h"
+#include "fake_diagnosis.h"
+#include "shared/format.h"
 
 namespace kalvex::testing {
 namespace {
@@ -14,7 +16,7 @@ TEST(Engine, OutcomeBusyAndComponentOnEveryPath) {
         RegistrationAction action;
         void (*spoil)(FakeModules&);
         std::string message, seen;
-        bool busy;  // it showed busy while it waited
+        bool everBusy;  // it showed busy while it waited
     };
     const Case cases[] = {
         {reg, [](FakeModules& m) { m.loadFails = true; }, "Failure loading control DLL", "", false},
@@ -49,40 +51,39 @@ TEST(Engine, OutcomeBusyAndComponentOnEveryPath) {
          "component stays loaded until Kalvex ends.",
          "load x", true}};
     for (const Case& c : cases) {
-        // Busy that cannot be shown changes nothing but itself.
-        for (const bool busyFails : {false, true}) {
-            SCOPED_TRACE(c.message + (busyFails ? " (busy failing)" : ""));
-            Journal seen;
-            FakeModules modules(seen);
-            FakeToolkit ui(seen);
-            ui.busyFails = busyFails;
-            c.spoil(modules);
-            RegistrationEngine engine(modules, ui);
-            const std::string outcome = OutcomeMessage(engine.RegisterServer("x", c.action));
-            EXPECT_EQ(outcome + " | " + seen.Take(), c.message + " | " + c.seen);
-            EXPECT_EQ(std::to_string(ui.busy) + std::to_string(ui.everBusy), c.busy && !busyFails ? "01" : "00");
-            if (!modules.entryNames.empty()) {
-                EXPECT_EQ(modules.entryNames[0], c.action == reg ? "DllRegisterServer" : "DllUnregisterServer");
-            }
+        SCOPED_TRACE(c.message);
+        Journal seen;
+        FakeModules modules(seen);
+        FakeToolkit ui(seen);
+        c.spoil(modules);
+        RegistrationEngine engine(modules, ui);
+        EXPECT_EQ(OutcomeMessage(engine.RegisterServer("x", c.action)), c.message);
+        EXPECT_EQ(seen.Take(), c.seen);
+        EXPECT_EQ(ui.everBusy, c.everBusy);
+        EXPECT_FALSE(ui.busy);
+        if (!modules.entryNames.empty()) {
+            EXPECT_EQ(modules.entryNames[0], c.action == reg ? "DllRegisterServer" : "DllUnregisterServer");
         }
     }
 }
 
 // A worker that outlived its wait keeps its component until it is seen to
 // have ended, at the next call or when the engine goes, and never after an
-// exception ended it. Meanwhile a second call on the same component waits
-// for it at most 10 s, and enters the component only once it has ended,
-// with a whole 10 s wait for its own worker; a component of another file is
-// entered at once.
+// exception ended it; a worker that may still run is never destroyed.
+// Meanwhile a second call on the same component waits for it at most 10 s,
+// and enters the component only once it has ended, with a whole 10 s wait
+// for its own worker; a component of another file is entered at once.
 TEST(Engine, AWorkerThatOutlivedItsWaitKeepsItsComponentAndIsWaitedFor) {
     const std::string done = "Process completed";
     struct Case {
         const char* second;            // the second call's component; the first's is "a"
         std::uint32_t firstEndsAfter;  // after the first call's wait
-        bool endedBetween, raised;     // it ended before the second call; an exception ended it
+        bool endedBetween;             // it ended before the second call
+        bool raised;                   // an exception ended it
         std::string message;
         std::uint32_t workerLimit;  // what the second call's worker was given of the 10 s
-        std::string seen, atEnd;    // during the second call; when the engine goes
+        std::string seen;           // during the second call
+        std::string atEnd;          // when the engine goes
     };
     const Case cases[] = {{"a", 3000, false, false, done, 10000, "load a | free 101 | free 101", ""},
                           {"a", 9999, false, false, done, 10000, "load a | free 101 | free 101", ""},
@@ -105,8 +106,9 @@ TEST(Engine, AWorkerThatOutlivedItsWaitKeepsItsComponentAndIsWaitedFor) {
             if (c.raised) modules.raised = {1};
             const std::uint32_t start = modules.clock;
             const std::string outcome = OutcomeMessage(engine.RegisterServer(c.second, RegistrationAction::Register));
-            EXPECT_EQ(outcome + " | " + seen.Take() + " | " + std::to_string(modules.threads),
-                      c.message + " | " + c.seen + " | " + (c.message == kLost ? "1" : "2"));
+            EXPECT_EQ(outcome, c.message);
+            EXPECT_EQ(seen.Take(), c.seen);
+            EXPECT_EQ(modules.workers, c.message == kLost ? 1 : 2);
             if (c.message != kLost) {
                 EXPECT_EQ(modules.waitLimits.back(), c.workerLimit);
             }
@@ -115,6 +117,126 @@ TEST(Engine, AWorkerThatOutlivedItsWaitKeepsItsComponentAndIsWaitedFor) {
             modules.running.clear();
         }
         EXPECT_EQ(seen.Take(), c.atEnd);
+        EXPECT_FALSE(modules.destroyedWhileRunning);
+    }
+}
+
+// A worker still running when the engine goes keeps its component and what
+// it writes into: both are let go, neither freed.
+TEST(Engine, AWorkerStillRunningAtTheEndIsLetGo) {
+    Journal seen;
+    FakeModules modules(seen);
+    FakeToolkit ui(seen);
+    modules.running = {1};
+    {
+        RegistrationEngine engine(modules, ui);
+        EXPECT_EQ(OutcomeMessage(engine.RegisterServer("a", RegistrationAction::Register)), kLost);
+        seen.Take();
+    }
+    EXPECT_EQ(seen.Take(), "");
+    EXPECT_FALSE(modules.destroyedWhileRunning);
+}
+
+// For this user, HKEY_CLASSES_ROOT is mapped to the user's classes before
+// the worker starts and back once it is seen to have ended: at once, or, for
+// a worker that outlived its wait, when the next call sees it ended. A call
+// for all users never starts while it is mapped; one for this user never
+// starts while a worker for all users runs, in any component.
+TEST(Engine, ClassesAreMappedForThisUserExactlyWhileItsWorkerRuns) {
+    const auto all = RegistrationScope::AllUsers, user = RegistrationScope::ThisUser;
+    struct Case {
+        const char* name;
+        RegistrationScope first, second;  // on "a", then on "b"
+        std::uint32_t firstRunsFor;       // from its start
+        std::string secondOutcome;
+        std::string seen;  // from the second call on
+        bool mappedAtEnd;
+    };
+    const std::string done = "Process completed";
+    const std::string userDone = done + "\r\n\r\nRegistered for this user only.";
+    const Case cases[] = {
+        {"for the user, then for all", user, all, 0, done, "load b | free 102", false},
+        {"the user's lingering worker ends within the wait", user, all, 15000, done,
+         "load b | free 101 | unmap | free 102", false},
+        {"the user's lingering worker outlasts the wait", user, all, 25000, kLost, "load b | free 102", true},
+        {"the one for all users lingers", all, user, 15000, userDone, "load b | free 101 | map | free 102 | unmap",
+         false},
+        {"it outlasts the wait", all, user, 25000, kLost + "\r\n\r\nRegistering for this user only did not complete.",
+         "load b | free 102", false},
+        {"both for the user, the first lingering", user, user, 15000, userDone, "load b | free 102", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Journal seen;
+        FakeModules modules(seen);
+        FakeToolkit ui(seen);
+        RegistrationEngine engine(modules, ui);
+        if (c.firstRunsFor != 0) {
+            modules.running = {1};
+            modules.endsAfter = {{1, c.firstRunsFor}};
+        }
+        engine.RegisterServer("a", RegistrationAction::Register, c.first);
+        seen.Take();
+        const RegistrationOutcome second = engine.RegisterServer("b", RegistrationAction::Register, c.second);
+        EXPECT_EQ(OutcomeMessage(second), c.secondOutcome);
+        EXPECT_EQ(seen.Take(), c.seen);
+        EXPECT_EQ(modules.classesMapped, c.mappedAtEnd);
+        EXPECT_FALSE(modules.unmappedUnderWorker);
+        for (const auto& [worker, mapped] : modules.startedMapped) {
+            const RegistrationScope scope = worker == 1 ? c.first : c.second;
+            EXPECT_EQ(mapped, scope == user) << "worker " << worker;
+        }
+    }
+}
+
+// A failed mapping runs nothing and says why.
+TEST(Engine, ClassesThatCannotBeMappedRunNothing) {
+    Journal seen;
+    FakeModules modules(seen);
+    FakeToolkit ui(seen);
+    RegistrationEngine engine(modules, ui);
+    modules.mapError = 5;
+    const RegistrationOutcome outcome =
+        engine.RegisterServer("a", RegistrationAction::Unregister, RegistrationScope::ThisUser);
+    EXPECT_EQ(FirstLine(outcome), "Process failed with error code 0x80070005.");
+    EXPECT_EQ(outcome.explanation.rfind("Unregistering for this user only did not complete.\r\nYour own part", 0), 0u)
+        << outcome.explanation;
+    EXPECT_EQ(seen.Take(), "load a | map | free 101");
+    EXPECT_EQ(modules.workers, 0);
+}
+
+// Only a registration for all users that the registry refused for want of
+// rights, in a process without them, offers this user.
+TEST(Engine, OnlyARefusalForWantOfRightsOffersThisUser) {
+    struct Case {
+        std::uint32_t result;
+        bool raised, elevated;
+        RegistrationScope scope;
+        bool offered;
+    };
+    const auto all = RegistrationScope::AllUsers;
+    const Case cases[] = {
+        {0x80070005, false, false, all, true},                           // E_ACCESSDENIED
+        {0x8002801C, false, false, all, true},                           // TYPE_E_REGISTRYACCESS
+        {0x80040151, false, false, all, true},                           // REGDB_E_WRITEREGDB
+        {0x80070005, false, true, all, false},                           // elevated: rights would not help
+        {0x80070005, false, false, RegistrationScope::ThisUser, false},  // already for this user
+        {0x80004005, false, false, all, false},                          // another failure
+        {0xC0000005, true, false, all, false},                           // an exception
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(Hex8(c.result));
+        Journal seen;
+        FakeModules modules(seen);
+        FakeDiagnosis diagnosis;
+        diagnosis.elevated = c.elevated;
+        modules.diagnosis = &diagnosis;
+        modules.exitCode = c.result;
+        if (c.raised) modules.raised = {1};
+        FakeToolkit ui(seen);
+        RegistrationEngine engine(modules, ui);
+        EXPECT_EQ(engine.RegisterServer("C:\\x.ocx", RegistrationAction::Register, c.scope).refusedForRights,
+                  c.offered);
     }
 }
 

@@ -1,7 +1,7 @@
 // Small stand-ins for what the window reaches, one for each interface, with
-// switches that make a call fail. What a user or a caller can see goes into
-// one journal, in its order: the boxes shown, the files written, the
-// launches, and the components loaded and freed.
+// switches that make a call fail where the real one can. What a user or a
+// caller can see goes into one journal, in its order: the boxes shown, the
+// files written, the launches, and the components loaded and freed.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -13,6 +13,7 @@
 #include <set>
 #include <utility>
 
+#include "driver/window_words.h"
 #include "shared/error.h"
 #include "shared/text.h"
 #include "window/frmKalvex.h"
@@ -38,22 +39,18 @@ struct Journal {
 };
 
 struct FakeControls : Controls {
-    // "normal", "confirmation", or which of the five buttons show and whether text1 is locked.
+    // The window's mode, in the words the end-to-end tests use.
     std::string Mode() const {
-        std::string mode = locked ? "locked " : "";
-        for (ControlId id : {ControlId::cmdRegister, ControlId::cmdUnregister, ControlId::cmdExit,
-                             ControlId::cmdProceed, ControlId::cmdCancel})
-            mode += hidden.count(id) != 0 ? "0" : "1";
-        return mode == "11100" ? "normal" : mode == "locked 00011" ? "confirmation" : mode;
+        return driver::ModeWords(locked, [this](ControlId id) { return Shows(id); });
     }
-    // lblFileInfo's text, and "please verify" when that label shows.
-    std::string Info() const {
-        const auto info = texts.find(ControlId::lblFileInfo);
-        return info == texts.end()
-                   ? ""
-                   : info->second + (hidden.count(ControlId::lblPleaseVerify) ? "" : " + please verify");
+    bool Shows(ControlId id) const { return hidden.count(id) == 0; }
+    void SetVisible(ControlId id, bool on) override {
+        if (on) {
+            hidden.erase(id);
+        } else {
+            hidden.insert(id);
+        }
     }
-    void SetVisible(ControlId id, bool on) override { on ? (void)hidden.erase(id) : (void)hidden.insert(id); }
     void SetText(ControlId id, const std::string& value) override {
         FailIf(id == ControlId::lblOCXFileSpec && captionFails);
         texts[id] = value;
@@ -61,7 +58,11 @@ struct FakeControls : Controls {
     }
     std::string Text(ControlId id) override { return texts[id]; }
     void SetLocked(ControlId, bool on) override { locked = on; }
-    void SetListFolder(ControlId, const std::string& path) override { FailIf(listFails), folder = path; }
+    // Refuses "" as the real list refuses a folder it cannot list.
+    void SetListFolder(ControlId, const std::string& path) override {
+        FailIf(listFails || path.empty());
+        folder = path;
+    }
     std::string ListFolder(ControlId) override { return folder; }
     int ListIndex(ControlId) override { return current; }
     std::string ListItem(ControlId, int index) override {
@@ -82,21 +83,26 @@ struct FakeToolkit : Toolkit {
     void ShowMessage(const std::string& text) override {
         journal.See("msg " + text);
         if (onMessage) onMessage(text);
-        FailIf(text == failingMessage);
     }
-    void ShowBusy(bool on) override { FailIf(busyFails), busy = on, everBusy = everBusy || on; }
+    bool Ask(const std::string& question) override {
+        journal.See("ask " + question);
+        return yes;
+    }
+    void ShowBusy(bool on) override {
+        busy = on;
+        everBusy = everBusy || on;
+    }
     void ProcessPendingEvents() override {
         if (onPendingEvents) onPendingEvents();
     }
     std::string ProgramFolder() override { return programFolder; }
     std::string ProgramArguments() override { return arguments; }
-    bool FileExists(const std::string& path) override { return FailIf(fileTestFails), files.count(path) != 0; }
     void CloseWindow() override { journal.See("close"); }
 
     Journal& journal;
-    std::string programFolder = "C:\\K", arguments, failingMessage = "<none>";
-    std::set<std::string> files;
-    bool busy = false, everBusy = false, busyFails = false, fileTestFails = false;
+    std::string programFolder = "C:\\K", arguments;
+    bool busy = false, everBusy = false;
+    bool yes = false;  // the answer to every question
     std::function<void()> onPendingEvents;
     // What the user does while a box is up: the window's events run meanwhile.
     std::function<void(const std::string&)> onMessage;
@@ -105,7 +111,9 @@ struct FakeToolkit : Toolkit {
 struct FakeFiles : FileApi {
     explicit FakeFiles(Journal& journal) : journal(journal) {}
     void Write(const std::string& path, const std::string& bytes) override {
-        FailIf(fails), written[path] = bytes, journal.See("write " + path);
+        FailIf(fails);
+        written[path] = bytes;
+        journal.See("write " + path);
     }
     Journal& journal;
     std::map<std::string, std::string> written;  // the files, with their bytes
@@ -113,18 +121,21 @@ struct FakeFiles : FileApi {
 };
 
 struct FakeSystem : SystemApi {
-    std::uint16_t NativeProcessorArchitecture() override { return FailIf(architectureFails), architecture; }
-    std::string SystemDirectory() override { return FailIf(directoryFails), directory; }
-    bool CanOpenForReading(const std::string& path) override { return FailIf(openFails), files.count(path) != 0; }
-    // Relative names are taken as lying in the current folder.
+    std::uint16_t NativeProcessorArchitecture() override { return architecture; }
+    std::string SystemDirectory() override { return directory; }
+    bool CanOpenForReading(const std::string& path) override { return files.count(path) != 0; }
+    // Relative names are taken as lying in the current folder; "" for all
+    // when `fullPathFails`, as for a name longer than a path can be.
     std::string FullPathName(const std::string& path) override {
-        return fullPathFails ? "" : path.rfind("C:", 0) == 0 ? path : currentFolder + "\\" + path;
+        if (fullPathFails) return "";
+        return path.rfind("C:", 0) == 0 ? path : currentFolder + "\\" + path;
     }
 
     std::uint16_t architecture = 9;
-    std::string directory = std::string("C:\\Windows\\system32\0junk", 24), currentFolder = "C:\\D";
+    std::string directory = "C:\\Windows\\system32";  // "" as when the call fails
+    std::string currentFolder = "C:\\D";
     std::set<std::string> files;  // the files that open
-    bool architectureFails = false, directoryFails = false, openFails = false, fullPathFails = false;
+    bool fullPathFails = false;
 };
 
 struct FakeShell : ShellApi {
@@ -137,53 +148,112 @@ struct FakeShell : ShellApi {
     std::uint32_t adminAnswer = 1;
 };
 
-// Modules count from 101, one for each path, as a loader hands out the module
-// it already has; threads count from 1. A thread in `running` has not ended:
-// it ends after `endsAfter` ms, when given, or never; waiting advances the
-// clock. One in `raised` was ended by an exception whose code is `exitCode`:
-// in the entry point, or after it returned when `raisedAfterReturn`.
+// Modules count from 101, one for each path, as a loader hands out the
+// module it already has; workers count from 1. A worker in `running` has
+// not ended: it ends after `endsAfter` ms, when given, or never. One in
+// `raised` was ended by an exception whose code is `exitCode`: in the entry
+// point, or after it returned when `raisedAfterReturn`.
 struct FakeModules : ModuleApi {
     explicit FakeModules(Journal& journal) : journal(journal) {}
+
+    class FakeWorker final : public Worker {
+    public:
+        FakeWorker(FakeModules& modules, int number) : mModules(modules), mNumber(number) {}
+        ~FakeWorker() override {
+            if (mModules.running.count(mNumber) != 0) mModules.destroyedWhileRunning = true;
+        }
+        bool WaitUntil(std::uint32_t deadline) override { return mModules.Wait(mNumber, deadline); }
+        WorkerEnd End() override { return mModules.EndOf(mNumber); }
+
+    private:
+        FakeModules& mModules;
+        int mNumber;
+    };
+
     ModuleHandle LoadComponent(const std::string& path) override {
         if (loadFails) return 0;
         journal.See("load " + path);
         return modules.emplace(path, 101 + modules.size()).first->second;
     }
+    std::uint32_t LastLoadError() override { return loadError; }
+    DiagnosisApi* Diagnosis() override { return diagnosis; }
     EntryPoint FindEntryPoint(ModuleHandle module, const std::string& name) override {
         entryNames.push_back(name);
-        return noEntryPoint ? 0 : module * 16 + 1;
+        if (noEntryPoint) return 0;
+        return module * 16 + 1;
     }
-    ThreadHandle StartWorker(EntryPoint) override { return noThread ? 0 : ++threads; }
-    bool WaitForWorker(ThreadHandle thread, std::uint32_t limit) override {
-        waitLimits.push_back(limit);
-        if (running.count(thread) == 0) return true;
-        const auto ends = endsAfter.find(thread);
-        const std::uint32_t waited = ends == endsAfter.end() ? limit : std::min(limit, ends->second);
-        clock += waited;
-        if (ends == endsAfter.end() || (ends->second -= waited) != 0) return false;
-        return running.erase(thread) != 0;
-    }
-    bool WorkerHasEnded(ThreadHandle thread) override { return running.count(thread) == 0; }
-    WorkerEnd HowWorkerEnded(ThreadHandle thread) override {
-        WorkerEnd end;
-        end.faulted = raised.count(thread) != 0;
-        end.returned = !end.faulted || raisedAfterReturn;
-        end.result = end.faulted ? 0 : exitCode;
-        end.exceptionCode = end.faulted ? exitCode : 0;
-        return end;
+    std::unique_ptr<Worker> StartWorker(EntryPoint) override {
+        if (noThread) return nullptr;
+        ++workers;
+        startedMapped[workers] = classesMapped;
+        return std::make_unique<FakeWorker>(*this, workers);
     }
     std::uint32_t Milliseconds() override { return clock; }
-    void CloseWorker(ThreadHandle) override {}
     void FreeComponent(ModuleHandle module) override { journal.See("free " + std::to_string(module)); }
+    std::uint32_t MapClassesToUser() override {
+        journal.See("map");
+        if (mapError == 0) classesMapped = true;
+        return mapError;
+    }
+    void UnmapClasses() override {
+        journal.See("unmap");
+        classesMapped = false;
+        for (const int worker : running) {
+            if (startedMapped[worker]) unmappedUnderWorker = true;
+        }
+    }
+
+    bool Wait(int worker, std::uint32_t deadline) {
+        const std::uint32_t limit = deadline > clock ? deadline - clock : 0;
+        waitLimits.push_back(limit);
+        if (running.count(worker) == 0) return true;
+        const auto ends = endsAfter.find(worker);
+        if (ends == endsAfter.end()) {
+            clock += limit;
+            return false;
+        }
+        const std::uint32_t waited = std::min(limit, ends->second);
+        clock += waited;
+        ends->second -= waited;
+        if (ends->second != 0) return false;
+        running.erase(worker);
+        return true;
+    }
+    WorkerEnd EndOf(int worker) {
+        WorkerEnd end;
+        end.faulted = raised.count(worker) != 0;
+        end.returned = !end.faulted || raisedAfterReturn;
+        if (end.faulted) {
+            end.exceptionCode = exitCode;
+        } else if (refusesMachine && !startedMapped[worker]) {
+            end.result = 0x80070005;  // E_ACCESSDENIED
+        } else {
+            end.result = exitCode;
+        }
+        return end;
+    }
 
     Journal& journal;
     bool loadFails = false, noEntryPoint = false, noThread = false, raisedAfterReturn = false;
-    std::uint32_t exitCode = 0, threads = 0, clock = 0;
-    std::set<ThreadHandle> running, raised;
-    std::map<ThreadHandle, std::uint32_t> endsAfter;
-    std::vector<std::uint32_t> waitLimits;
+    std::uint32_t loadError = 0, exitCode = 0, clock = 0;
+    int workers = 0;
+    std::set<int> running, raised;
+    std::map<int, std::uint32_t> endsAfter;
+    std::vector<std::uint32_t> waitLimits;  // each wait's, in the order asked
     std::vector<std::string> entryNames;
     std::map<std::string, ModuleHandle> modules;
+    DiagnosisApi* diagnosis = nullptr;
+    // A worker was destroyed while it still ran (what it writes into gone).
+    bool destroyedWhileRunning = false;
+    // HKEY_CLASSES_ROOT stands for the user's classes; whether it did when
+    // each worker started; whether it was mapped back under one still running.
+    bool classesMapped = false;
+    std::map<int, bool> startedMapped;
+    bool unmappedUnderWorker = false;
+    std::uint32_t mapError = 0;
+    // The machine's classes refuse every worker's writes (E_ACCESSDENIED)
+    // while HKEY_CLASSES_ROOT stands for them.
+    bool refusesMachine = false;
 };
 
 // A version block as resource compilers lay it out: a root whose first
@@ -293,7 +363,6 @@ struct PeImage {
 // Every file is `image`.
 struct FakeVersion : VersionApi {
     std::unique_ptr<FileBytes> OpenFile(const std::string& path) override {
-        FailIf(openFails);
         readPath = path;
         if (unreadable) return nullptr;
         return std::make_unique<HeldBytes>(image.File());
@@ -305,8 +374,8 @@ struct FakeVersion : VersionApi {
         return upper;
     }
     PeImage image;
-    std::string readPath;  // the file last read
-    bool openFails = false, unreadable = false;
+    std::string readPath;     // the file last read
+    bool unreadable = false;  // the file cannot be opened or read
 };
 
 // A window over the fakes, with text1's change notification wired up.
