@@ -14,14 +14,14 @@ std::uint32_t Win32Shell::IsUserAnAdmin() {
     // button first needs it, not at the program's start. Exported by its
     // ordinal, 680, alone: a Shell32 without it makes this call fail.
     static const auto isUserAnAdmin = SystemProcAddress<BOOL(WINAPI*)()>("shell32.dll", MAKEINTRESOURCEA(680));
-    if (isUserAnAdmin == nullptr) throw Error("Can't find DLL entry point #680 in shell32");
+    if (isUserAnAdmin == nullptr) throw Error("The system's shell32.dll has no IsUserAnAdmin (its export #680).");
     return static_cast<std::uint32_t>(isUserAnAdmin());
 }
 
 void Win32Shell::Launch(const std::string& operation, const std::string& file, const std::string& parameters,
                         int showCommand) {
     static const auto shellExecute = SystemProcAddress<decltype(&::ShellExecuteW)>("shell32.dll", "ShellExecuteW");
-    if (shellExecute == nullptr) throw Error("Can't find DLL entry point ShellExecuteW in shell32");
+    if (shellExecute == nullptr) throw Error("The system's shell32.dll has no ShellExecuteW.");
     shellExecute(nullptr, W(Wide(operation)), W(Wide(file)), W(Wide(parameters)), nullptr, showCommand);
 }
 

@@ -37,7 +37,7 @@ public:
     virtual ~VersionApi() = default;
 
     // The whole file at `path`; null when it cannot be opened or read, or
-    // is empty. May raise kalvex::Error.
+    // is empty.
     virtual std::unique_ptr<FileBytes> OpenFile(const std::string& path) = 0;
     // Single-byte text of an old (16-bit) block, which is in the system's
     // ANSI code page, as UTF-8.

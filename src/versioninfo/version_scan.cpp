@@ -110,7 +110,7 @@ std::optional<VersionScan> ReadVersionInfo(VersionApi& api, const std::string& p
         const Bytes block(begin, begin + std::min(range->size, kLongestVersionBlock));
         return ScanVersionBlock(block, api);
     } catch (const std::exception&) {
-        // The file gone between the calls, or no memory.
+        // No memory for the block's copy or its values.
         return std::nullopt;
     }
 }

@@ -86,12 +86,12 @@ void Win32Controls::DrawColouredButton(const DRAWITEMSTRUCT& item) {
 
 HWND Win32Controls::Find(ControlId id) const {
     HWND control = ::GetDlgItem(mWindow, ToInt(id));
-    if (control == nullptr) throw Error("Control not found");
+    if (control == nullptr) throw Error("The window has no such control.");
     return control;
 }
 
 FileListBox& Win32Controls::List(ControlId id) {
-    if (id != ControlId::File1) throw Error("Control not found");
+    if (id != ControlId::File1) throw Error("The window has no such control.");
     return mFileList;
 }
 

@@ -45,16 +45,16 @@ LRESULT CALLBACK FileListBox::Proc(HWND hwnd, UINT message, WPARAM wParam, LPARA
 }
 
 void FileListBox::SetFolder(const std::string& folder) {
-    if (folder.empty() || folder.find('\0') != std::string::npos) throw Error("Path not found");
+    if (folder.empty() || folder.find('\0') != std::string::npos) throw Error("No folder to list.");
     const QuietFileErrors quiet;
     const std::u16string wide = Wide(folder);
     const std::optional<std::u16string> full =
         GrowingText([&](wchar_t* buffer, DWORD size) { return ::GetFullPathNameW(W(wide), size, buffer, nullptr); });
-    if (!full) throw Error("Path not found");
+    if (!full) throw Error("The folder's full name could not be made.");
     const std::string path = NormaliseListFolder(Utf8(*full));
     const DWORD attributes = ::GetFileAttributesW(W(Wide(path)));
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        throw Error("Path not found");
+        throw Error("The folder is not there.");
     }
 
     std::vector<std::string> names;
