@@ -66,6 +66,20 @@ inline std::string Server(const std::string& clsid, const char* value = nullptr)
 // kvx_good's (its copies register the same class).
 inline std::string GoodServer() { return Server("{4B9E2C61-7D3A-4F15-9A8E-2C6D0B5F7E13}"); }
 
+// An outcome's box: its first paragraph (the outcome as it always was), all that follows the empty
+// line after it (the explanation), and its last paragraph (where an offer stands).
+struct Told {
+    std::string first;
+    std::string rest;
+    std::string last;
+};
+
+inline Told Split(const std::string& box) {
+    const std::size_t at = box.find("\r\n\r\n");
+    if (at == std::string::npos) return {box, "", ""};
+    return {box.substr(0, at), box.substr(at + 4), box.substr(box.rfind("\r\n\r\n") + 4)};
+}
+
 // `button` confirmed for `path` and proceeded: the box that follows the notice, answered with
 // `answer` (it must offer that button).
 inline std::string Answered(Kalvex& app, ControlId button, const std::string& path, int answer) {

@@ -14,13 +14,12 @@
 #include <utility>
 
 #include "driver/window_words.h"
+#include "pe_builder.h"
 #include "shared/error.h"
 #include "shared/text.h"
 #include "window/frmKalvex.h"
 
 namespace kalvex::testing {
-
-using Bytes = std::vector<std::uint8_t>;
 
 // Raises what a failing platform call raises.
 inline void FailIf(bool fails) {
@@ -318,54 +317,13 @@ struct Block {
     bool open = true;
 };
 
-// A PE32 image with one section, the resource tree, whose one version
-// resource is `block`, declared `declared` bytes long (its own length when
-// 0); `slack` bytes follow it inside the section and `tail` more in the
-// file. An empty block gives an image without resources.
-struct PeImage {
-    static constexpr std::size_t kSection = 0x200, kBlock = kSection + 0x58;
-    Bytes block;
-    std::uint32_t declared = 0;
-    std::size_t slack = 0, tail = 0;
-
-    Bytes File() const {
-        const std::size_t rawSize = 0x58 + block.size() + slack;
-        Bytes f(kSection + rawSize + tail, 0);
-        const auto put = [&f](std::size_t at, std::uint32_t value, int bytes) {
-            for (int i = 0; i < bytes; ++i) f[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
-        };
-        put(0, 0x5A4D, 2);                               // MZ
-        put(0x3C, 0x40, 4);                              // the PE header's offset
-        put(0x40, 0x4550, 4);                            // PE\0\0
-        put(0x46, 1, 2);                                 // one section
-        put(0x54, 0xE0, 2);                              // the optional header's size
-        put(0x58, 0x10B, 2);                             // PE32
-        put(0x58 + 92, 16, 4);                           // data directories
-        put(0x58 + 112, block.empty() ? 0 : 0x1000, 4);  // the resource directory's address
-        put(0x138 + 8, static_cast<std::uint32_t>(rawSize), 4);
-        put(0x138 + 12, 0x1000, 4);  // the section's address
-        put(0x138 + 16, static_cast<std::uint32_t>(rawSize), 4);
-        put(0x138 + 20, kSection, 4);  // and where its data lies in the file
-        // Type, name and language directories, one entry each, then the data entry.
-        for (const std::uint32_t next : {0x18u, 0x30u, 0x48u}) {
-            const std::size_t at = kSection + next - 0x18;
-            put(at + 14, 1, 2);
-            put(at + 16, next == 0x18 ? 16 : 1, 4);
-            put(at + 20, next == 0x48 ? next : 0x80000000u | next, 4);
-        }
-        put(kSection + 0x48, 0x1058, 4);
-        put(kSection + 0x4C, declared != 0 ? declared : static_cast<std::uint32_t>(block.size()), 4);
-        std::copy(block.begin(), block.end(), f.begin() + kBlock);
-        return f;
-    }
-};
-
 // Every file is `image`.
 struct FakeVersion : VersionApi {
     std::unique_ptr<FileBytes> OpenFile(const std::string& path) override {
         readPath = path;
         if (unreadable) return nullptr;
-        return std::make_unique<HeldBytes>(image.File());
+        const std::string file = Image(image);
+        return std::make_unique<HeldBytes>(Bytes(file.begin(), file.end()));
     }
     // Upper case marks what went through the system code page's conversion.
     std::string Utf8FromSystemCodePage(const std::string& text) override {
@@ -373,7 +331,7 @@ struct FakeVersion : VersionApi {
         std::transform(upper.begin(), upper.end(), upper.begin(), [](unsigned char c) { return std::toupper(c); });
         return upper;
     }
-    PeImage image;
+    ImageSpec image;
     std::string readPath;     // the file last read
     bool unreadable = false;  // the file cannot be opened or read
 };

@@ -1,5 +1,6 @@
 // A stand-in for what the diagnosis of a failure asks the system: files by
-// full path, the loader's answers by name, and the program's own facts.
+// full path and the loader's answers by name, in a 32-bit program on 64-bit
+// Windows.
 #pragma once
 
 #include <map>
@@ -24,11 +25,8 @@ class FakeDiagnosis final : public DiagnosisApi {
 public:
     std::map<std::string, std::string> files;
     std::map<std::string, std::string> loader;
-    Machine program = Machine::X86;
-    bool windows64 = true;
     bool elevated = true;
-    std::map<std::uint32_t, std::string> texts;
-    int questions = 0;
+    int questions = 0;  // what was asked of the system; the program's own facts are no question
 
     std::unique_ptr<FileView> OpenFile(const std::string& path) override {
         ++questions;
@@ -44,14 +42,14 @@ public:
         const auto it = loader.find(name);
         return it == loader.end() ? LoaderAnswer{"", 126} : LoaderAnswer{it->second, 0};
     }
-    Machine ProgramMachine() override { return program; }
-    bool Windows64() override { return windows64; }
+    Machine ProgramMachine() override { return Machine::X86; }
+    bool Windows64() override { return true; }
     std::string WindowsFolder() override { return "C:\\Windows"; }
     bool Elevated() override { return elevated; }
-    std::string SystemText(std::uint32_t code) override {
+    // The system has no text for any code.
+    std::string SystemText(std::uint32_t) override {
         ++questions;
-        const auto it = texts.find(code);
-        return it == texts.end() ? "" : it->second;
+        return "";
     }
 };
 

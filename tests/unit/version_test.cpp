@@ -50,7 +50,7 @@ TEST(VersionScan, ValuesAreReadByTheirLengthsWithinTheBlock) {
 TEST(VersionRead, TheResourceLiesWhollyInsideTheFile) {
     struct Case {
         const char* what;
-        PeImage image;
+        VersionResource resource;
         std::optional<std::size_t> size;  // the resource's, as found
         std::optional<std::string> version;
     };
@@ -69,15 +69,14 @@ TEST(VersionRead, TheResourceLiesWhollyInsideTheFile) {
         {"no resources", {Bytes()}, std::nullopt, std::nullopt},
     };
     for (const Case& c : cases) {
-        const Bytes file = c.image.File();
-        const auto range = FindVersionResource(file.data(), file.size());
+        FakeVersion api;
+        api.image.version = c.resource;
+        const std::string file = Image(api.image);
+        const auto range = FindVersionResource(reinterpret_cast<const std::uint8_t*>(file.data()), file.size());
         EXPECT_EQ(range.has_value(), c.size.has_value()) << c.what;
         if (range && c.size) {
-            EXPECT_EQ(range->offset, PeImage::kBlock) << c.what;
             EXPECT_EQ(range->size, *c.size) << c.what;
         }
-        FakeVersion api;
-        api.image = c.image;
         const auto info = ReadVersionInfo(api, "x.ocx");
         EXPECT_EQ(info.has_value(), c.version.has_value()) << c.what;
         if (info && c.version) {
@@ -113,7 +112,7 @@ TEST(VersionLabel, ValuesCannotForgeTheLabel) {
     };
     for (const Case& c : cases) {
         Window w;
-        w.version.image.block = Block().W("ProductVersion", c.version).W("CompanyName", c.company).b;
+        w.version.image.version.block = Block().W("ProductVersion", c.version).W("CompanyName", c.company).b;
         w.StartWith("a", "C:\\D\\a.");
         w.form.cmdRegister_Click();
         EXPECT_EQ(w.controls.texts[ControlId::lblFileInfo], c.label) << c.company;
