@@ -154,12 +154,25 @@ struct FakeShell : ShellApi {
 // point, or after it returned when `raisedAfterReturn`.
 struct FakeModules : ModuleApi {
     explicit FakeModules(Journal& journal) : journal(journal) {}
+    FakeModules(const FakeModules&) = delete;
+    FakeModules& operator=(const FakeModules&) = delete;
+    // What the engine let go of, still running, goes with the process: here,
+    // with the fake.
+    ~FakeModules() override {
+        const std::set<Worker*> letGo = alive;
+        for (Worker* worker : letGo) delete worker;
+    }
 
     class FakeWorker final : public Worker {
     public:
-        FakeWorker(FakeModules& modules, int number) : mModules(modules), mNumber(number) {}
+        FakeWorker(FakeModules& modules, int number) : mModules(modules), mNumber(number) {
+            mModules.alive.insert(this);
+        }
+        FakeWorker(const FakeWorker&) = delete;
+        FakeWorker& operator=(const FakeWorker&) = delete;
         ~FakeWorker() override {
             if (mModules.running.count(mNumber) != 0) mModules.destroyedWhileRunning = true;
+            mModules.alive.erase(this);
         }
         bool WaitUntil(std::uint32_t deadline) override { return mModules.Wait(mNumber, deadline); }
         WorkerEnd End() override { return mModules.EndOf(mNumber); }
@@ -244,6 +257,7 @@ struct FakeModules : ModuleApi {
     DiagnosisApi* diagnosis = nullptr;
     // A worker was destroyed while it still ran (what it writes into gone).
     bool destroyedWhileRunning = false;
+    std::set<Worker*> alive;  // the workers handed out and not destroyed
     // HKEY_CLASSES_ROOT stands for the user's classes; whether it did when
     // each worker started; whether it was mapped back under one still running.
     bool classesMapped = false;
