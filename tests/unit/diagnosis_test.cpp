@@ -146,19 +146,31 @@ TEST(Diagnosis, WordsForEveryCause) {
         f.finding = std::move(finding);
         return f;
     };
-    const auto on = [](FailureFacts f, Machine program, bool windows64, bool elevated) {
-        f.program = program;
-        f.windows64 = windows64;
-        f.elevated = elevated;
+    // The facts of a 64-bit program, on a 32-bit Windows, without administrator rights.
+    const auto inX64 = [](FailureFacts f) {
+        f.program = Machine::X64;
+        return f;
+    };
+    const auto on32BitWindows = [](FailureFacts f) {
+        f.windows64 = false;
+        return f;
+    };
+    const auto limited = [](FailureFacts f) {
+        f.elevated = false;
         return f;
     };
     const auto text = [](FailureFacts f, const char* systemText) {
         f.systemText = systemText;
         return f;
     };
-    const auto header = [](FailureFacts f, bool dll, bool dotNet) {
-        f.header.isDll = dll;
-        f.header.isDotNet = dotNet;
+    // The header read: a .NET library, or a program.
+    const auto dotNetLibrary = [](FailureFacts f) {
+        f.header.isDll = true;
+        f.header.isDotNet = true;
+        f.headerRead = true;
+        return f;
+    };
+    const auto program = [](FailureFacts f) {
         f.headerRead = true;
         return f;
     };
@@ -173,21 +185,21 @@ TEST(Diagnosis, WordsForEveryCause) {
     const Finding pair{Kind::ModuleOtherMachine, Machine::X64, {"comp.ocx", "pair.dll"}, "", "C:\\A"};
     const Case cases[] = {
         {"64-bit component, 32-bit program",
-         on(facts(Stage::Load, 193, wide), Machine::X86, true, true),
+         facts(Stage::Load, 193, wide),
          {"comp.ocx is a 64-bit (x64) component", "a 32-bit (x86) program", "kalvex-x86_64.exe",
           "64-bit regsvr32 in C:\\Windows\\System32"},
          {"SysWOW64", "kalvex.exe "}},
         {"32-bit component, 64-bit program",
-         on(facts(Stage::Load, 193, narrow), Machine::X64, true, true),
+         inX64(facts(Stage::Load, 193, narrow)),
          {"comp.ocx is a 32-bit (x86) component", "a 64-bit (x64) program", "kalvex.exe",
           "32-bit regsvr32 in C:\\Windows\\SysWOW64"},
          {"kalvex-x86_64.exe", "System32"}},
         {"64-bit component on 32-bit Windows",
-         on(facts(Stage::Load, 193, wide), Machine::X86, false, true),
+         on32BitWindows(facts(Stage::Load, 193, wide)),
          {"cannot run a 64-bit component at all"},
          {"kalvex-x86_64.exe", "regsvr32"}},
         {"ARM64 component",
-         on(facts(Stage::Load, 193, {Kind::OtherMachine, Machine::Arm64}), Machine::X64, true, true),
+         inX64(facts(Stage::Load, 193, {Kind::OtherMachine, Machine::Arm64})),
          {"ARM64", "Neither Kalvex build"},
          {"regsvr32"}},
         {"a chain to a missing module",
@@ -200,7 +212,7 @@ TEST(Diagnosis, WordsForEveryCause) {
          {"comp.ocx needs helper.dll.", "helper.dll (in C:\\A) has no function HelperTwo"},
          {}},
         {"a helper of the other bitness",
-         on(facts(Stage::Load, 193, pair), Machine::X86, true, true),
+         facts(Stage::Load, 193, pair),
          {"is a 64-bit (x64) library", "comp.ocx is 32-bit", "place the 32-bit pair.dll beside comp.ocx"},
          {}},
         {"a text file", facts(Stage::Load, 193, {Kind::NotAnImage}), {"comp.ocx is not a Windows library"}, {}},
@@ -216,7 +228,7 @@ TEST(Diagnosis, WordsForEveryCause) {
          {"%1"}},
         {"no text at all", facts(Stage::Load, 5000, {}), {"comp.ocx could not be loaded (error 5000)."}, {"says"}},
         {"access denied, limited",
-         on(text(facts(Stage::Call, 0x80070005, {}), "Access denied."), Machine::X86, true, false),
+         limited(text(facts(Stage::Call, 0x80070005, {}), "Access denied.")),
          {"comp.ocx answered: Access denied.", "\"Run as administrator\""},
          {}},
         {"access denied, elevated",
@@ -224,11 +236,11 @@ TEST(Diagnosis, WordsForEveryCause) {
          {"comp.ocx answered: Access denied."},
          {"administrator"}},
         {"type library registry, limited",
-         on(facts(Stage::Call, 0x8002801C, {}), Machine::X86, true, false),
+         limited(facts(Stage::Call, 0x8002801C, {})),
          {"TYPE_E_REGISTRYACCESS", "\"Run as administrator\""},
          {}},
         {"class not registered, limited",
-         on(facts(Stage::Call, 0x80040154, {}), Machine::X86, true, false),
+         limited(facts(Stage::Call, 0x80040154, {})),
          {"REGDB_E_CLASSNOTREG"},
          {"administrator"}},
         {"a result without words", facts(Stage::Call, 0x80041234, {}), {}, {"answered"}},
@@ -237,7 +249,7 @@ TEST(Diagnosis, WordsForEveryCause) {
          {"comp.ocx has no DllRegisterServer entry point"},
          {"RegAsm", "/RegServer"}},
         {".NET assembly",
-         header(facts(Stage::NoEntry, 0, {}), true, true),
+         dotNetLibrary(facts(Stage::NoEntry, 0, {})),
          {"comp.ocx is a .NET assembly", "RegAsm.exe /codebase \"comp.ocx\""},
          {"/RegServer"}},
         {".NET assembly that failed to load, to be unregistered",
@@ -245,7 +257,7 @@ TEST(Diagnosis, WordsForEveryCause) {
          {"comp.ocx is a .NET assembly", "Unregister it", "RegAsm.exe /unregister \"comp.ocx\""},
          {"/codebase"}},
         {"a program",
-         header(facts(Stage::NoEntry, 0, {}), false, false),
+         program(facts(Stage::NoEntry, 0, {})),
          {"comp.ocx is a program, not a library", "\"comp.ocx\" /RegServer"},
          {"RegAsm"}},
         {"a delay-loaded module missing at the call",

@@ -75,22 +75,23 @@ TEST(Engine, OutcomeBusyAndComponentOnEveryPath) {
 // for its own worker; a component of another file is entered at once.
 TEST(Engine, AWorkerThatOutlivedItsWaitKeepsItsComponentAndIsWaitedFor) {
     const std::string done = "Process completed";
+    // The first worker at the second call: still running, returned, or ended by an exception.
+    enum class First { Running, Returned, Raised };
     struct Case {
         const char* second;            // the second call's component; the first's is "a"
-        std::uint32_t firstEndsAfter;  // after the first call's wait
-        bool endedBetween;             // it ended before the second call
-        bool raised;                   // an exception ended it
+        std::uint32_t firstEndsAfter;  // after the first call's wait, while it still runs
+        First first;
         std::string message;
         std::uint32_t workerLimit;  // what the second call's worker was given of the 10 s
         std::string seen;           // during the second call
         std::string atEnd;          // when the engine goes
     };
-    const Case cases[] = {{"a", 3000, false, false, done, 10000, "load a | free 101 | free 101", ""},
-                          {"a", 9999, false, false, done, 10000, "load a | free 101 | free 101", ""},
-                          {"a", 12000, false, false, kLost, 0, "load a | free 101", "free 101"},  // not entered
-                          {"b", 12000, false, false, done, 10000, "load b | free 102", "free 101"},
-                          {"b", 12000, true, false, done, 10000, "free 101 | load b | free 102", ""},
-                          {"b", 12000, true, true, done, 10000, "load b | free 102", ""}};
+    const Case cases[] = {{"a", 3000, First::Running, done, 10000, "load a | free 101 | free 101", ""},
+                          {"a", 9999, First::Running, done, 10000, "load a | free 101 | free 101", ""},
+                          {"a", 12000, First::Running, kLost, 0, "load a | free 101", "free 101"},  // not entered
+                          {"b", 12000, First::Running, done, 10000, "load b | free 102", "free 101"},
+                          {"b", 12000, First::Returned, done, 10000, "free 101 | load b | free 102", ""},
+                          {"b", 12000, First::Raised, done, 10000, "load b | free 102", ""}};
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.second) + " after " + std::to_string(c.firstEndsAfter));
         Journal seen;
@@ -102,8 +103,8 @@ TEST(Engine, AWorkerThatOutlivedItsWaitKeepsItsComponentAndIsWaitedFor) {
             modules.endsAfter = {{1, kWorkerWaitLimitMs + c.firstEndsAfter}};
             EXPECT_EQ(OutcomeMessage(engine.RegisterServer("a", RegistrationAction::Register)), kLost);
             seen.Take();
-            if (c.endedBetween) modules.running.clear();
-            if (c.raised) modules.raised = {1};
+            if (c.first != First::Running) modules.running.clear();
+            if (c.first == First::Raised) modules.raised = {1};
             const std::uint32_t start = modules.clock;
             const std::string outcome = OutcomeMessage(engine.RegisterServer(c.second, RegistrationAction::Register));
             EXPECT_EQ(outcome, c.message);
@@ -208,31 +209,36 @@ TEST(Engine, ClassesThatCannotBeMappedRunNothing) {
 // Only a registration for all users that the registry refused for want of
 // rights, in a process without them, offers this user.
 TEST(Engine, OnlyARefusalForWantOfRightsOffersThisUser) {
+    enum class Ends { Returning, Raising };  // the entry point returns `code`, or raises it
+    enum class Rights { Limited, Elevated };
     struct Case {
-        std::uint32_t result;
-        bool raised, elevated;
+        std::uint32_t code;
+        Ends ends;
+        Rights rights;
         RegistrationScope scope;
         bool offered;
     };
     const auto all = RegistrationScope::AllUsers;
+    const auto returning = Ends::Returning;
+    const auto limited = Rights::Limited;
     const Case cases[] = {
-        {0x80070005, false, false, all, true},                           // E_ACCESSDENIED
-        {0x8002801C, false, false, all, true},                           // TYPE_E_REGISTRYACCESS
-        {0x80040151, false, false, all, true},                           // REGDB_E_WRITEREGDB
-        {0x80070005, false, true, all, false},                           // elevated: rights would not help
-        {0x80070005, false, false, RegistrationScope::ThisUser, false},  // already for this user
-        {0x80004005, false, false, all, false},                          // another failure
-        {0xC0000005, true, false, all, false},                           // an exception
+        {0x80070005, returning, limited, all, true},                           // E_ACCESSDENIED
+        {0x8002801C, returning, limited, all, true},                           // TYPE_E_REGISTRYACCESS
+        {0x80040151, returning, limited, all, true},                           // REGDB_E_WRITEREGDB
+        {0x80070005, returning, Rights::Elevated, all, false},                 // rights would not help
+        {0x80070005, returning, limited, RegistrationScope::ThisUser, false},  // already for this user
+        {0x80004005, returning, limited, all, false},                          // another failure
+        {0xC0000005, Ends::Raising, limited, all, false},                      // an exception
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(Hex8(c.result));
+        SCOPED_TRACE(Hex8(c.code));
         Journal seen;
         FakeModules modules(seen);
         FakeDiagnosis diagnosis;
-        diagnosis.elevated = c.elevated;
+        diagnosis.elevated = c.rights == Rights::Elevated;
         modules.diagnosis = &diagnosis;
-        modules.exitCode = c.result;
-        if (c.raised) modules.raised = {1};
+        modules.exitCode = c.code;
+        if (c.ends == Ends::Raising) modules.raised = {1};
         FakeToolkit ui(seen);
         RegistrationEngine engine(modules, ui);
         EXPECT_EQ(engine.RegisterServer("C:\\x.ocx", RegistrationAction::Register, c.scope).refusedForRights,

@@ -182,27 +182,28 @@ TEST_F(FormTest, ProceedRunsOnlyWhatIsStillPendingAfterTheNotice) {
 TEST_F(FormTest, ARefusalForWantOfRightsOffersThisUserOnly) {
     const std::string refused = "msg WWW | load C:\\D\\a. | free 101 | ";
     const std::string denied = "Process failed with error code 0x80070005.\r\n\r\n";
+    const std::string offer =
+        "Register a for this user only? The programs you run will find it; programs run as administrator and other "
+        "users will not.";
     const std::string again = " | load C:\\D\\a. | map | free 101 | unmap | msg Process completed\r\n\r\n";
+    enum class Rights { Limited, Elevated };
+    enum class Answer { Yes, No };
     struct Case {
         RegistrationAction action;
-        bool elevated, yes;
+        Rights rights;
+        Answer answer;
         std::string seen;
     };
     const Case cases[] = {
-        {RegistrationAction::Register, false, true,
-         refused + "ask " + denied +
-             "Register a for this user only? The programs you run will find it; programs run as administrator and "
-             "other users will not." +
-             again + "Registered for this user only."},
-        {RegistrationAction::Unregister, false, true,
+        {RegistrationAction::Register, Rights::Limited, Answer::Yes,
+         refused + "ask " + denied + offer + again + "Registered for this user only."},
+        {RegistrationAction::Unregister, Rights::Limited, Answer::Yes,
          refused + "ask " + denied +
              "Unregister a for this user only? This removes what registering it for this user wrote." + again +
              "Unregistered for this user only."},
-        {RegistrationAction::Register, false, false,
-         refused + "ask " + denied +
-             "Register a for this user only? The programs you run will find it; programs run as administrator and "
-             "other users will not."},
-        {RegistrationAction::Register, true, true, refused + "msg Process failed with error code 0x80070005."},
+        {RegistrationAction::Register, Rights::Limited, Answer::No, refused + "ask " + denied + offer},
+        {RegistrationAction::Register, Rights::Elevated, Answer::Yes,
+         refused + "msg Process failed with error code 0x80070005."},
     };
     FakeDiagnosis diagnosis;
     modules.diagnosis = &diagnosis;
@@ -210,8 +211,8 @@ TEST_F(FormTest, ARefusalForWantOfRightsOffersThisUserOnly) {
     StartWith("a", "C:\\D\\a.");
     for (const Case& c : cases) {
         SCOPED_TRACE(c.seen);
-        diagnosis.elevated = c.elevated;
-        toolkit.yes = c.yes;
+        diagnosis.elevated = c.rights == Rights::Elevated;
+        toolkit.yes = c.answer == Answer::Yes;
         if (c.action == RegistrationAction::Register) {
             form.cmdRegister_Click();
         } else {
