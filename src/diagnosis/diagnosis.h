@@ -1,7 +1,7 @@
 // Why a registration failed and what the user can do about it: the file's
 // header and the modules it needs are examined after the failure (never on
-// the way to a success), and the findings are put into plain words.
-// Portable: the system is asked through DiagnosisApi.
+// the way to a success, import_scan.h), and the findings are put into plain
+// words. Portable: the system is asked through DiagnosisApi.
 #pragma once
 
 #include <cstdint>
@@ -9,40 +9,10 @@
 #include <vector>
 
 #include "diagnosis_api.h"
+#include "import_scan.h"
 #include "pe_image.h"
 
 namespace kalvex {
-
-// What examining the component found.
-struct Finding {
-    enum class Kind {
-        Nothing,             // nothing specific: the system's text says the rest
-        FileMissing,         // the component itself is not there
-        EmptyFile,           // it holds no bytes
-        NotAnImage,          // it is no Windows library (text, cut short, another kind)
-        DotNet,              // it is a .NET assembly of IL code alone
-        OtherMachine,        // it is built for another processor than the program
-        ModuleMissing,       // a module it needs (or one of theirs) is not found
-        ModuleOtherMachine,  // a module it needs is built for another processor
-        FunctionMissing,     // a module it needs lacks a function it imports
-    };
-    Kind kind = Kind::Nothing;
-    // The component's machine, or that of the module at fault.
-    Machine machine = Machine::Unknown;
-    // File names from the component to the module at fault, both included.
-    std::vector<std::string> chain{};
-    std::string function{};
-    // The folder of the module at fault, where one was found.
-    std::string folder{};
-};
-
-// Looks for a cause of a failed load in the file's header and the modules
-// it imports, searched as the load searched them: first in the component's
-// own folder, then as the loader finds them. Bounded in depth and count.
-Finding FindLoadProblem(DiagnosisApi& api, const std::string& path);
-// The same over the modules a component that loaded needs only when it
-// calls them (delay-loaded) or whose functions it found lacking.
-Finding FindCallProblem(DiagnosisApi& api, const std::string& path);
 
 // Everything the wording needs, gathered from the failure and the system.
 struct FailureFacts {
@@ -81,8 +51,6 @@ std::string ExplainFailedCall(DiagnosisApi& api, const std::string& path, std::u
 std::string ExplainException(DiagnosisApi& api, const std::string& path, std::uint32_t code, const std::string& module,
                              const std::string& function);
 
-// The name a file is shown by: its path's last part.
-std::string FileNameOf(const std::string& path);
 // Whether an entry point's result says the registry refused it what only
 // administrator rights allow.
 bool IsAccessRefusal(std::uint32_t result);
